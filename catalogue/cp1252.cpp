@@ -1,0 +1,2 @@
+#include "cp1252.h"
+// TODO: implementation

@@ -1,0 +1,2 @@
+#include "error.h"
+// TODO: implementation

@@ -1,0 +1,2 @@
+#include "packet.h"
+// TODO: implementation
