@@ -1,2 +1,121 @@
 #include "cp1252.h"
-// TODO: implementation
+
+namespace catalogue::cp1252 {
+namespace {
+
+// 0x80..0x9F; the five undefined bytes keep their C1 value.
+constexpr char16_t kHigh[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+void appendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+} // namespace
+
+char32_t toUnicode(unsigned char byte)
+{
+    if (byte >= 0x80 && byte < 0xA0)
+        return kHigh[byte - 0x80];
+    return byte;
+}
+
+std::optional<unsigned char> fromUnicode(char32_t ch)
+{
+    if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF))
+        return static_cast<unsigned char>(ch);
+    for (unsigned i = 0; i < 32; ++i)
+        if (kHigh[i] == ch)
+            return static_cast<unsigned char>(0x80 + i);
+    return std::nullopt;
+}
+
+std::string toUtf8(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (char c : text)
+        appendUtf8(out, toUnicode(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::optional<std::string> fromUtf8(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        char32_t c;
+        std::size_t extra;
+        if (lead < 0x80) {
+            c = lead;
+            extra = 0;
+        } else if (lead >= 0xC2 && lead < 0xE0) {
+            c = lead & 0x1F;
+            extra = 1;
+        } else if (lead >= 0xE0 && lead < 0xF0) {
+            c = lead & 0x0F;
+            extra = 2;
+        } else if (lead >= 0xF0 && lead < 0xF5) {
+            c = lead & 0x07;
+            extra = 3;
+        } else {
+            return std::nullopt;
+        }
+        if (utf8.size() - i <= extra)
+            return std::nullopt;
+        for (std::size_t k = 1; k <= extra; ++k) {
+            const auto next = static_cast<unsigned char>(utf8[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return std::nullopt;
+            c = (c << 6) | (next & 0x3F);
+        }
+        // Overlong forms and surrogates are malformed.
+        if ((extra == 2 && (c < 0x800 || (c >= 0xD800 && c < 0xE000))) || (extra == 3 && (c < 0x10000 || c > 0x10FFFF)))
+            return std::nullopt;
+        const auto byte = fromUnicode(c);
+        if (!byte)
+            return std::nullopt;
+        out += static_cast<char>(*byte);
+        i += extra + 1;
+    }
+    return out;
+}
+
+unsigned char upper(unsigned char byte)
+{
+    if (byte >= 'a' && byte <= 'z')
+        return static_cast<unsigned char>(byte - 0x20);
+    if (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7)
+        return static_cast<unsigned char>(byte - 0x20);
+    switch (byte) {
+    case 0xFF: return 0x9F; // ÿ → Ÿ
+    case 0x9A: return 0x8A; // š → Š
+    case 0x9C: return 0x8C; // œ → Œ
+    case 0x9E: return 0x8E; // ž → Ž
+    default: return byte;
+    }
+}
+
+std::string upper(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(upper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+} // namespace catalogue::cp1252
