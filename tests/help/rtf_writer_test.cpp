@@ -65,7 +65,6 @@ void buildSample(QTextDocument& doc)
     c.insertBlock();
     c.insertText("dos", charFormat("Arial", 10));
     c.insertBlock(QTextBlockFormat());
-    c.currentList()->remove(c.block());
     c.insertText("sin lista", charFormat("Arial", 10));
 }
 

@@ -179,6 +179,7 @@ constexpr auto kTable = std::to_array<Entry>({
     {"bin", Kind::Other, ACTION(r.skipBinary(p))},
     {"bkmkend", Kind::Destination, skipDest},
     {"bkmkstart", Kind::Destination, skipDest},
+    {"blue", Kind::Other, ACTION(r.colorComponent(0, p))},
     {"bullet", Kind::Other, ACTION(ch(r, 0x2022))},
     {"cb", Kind::Other, ACTION(r.state().chr.highlight = p)},
     {"cf", Kind::Other, ACTION(r.state().chr.color = p)},

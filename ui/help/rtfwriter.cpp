@@ -161,7 +161,6 @@ QByteArray write(const QTextDocument& document, int from, int to)
             body += bullet ? "{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\u8226?}}"
                            : "{\\*\\pn\\pnlvlbody\\pndec\\pnindent0{\\pntxta.}}";
         }
-        body += ' ';
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment frag = it.fragment();
             const int start = std::max(frag.position(), r.from);
