@@ -297,9 +297,11 @@ void Reader::pop()
         m_paraList = !t.isEmpty() && t.front().isDigit() ? ListKind::Number : ListKind::Bullet;
         m_pnText.clear();
     }
+    if (m_stack.size() <= 2) {
+        m_done = true; // the closing brace of the document; its state stays for the end
+        return;
+    }
     m_stack.pop_back();
-    if (m_stack.size() <= 1)
-        m_done = true; // the closing brace of the document
 }
 
 void Reader::run()
@@ -577,8 +579,7 @@ void Reader::finish()
         m_cursor.movePosition(QTextCursor::End);
         m_cursor.deletePreviousChar();
     } else {
-        const ListKind kind = m_paraList != ListKind::None ? m_paraList : m_stack.back().para.list;
-        applyParagraph(m_stack.back().para, kind);
+        applyParagraph(state().para, m_paraList != ListKind::None ? m_paraList : state().para.list);
     }
 }
 
