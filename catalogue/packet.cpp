@@ -197,35 +197,35 @@ FieldDef readField(Reader& in, std::size_t number, FieldLayout& layout)
     const std::string_view name = in.name("el nombre del " + label);
     if (name.empty())
         Reader::invalid(start, "el " + label + " no tiene nombre");
-    const std::string field = "el campo " + shown(name);
+    const std::string field = "campo " + shown(name);
 
     const std::size_t typeAt = in.pos();
-    const ValueType type = in.descriptor("el descriptor de tipo de " + field);
+    const ValueType type = in.descriptor("el descriptor de tipo del " + field);
     const std::size_t attrAt = in.pos();
-    const std::uint16_t attributes = in.u16("los atributos de " + field);
+    const std::uint16_t attributes = in.u16("los atributos del " + field);
     if (attributes != 0)
-        Reader::invalid(attrAt, field + " tiene atributos " + hex(attributes) + ", que no se admiten");
-    const std::uint16_t count = in.u16("el número de propiedades de " + field);
+        Reader::invalid(attrAt, "el " + field + " tiene atributos " + hex(attributes) + ", que no se admiten");
+    const std::uint16_t count = in.u16("el número de propiedades del " + field);
 
     std::optional<std::int64_t> width;
     std::optional<std::string_view> subtype;
     for (std::uint16_t p = 0; p < count; ++p) {
-        const std::string prop = "la propiedad nº " + std::to_string(p + 1) + " de " + field;
+        const std::string prop = "la propiedad nº " + std::to_string(p + 1) + " del " + field;
         const std::size_t propAt = in.pos();
         const std::string_view propName = in.name("el nombre de " + prop);
         const ValueType propType = in.descriptor("el descriptor de tipo de " + prop);
         const Reader::Value value = in.value(propType, "el valor de " + prop);
         if (propName == "WIDTH") {
             if (width)
-                Reader::invalid(propAt, field + " tiene dos propiedades WIDTH");
+                Reader::invalid(propAt, "el " + field + " tiene dos propiedades WIDTH");
             if (propType.code != kCodeInt && propType.code != kCodeUInt)
-                Reader::invalid(propAt, "la propiedad WIDTH de " + field + " no es un entero");
+                Reader::invalid(propAt, "la propiedad WIDTH del " + field + " no es un entero");
             width = value.number;
         } else if (propName == "SUBTYPE") {
             if (subtype)
-                Reader::invalid(propAt, field + " tiene dos propiedades SUBTYPE");
+                Reader::invalid(propAt, "el " + field + " tiene dos propiedades SUBTYPE");
             if (propType.code != kCodeString)
-                Reader::invalid(propAt, "la propiedad SUBTYPE de " + field + " no es una cadena");
+                Reader::invalid(propAt, "la propiedad SUBTYPE del " + field + " no es una cadena");
             subtype = value.bytes;
         }
         // Any other property says nothing the table needs.
@@ -235,12 +235,12 @@ FieldDef readField(Reader& in, std::size_t number, FieldLayout& layout)
     def.name = std::string(name);
     if (type.code == kCodeString) {
         if (subtype)
-            Reader::invalid(start, field + " es una cadena con SUBTYPE '" + shown(*subtype) + "', que no se admite");
+            Reader::invalid(start, "el " + field + " es una cadena con SUBTYPE '" + shown(*subtype) + "', que no se admite");
         if (!width)
-            Reader::invalid(start, field + " es una cadena sin la propiedad WIDTH");
+            Reader::invalid(start, "el " + field + " es una cadena sin la propiedad WIDTH");
         const std::int64_t limit = type.size == 1 ? 0xFF : 0xFFFF;
         if (*width < 1 || *width > limit)
-            Reader::invalid(start, field + " tiene WIDTH " + std::to_string(*width) + ", fuera del intervalo 1 a "
+            Reader::invalid(start, "el " + field + " tiene WIDTH " + std::to_string(*width) + ", fuera del intervalo 1 a "
                                        + std::to_string(limit));
         def.kind = FieldKind::String;
         def.width = static_cast<std::uint16_t>(*width);
@@ -250,14 +250,14 @@ FieldDef readField(Reader& in, std::size_t number, FieldLayout& layout)
         if (!sub.empty() && sub.back() == '\0')
             sub.remove_suffix(1);
         if (sub != "Text")
-            Reader::invalid(start, field + " es una cadena de bytes que no está marcada como texto (SUBTYPE \"Text\")");
+            Reader::invalid(start, "el " + field + " es una cadena de bytes que no está marcada como texto (SUBTYPE \"Text\")");
         if (width && (*width < 0 || *width > 0xFFFF))
-            Reader::invalid(start, field + " tiene WIDTH " + std::to_string(*width) + ", fuera del intervalo 0 a 65535");
+            Reader::invalid(start, "el " + field + " tiene WIDTH " + std::to_string(*width) + ", fuera del intervalo 0 a 65535");
         def.kind = FieldKind::Memo;
         def.width = static_cast<std::uint16_t>(width.value_or(1));
         layout.maxLength = 0;
     } else {
-        Reader::invalid(typeAt, field + " es de un tipo (código " + std::to_string(type.code)
+        Reader::invalid(typeAt, "el " + field + " es de un tipo (código " + std::to_string(type.code)
                                     + ") que no puede contener texto");
     }
     layout.prefix = type.size;
