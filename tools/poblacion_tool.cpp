@@ -28,6 +28,7 @@
 #include "error.h"
 #include "packet.h"
 #include "table.h"
+#include "view.h"
 
 namespace {
 
@@ -362,7 +363,7 @@ int build(const std::string& csvPath, const std::string& packetPath)
     return kOk;
 }
 
-[[maybe_unused]] std::string toCp1252(const std::string& utf8, const char* what)
+std::string toCp1252(const std::string& utf8, const char* what)
 {
     std::optional<std::string> text = catalogue::cp1252::fromUtf8(utf8);
     if (!text)
@@ -373,10 +374,35 @@ int build(const std::string& csvPath, const std::string& packetPath)
 
 int filter(const std::string& packetPath, const std::string& expression, const std::string* order)
 {
-    (void)packetPath;
-    (void)expression;
-    (void)order;
-    throw Rejected{"La orden filter todavía no está disponible."};
+    const std::string bytes = readFile(packetPath);
+    const std::string filterText = toCp1252(expression, "La expresión de filtro");
+    const std::string orderField = order ? toCp1252(*order, "El campo de orden") : std::string();
+
+    catalogue::View view;
+    try {
+        view.LoadFromBytes(bytes);
+    } catch (const catalogue::PacketError& e) {
+        throw Rejected{"El archivo " + packetPath + " no es un paquete de datos válido: " + e.what()};
+    }
+    const int ident = view.table().fieldIndex("IDENT");
+    if (ident < 0)
+        throw Rejected{"El paquete " + packetPath + " no tiene el campo IDENT."};
+    try {
+        view.setFilter(filterText);
+        view.setFiltered(true);
+        if (order)
+            view.setIndexFieldNames(orderField);
+    } catch (const catalogue::Error& e) {
+        throw Rejected{e.what()};
+    }
+    const int count = view.RecordCount();
+    std::string out = std::to_string(count) + '\n';
+    for (int row = 0; row < count; ++row) {
+        out += catalogue::cp1252::toUtf8(view.table().text(view.recordAt(row), static_cast<std::size_t>(ident)));
+        out += '\n';
+    }
+    writeStdout(out);
+    return kOk;
 }
 
 int counts(const std::string& packetPath)
