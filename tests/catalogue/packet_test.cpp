@@ -574,3 +574,31 @@ TEST(PacketWrite, RefusesWhatItCannotWrite)
     EXPECT_THROW(writePacket(Table({{"A", FieldKind::String, 1}, {"a", FieldKind::String, 1}}, 0)), PacketError);
     EXPECT_THROW(writePacket(Table({{std::string(256, 'N'), FieldKind::String, 1}}, 0)), PacketError);
 }
+
+TEST_F(DamagedPacket, RandomDamageIsReadOrRefusedNeverMisread)
+{
+    // Flip one to three bytes at random, many times: every result is either a
+    // table or a PacketError, never another failure or a read out of bounds.
+    std::uint32_t seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    int refused = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string p = good;
+        const int flips = 1 + static_cast<int>(next() % 3);
+        for (int k = 0; k < flips; ++k)
+            p[next() % p.size()] = static_cast<char>(next() & 0xFF);
+        try {
+            const Table t = readPacket(p);
+            EXPECT_EQ(t.fieldCount(), 18u);
+        } catch (const PacketError& e) {
+            ++refused;
+            EXPECT_GT(std::string(e.what()).size(), 10u);
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "round " << round << ": " << e.what();
+        }
+    }
+    EXPECT_GT(refused, 1000);
+}

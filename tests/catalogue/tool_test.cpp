@@ -343,3 +343,86 @@ TEST_F(Tool, CountsDistinctDictionaryNamesByTheirBytes)
     // "San Juan", "San juan", "", "Peña", "Pena"; the null is not counted.
     EXPECT_EQ(r.out, "entradas 5\nreferencias 7\n");
 }
+
+// --- filter ---------------------------------------------------------------------------------
+
+namespace {
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);)
+        out.push_back(l);
+    return out;
+}
+
+const std::string kCatalogue = std::string(TEST_PACKET_DIR) + "/catalogue.pkt";
+
+} // namespace
+
+TEST_F(Tool, FilterByKind)
+{
+    Outcome r = run({"filter", kCatalogue, "tiponum = 4"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "4\n40001\n40002\n40003\n40004\n");
+    EXPECT_EQ(lines(run({"filter", kCatalogue, "tiponum = 2"}).out).size(), 21u);
+    EXPECT_EQ(lines(run({"filter", kCatalogue, "tiponum = 3"}).out).front(), "16");
+    EXPECT_EQ(run({"filter", kCatalogue, "ident = 30007"}).out, "1\n30007\n");
+    EXPECT_EQ(run({"filter", kCatalogue, "ident = 20099"}).out, "0\n");
+    // No filter text: every unit, in stored order.
+    const auto all = lines(run({"filter", kCatalogue, ""}).out);
+    ASSERT_EQ(all.size(), 41u);
+    EXPECT_EQ(all[0], "40");
+    EXPECT_EQ(all[1], "20001");
+    EXPECT_EQ(all[40], "40004");
+}
+
+TEST_F(Tool, FilterSearchTakesUtf8)
+{
+    const std::string pena = "(tiponum = 2) and (Upper(nombrebusc) like '%PEÑA%')";
+    EXPECT_EQ(run({"filter", kCatalogue, pena}).out, "2\n20015\n20016\n");
+    EXPECT_EQ(run({"filter", kCatalogue, "(tiponum = 3) and (Upper(nombrebusc) like '%PENA%')"}).out, "1\n30011\n");
+    EXPECT_EQ(lines(run({"filter", kCatalogue, "(tiponum = 3) and (Upper(nombrebusc) like '%%')"}).out).front(),
+              "16");
+}
+
+TEST_F(Tool, FilterOrderedBySearchName)
+{
+    const auto out = lines(run({"filter", kCatalogue, "tiponum = 2", "--order", "NOMBREBUSC"}).out);
+    ASSERT_EQ(out.size(), 21u);
+    const std::vector<std::string> rows(out.begin() + 1, out.end());
+    const std::vector<std::string> expected = {"20001", "20002", "20003", "Biel", "Biel", "20007", "20006",
+                                               "20009", "20008", "20011", "20010", "20012", "20013", "20015",
+                                               "20016", "20014", "Used", "Used", "20019", "20020"};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (expected[i] == "Biel")
+            EXPECT_TRUE(rows[i] == "20004" || rows[i] == "20005") << i << ": " << rows[i];
+        else if (expected[i] == "Used")
+            EXPECT_TRUE(rows[i] == "20017" || rows[i] == "20018") << i << ": " << rows[i];
+        else
+            EXPECT_EQ(rows[i], expected[i]) << "position " << i;
+    }
+    // The field name is matched regardless of case.
+    EXPECT_EQ(run({"filter", kCatalogue, "tiponum = 2", "--order", "nombrebusc"}).out, run({"filter", kCatalogue, "tiponum = 2", "--order", "NOMBREBUSC"}).out);
+}
+
+TEST_F(Tool, FilterErrors)
+{
+    Outcome r = run({"filter", kCatalogue, "tiponum = %"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "poblacion-tool: Carácter '%' inválido en una expresión de filtro\n");
+    EXPECT_EQ(r.out, "");
+    r = run({"filter", kCatalogue, "nombrebusc = 'Ā'"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("La expresión de filtro no es UTF-8 válido"), std::string::npos) << r.err;
+    r = run({"filter", kCatalogue, "tiponum = 2", "--order", "NADA"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "poblacion-tool: No se encuentra el campo 'NADA'\n");
+    r = run({"filter", kCatalogue, "poblacion = 2"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "poblacion-tool: No se encuentra el campo 'poblacion'\n");
+    r = run({"filter", path("none.pkt"), "tiponum = 2"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("no existe"), std::string::npos);
+}
