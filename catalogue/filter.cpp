@@ -428,6 +428,12 @@ public:
         : op_(op), left_(std::move(left)), right_(std::move(right)), collation_(collation),
           numeric_(left_->type == Type::Number && right_->type == Type::Number)
     {
+        // A field compared with a constant, the usual case, reads the
+        // constant once.
+        if (right_->constant() && !numeric_) {
+            constant_ = right_->value(0);
+            constantPlain_ = !constant_.null && plainAscii(constant_.text);
+        }
     }
 
     Truth truth(std::size_t record) const override
@@ -435,6 +441,16 @@ public:
         const Value a = left_->value(record);
         if (a.null)
             return Truth::Unknown;
+        if (right_->constant() && !numeric_) {
+            if (constant_.null)
+                return Truth::Unknown;
+            if (op_ == Tok::Eq || op_ == Tok::Ne) {
+                bool equal = a.text == constant_.text;
+                if (!equal && !(constantPlain_ && plainAscii(a.text)))
+                    equal = collation_.compare(a.text, constant_.text) == 0;
+                return equal == (op_ == Tok::Eq) ? Truth::True : Truth::False;
+            }
+        }
         const Value b = right_->value(record);
         if (b.null)
             return Truth::Unknown;
@@ -474,6 +490,8 @@ private:
     NodePtr left_, right_;
     const Collation& collation_;
     bool numeric_;
+    Value constant_;
+    bool constantPlain_ = false;
 };
 
 class LikeNode final : public BoolNode {
