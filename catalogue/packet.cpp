@@ -300,12 +300,15 @@ Table readPacket(std::string_view bytes)
 
     // Field descriptors.
     in.seek(headerSize);
+    // A descriptor takes at least 9 bytes: reserve no more than the bytes can hold.
     std::vector<FieldDef> fields;
-    std::vector<FieldLayout> layouts(fieldCount);
-    fields.reserve(fieldCount);
+    std::vector<FieldLayout> layouts;
+    fields.reserve(std::min<std::size_t>(fieldCount, in.remaining() / 9));
+    layouts.reserve(fields.capacity());
     for (std::size_t f = 0; f < fieldCount; ++f) {
         const std::size_t at = in.pos();
-        FieldDef def = readField(in, f + 1, layouts[f]);
+        FieldLayout& layout = layouts.emplace_back();
+        FieldDef def = readField(in, f + 1, layout);
         for (const FieldDef& other : fields)
             if (sameName(other.name, def.name))
                 Reader::invalid(at, "el nombre de campo " + shown(def.name) + " está repetido");
@@ -343,8 +346,9 @@ Table readPacket(std::string_view bytes)
     Table table(std::move(fields), lcid);
     const std::size_t nullBytes = (2 * std::size_t{fieldCount} + 7) / 8;
     const std::size_t minRecord = 1 + nullBytes;
-    // Never trust the record count beyond what the bytes left can hold.
-    const std::size_t plausible = std::min<std::size_t>(recordCount, in.remaining() / minRecord);
+    // Never trust the record count beyond what the bytes left can hold (a
+    // record with values takes at least a byte per field besides its flags).
+    const std::size_t plausible = std::min<std::size_t>(recordCount, in.remaining() / (minRecord + fieldCount));
     table.reserve(plausible, in.remaining());
 
     for (std::uint32_t r = 0; r < recordCount; ++r) {
@@ -433,6 +437,8 @@ std::string writePacket(const Table& table)
         cannotWrite("la tabla no tiene campos");
     if (fields.size() > 0xFFFF)
         cannotWrite("la tabla tiene más de 65535 campos");
+    if (table.lcid() < 0)
+        cannotWrite("el identificador de idioma " + std::to_string(table.lcid()) + " no es válido");
     if (table.recordCount() > 0xFFFFFFFFu)
         cannotWrite("la tabla tiene demasiados registros");
     for (std::size_t i = 0; i < fields.size(); ++i) {
