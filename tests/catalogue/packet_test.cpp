@@ -534,7 +534,7 @@ TEST(PacketMalformed, FieldListProblems)
     // A field count above the descriptors present.
     EXPECT_NE(failure(Bytes().header(3, 0).stringField("A", 1).stringField("B", 1).s).find("truncado"),
               std::string::npos);
-    EXPECT_NE(failure(Bytes().header(0xFFFF, 0xFFFFFFFF).stringField("A", 1).s).find("truncado en el byte 50"),
+    EXPECT_NE(failure(Bytes().header(0xFFFF, 0xFFFFFFFF).stringField("A", 1).s).find("truncado en el byte 46: el nombre del campo nº 2"),
               std::string::npos);
     // Header size below 24 or beyond the end.
     Bytes small;
