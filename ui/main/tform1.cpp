@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
@@ -361,7 +362,17 @@ void TForm1::placeWindow()
         return;
     const QRect area = screen->geometry();
     // move() places the outer top-left corner of a window.
-    move(area.topLeft() + windowPlacement(area.size(), frameGeometry().size()));
+    placedFrameSize_ = frameGeometry().size();
+    move(area.topLeft() + windowPlacement(area.size(), placedFrameSize_));
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Platforms that know the frame only once the window exists: place the
+    // window again with its real outer size before it appears.
+    if (!event->spontaneous() && !placedFrameSize_.isEmpty() && frameGeometry().size() != placedFrameSize_)
+        placeWindow();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

@@ -99,6 +99,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void createControls();
@@ -108,6 +109,7 @@ private:
     void showUnit(catalogue::View& view);
 
     QString catalogue_;
+    QSize placedFrameSize_; // the outer size the window was placed with
 };
 
 // A copy of the text without any ".".
