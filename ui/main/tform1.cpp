@@ -73,6 +73,10 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QRect& place, const Q
     label->setGeometry(place);
     label->setFont(font);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Where the substitute face runs wider than the original, the label grows
+    // rather than cutting its caption.
+    if (label->sizeHint().width() > place.width())
+        label->resize(label->sizeHint().width(), place.height());
     return label;
 }
 
