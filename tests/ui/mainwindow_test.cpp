@@ -335,3 +335,37 @@ TEST(LoadFailureMessage, NamesTheReason)
     w.LoadError.clear();
     EXPECT_TRUE(loadFailureMessage(w).isEmpty());
 }
+
+TEST(WindowImages, ApplicationIconAtBothSizes)
+{
+    for (auto [path, size] : {std::pair<const char*, int>{":/images/poblacion16.xpm", 16}, {":/images/poblacion32.xpm", 32}}) {
+        SCOPED_TRACE(path);
+        const QImage image(QString::fromLatin1(path));
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(image.size(), QSize(size, size));
+        EXPECT_TRUE(image.hasAlphaChannel());
+        // A red book: red is the most frequent opaque colour.
+        int red = 0, opaque = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.alpha() == 0)
+                    continue;
+                ++opaque;
+                if (c.red() > 200 && c.green() < 60 && c.blue() < 60)
+                    ++red;
+            }
+        EXPECT_GT(red * 3, opaque);
+    }
+}
+
+TEST_F(MainWindowTest, TheCloseBoxClosesLikeTheExitButton)
+{
+    TForm1& w = open();
+    QTest::mouseClick(w.BitBtn3, Qt::LeftButton);
+    EXPECT_TRUE(w.close());
+    EXPECT_FALSE(w.ClientDataSet1.Active());
+    EXPECT_FALSE(w.ClientDataSet4.Active());
+    EXPECT_EQ(w.DBGrid2->model()->rowCount(), 0);
+    EXPECT_TRUE(messages().empty());
+}
