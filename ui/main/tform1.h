@@ -2,6 +2,8 @@
 // The main window: search box, the three lists of municipalities, entities and
 // nuclei, and the detail panel of the selected unit.
 
+#include <QPoint>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
@@ -97,15 +99,27 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void createControls();
-    void setUpChart();  // the chart's fixed appearance (creation step 13)
-    void placeWindow(); // creation step 15
+    void applyStartColours(); // creation step 12
+    void setUpChart();        // the chart's fixed appearance (creation step 13)
+    void placeWindow();       // creation step 15
     void showUnit(catalogue::View& view);
 
     QString catalogue_;
+    QSize placedFrameSize_; // the outer size the window was placed with
 };
 
 // A copy of the text without any ".".
 QString RemoveDots(const QString& text);
+
+// Where the window goes on a screen (creation step 15): centred, never at 0
+// or less, and at the top on screens under 700 pixels high. `window` is the
+// outer size, frame and caption included.
+QPoint windowPlacement(const QSize& screen, const QSize& window);
+
+// The message telling that the catalogue could not be loaded, and why; empty
+// when it was loaded.
+QString loadFailureMessage(const TForm1& form);

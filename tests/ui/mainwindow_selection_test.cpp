@@ -1,0 +1,244 @@
+// Selection in the three lists: keys, mouse, wheel and focus put the detail
+// view on the list's current unit; the list follows its view.
+
+#include <QWheelEvent>
+
+#include "error.h"
+#include "mainwindow_helpers.h"
+
+using namespace mwtest;
+
+TEST_F(MainWindowTest, ArrowKeysShowTheUnitMovedTo)
+{
+    TForm1& w = open();
+    QTest::mouseClick(w.BitBtn3, Qt::LeftButton);
+    w.DBGrid2->setFocus(Qt::TabFocusReason);
+    expectShowing(w.ClientDataSet1); // entering shows the first unit
+    EXPECT_EQ(ident(w.ClientDataSet1), 20001);
+
+    press(Qt::Key_Down);
+    EXPECT_EQ(w.ClientDataSet1.RecNo(), 1);
+    EXPECT_EQ(w.DBGrid2->currentIndex().row(), 1);
+    EXPECT_EQ(ident(w.ClientDataSet1), 20004); // Cutanda
+    expectShowing(w.ClientDataSet1);
+    press(Qt::Key_Down);
+    press(Qt::Key_Up);
+    EXPECT_EQ(detailFilter(), QStringLiteral("ident = 20004"));
+    // Ctrl+End and Ctrl+Home go to the last and the first unit.
+    press(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(w.ClientDataSet1.RecNo(), kMunicipalities - 1);
+    expectShowing(w.ClientDataSet1);
+    press(Qt::Key_Down); // at the end: stays
+    EXPECT_EQ(w.ClientDataSet1.RecNo(), kMunicipalities - 1);
+    press(Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(w.ClientDataSet1.RecNo(), 0);
+    expectShowing(w.ClientDataSet1);
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(MainWindowTest, PageDownMovesAPageAndShowsWhereItArrived)
+{
+    TForm1& w = open();
+    QTest::mouseClick(w.BitBtn3, Qt::LeftButton);
+    w.DBGrid3->setFocus(Qt::TabFocusReason);
+    const int page = w.DBGrid3->visibleRowCount();
+    ASSERT_GT(page, 3);
+    ASSERT_LT(page, kEntities - 1);
+    press(Qt::Key_PageDown);
+    EXPECT_EQ(w.ClientDataSet2.RecNo(), page);
+    EXPECT_EQ(w.DBGrid3->currentIndex().row(), page);
+    expectShowing(w.ClientDataSet2);
+    press(Qt::Key_PageDown);
+    press(Qt::Key_PageDown);
+    EXPECT_EQ(w.ClientDataSet2.RecNo(), kEntities - 1);
+    // The current row is scrolled into sight.
+    EXPECT_TRUE(w.DBGrid3->viewport()->rect().contains(w.DBGrid3->visualRect(w.DBGrid3->currentIndex())));
+    press(Qt::Key_PageUp);
+    EXPECT_EQ(w.ClientDataSet2.RecNo(), kEntities - 1 - page);
+    expectShowing(w.ClientDataSet2);
+}
+
+TEST_F(MainWindowTest, TabStepsThroughTheEntityAndNucleusLists)
+{
+    TForm1& w = open();
+    QTest::mouseClick(w.BitBtn3, Qt::LeftButton);
+
+    // Tab from the municipality list enters the entity list and shows its first unit.
+    w.DBGrid2->setFocus(Qt::TabFocusReason);
+    tab();
+    ASSERT_EQ(focused(), w.DBGrid3);
+    EXPECT_EQ(w.ClientDataSet2.RecNo(), 0);
+    expectShowing(w.ClientDataSet2);
+    // Inside: next row, and nothing at the last one.
+    tab();
+    EXPECT_EQ(focused(), w.DBGrid3);
+    EXPECT_EQ(w.ClientDataSet2.RecNo(), 1);
+    expectShowing(w.ClientDataSet2);
+    for (int i = 0; i < kEntities + 2; ++i)
+        tab();
+    EXPECT_EQ(focused(), w.DBGrid3);
+    EXPECT_EQ(w.ClientDataSet2.RecNo(), kEntities - 1);
+    expectShowing(w.ClientDataSet2);
+    backtab();
+    EXPECT_EQ(w.ClientDataSet2.RecNo(), kEntities - 2);
+    expectShowing(w.ClientDataSet2);
+
+    // The nucleus list too.
+    w.DBGrid1->setFocus(Qt::TabFocusReason);
+    expectShowing(w.ClientDataSet3);
+    tab();
+    EXPECT_EQ(focused(), w.DBGrid1);
+    EXPECT_EQ(w.ClientDataSet3.RecNo(), 1);
+    expectShowing(w.ClientDataSet3);
+    // Ctrl+Tab is no move within the list.
+    press(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(w.ClientDataSet3.RecNo(), 1);
+}
+
+TEST_F(MainWindowTest, AnyMouseButtonReleasedOverAListShowsItsUnit)
+{
+    TForm1& w = open();
+    QTest::mouseClick(w.BitBtn3, Qt::LeftButton);
+
+    // Clicking a row of a list without focus: enter, move, release.
+    clickRow(w.DBGrid1, 2);
+    EXPECT_EQ(focused(), w.DBGrid1);
+    EXPECT_EQ(w.ClientDataSet3.RecNo(), 2);
+    EXPECT_EQ(w.DBGrid1->currentIndex().row(), 2);
+    expectShowing(w.ClientDataSet3);
+
+    clickRow(w.DBGrid2, 3, Qt::RightButton);
+    EXPECT_EQ(w.ClientDataSet1.RecNo(), 3);
+    expectShowing(w.ClientDataSet1);
+    clickRow(w.DBGrid3, 4, Qt::MiddleButton);
+    EXPECT_EQ(w.ClientDataSet2.RecNo(), 4);
+    expectShowing(w.ClientDataSet2);
+
+    // A search blanks the panel; a click on the current row brings it back.
+    QTest::keyClick(w.Edit1, Qt::Key_Return);
+    expectBlankPanel();
+    clickRow(w.DBGrid3, 0);
+    expectShowing(w.ClientDataSet2);
+
+    // A release below the last row moves nothing and shows the current unit.
+    search(QStringLiteral("SAN"));
+    w.DBGrid1->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w.Edit1, Qt::Key_Return);
+    expectBlankPanel();
+    QTest::mouseClick(w.DBGrid1->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(20, w.DBGrid1->viewport()->height() - 3));
+    EXPECT_EQ(w.ClientDataSet3.RecNo(), 0);
+    expectShowing(w.ClientDataSet3);
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(MainWindowTest, FocusEnteringAListShowsItsCurrentUnit)
+{
+    TForm1& w = open();
+    search(QStringLiteral("A"));
+    expectBlankPanel();
+    // Right after a search each list stands on its first unit in name order.
+    w.Edit1->setFocus(Qt::TabFocusReason);
+    tab(); // the note
+    tab(); // the municipality list
+    ASSERT_EQ(focused(), w.DBGrid2);
+    EXPECT_EQ(ident(w.ClientDataSet1), 20001);
+    expectShowing(w.ClientDataSet1);
+
+    // A list without hits is disabled and is passed over.
+    search(QStringLiteral("ZARAGOZA"));
+    EXPECT_FALSE(w.DBGrid3->isEnabled());
+    w.DBMemo1->setFocus(Qt::TabFocusReason);
+    tab();
+    EXPECT_EQ(focused(), w.DBGrid2);
+    tab();
+    EXPECT_EQ(focused(), w.BitBtn1);
+    expectShowing(w.ClientDataSet1);
+}
+
+TEST_F(MainWindowTest, TheWheelMovesOneUnitPerNotch)
+{
+    TForm1& w = open();
+    QTest::mouseClick(w.BitBtn3, Qt::LeftButton);
+    w.DBGrid3->setFocus(Qt::TabFocusReason);
+    auto wheel = [&](int delta) {
+        const QPointF at(20, 20);
+        QWheelEvent event(at, w.DBGrid3->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w.DBGrid3->viewport(), &event);
+    };
+    wheel(-240);
+    EXPECT_EQ(w.ClientDataSet2.RecNo(), 2);
+    wheel(60);
+    EXPECT_EQ(w.ClientDataSet2.RecNo(), 2);
+    wheel(60);
+    EXPECT_EQ(w.ClientDataSet2.RecNo(), 1);
+    // The move runs the view's notification, so the panel follows.
+    EXPECT_EQ(detailFilter(), QStringLiteral("ident = %1").arg(ident(w.ClientDataSet2)));
+}
+
+TEST_F(MainWindowTest, FailuresWhileShowingAreReportedAndTheListStillFollows)
+{
+    TForm1& w = open();
+    QTest::mouseClick(w.BitBtn3, Qt::LeftButton);
+    w.DBGrid2->setFocus(Qt::TabFocusReason);
+    expectShowing(w.ClientDataSet1);
+    // The detail panel's refill fails from now on.
+    w.ClientDataSet4.AfterScroll = [](catalogue::View&) {
+        throw catalogue::ConversionError("'Hostal' no es un valor entero válido");
+    };
+    w.DataSource4->setEnabled(false);
+    w.Label8->setVisible(false);
+
+    press(Qt::Key_Down);
+    ASSERT_FALSE(messages().empty());
+    EXPECT_TRUE(messages().front().error);
+    EXPECT_EQ(messages().front().caption, QStringLiteral("POBLACION"));
+    EXPECT_EQ(messages().front().text, QStringLiteral("'Hostal' no es un valor entero válido."));
+    // The list moved with its view; the rest of the showing was skipped.
+    EXPECT_EQ(w.ClientDataSet1.RecNo(), 1);
+    EXPECT_EQ(w.DBGrid2->currentIndex().row(), 1);
+    EXPECT_FALSE(w.DataSource4->Enabled());
+    EXPECT_FALSE(w.Label8->isVisibleTo(&w));
+    EXPECT_TRUE(w.isVisible());
+
+    // A failing search stops before the headings.
+    messages().clear();
+    search(QStringLiteral("ZARAGOZA"));
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(w.Label2->text(), QStringLiteral("Municipios (%1)").arg(kMunicipalities));
+}
+
+TEST_F(MainWindowTest, SwitchingADataSourceNeitherMovesNorNotifies)
+{
+    TForm1& w = open();
+    QTest::mouseClick(w.BitBtn3, Qt::LeftButton);
+    w.DBGrid2->setFocus(Qt::TabFocusReason);
+    press(Qt::Key_Down);
+    press(Qt::Key_Down);
+    int notified = 0;
+    w.ClientDataSet1.AfterScroll = [&](catalogue::View&) { ++notified; };
+    w.DataSource1->setEnabled(false);
+    EXPECT_EQ(w.DBGrid2->model()->rowCount(), 0);
+    w.DataSource1->setEnabled(true);
+    EXPECT_EQ(w.DBGrid2->model()->rowCount(), kMunicipalities);
+    EXPECT_EQ(w.ClientDataSet1.RecNo(), 2);
+    EXPECT_EQ(w.DBGrid2->currentIndex().row(), 2);
+    EXPECT_EQ(notified, 0);
+    // The memo follows its source the same way.
+    w.DataSource4->setEnabled(false);
+    EXPECT_TRUE(w.DBMemo1->toPlainText().isEmpty());
+    w.DataSource4->setEnabled(true);
+    EXPECT_FALSE(w.DBMemo1->toPlainText().isEmpty());
+}
+
+TEST(WindowsKeyCode, GivesTheCodesTheHandlersTest)
+{
+    EXPECT_EQ(windowsKeyCode(Qt::Key_Up), 38);
+    EXPECT_EQ(windowsKeyCode(Qt::Key_Down), 40);
+    EXPECT_EQ(windowsKeyCode(Qt::Key_Tab), 9);
+    EXPECT_EQ(windowsKeyCode(Qt::Key_Backtab), 9);
+    EXPECT_EQ(windowsKeyCode(Qt::Key_PageDown), 34);
+    EXPECT_EQ(windowsKeyCode(Qt::Key_A), 65);
+    EXPECT_EQ(windowsKeyCode(Qt::Key_F1), 0x70);
+}

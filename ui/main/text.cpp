@@ -1,0 +1,42 @@
+#include "text.h"
+
+#include "cp1252.h"
+
+namespace ui {
+
+QString fromCp1252(std::string_view bytes)
+{
+    QString text;
+    text.reserve(static_cast<qsizetype>(bytes.size()));
+    for (char byte : bytes)
+        text.append(QChar(static_cast<char16_t>(catalogue::cp1252::toUnicode(static_cast<unsigned char>(byte)))));
+    return text;
+}
+
+std::string toCp1252(const QString& text)
+{
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(text.size()));
+    for (QChar ch : text) {
+        auto byte = ch.isSurrogate() ? std::nullopt : catalogue::cp1252::fromUnicode(ch.unicode());
+        bytes.push_back(static_cast<char>(byte ? *byte : static_cast<unsigned char>('?')));
+    }
+    return bytes;
+}
+
+bool inCp1252(QChar ch)
+{
+    return !ch.isSurrogate() && catalogue::cp1252::fromUnicode(ch.unicode()).has_value();
+}
+
+QChar upperCp1252(QChar ch)
+{
+    if (ch.isSurrogate())
+        return ch;
+    auto byte = catalogue::cp1252::fromUnicode(ch.unicode());
+    if (!byte)
+        return ch;
+    return QChar(static_cast<char16_t>(catalogue::cp1252::toUnicode(catalogue::cp1252::upper(*byte))));
+}
+
+} // namespace ui
