@@ -1,6 +1,319 @@
 #include "view.h"
-// Skeleton: the view is being written.
+
+#include <algorithm>
+#include <istream>
+#include <limits>
+#include <numeric>
+
+#include "cp1252.h"
+#include "error.h"
+#include "packet.h"
+
 namespace catalogue {
+namespace {
+
+constexpr std::size_t kNoRecord = std::numeric_limits<std::size_t>::max();
+
+const Table& emptyTable()
+{
+    static const Table table;
+    return table;
+}
+
+[[noreturn]] void fieldNotFound(std::string_view name)
+{
+    throw FilterError("No se encuentra el campo '" + cp1252::toUtf8(name) + "'");
+}
+
+} // namespace
+
+// --- Field -----------------------------------------------------------------------
+
+const FieldDef& Field::def() const { return view_->table().fields()[index_]; }
+
+bool Field::IsNull() const
+{
+    const std::size_t record = view_->currentRecord();
+    return record == kNoRecord || view_->table().isNull(record, index_);
+}
+
+std::string_view Field::text() const
+{
+    const std::size_t record = view_->currentRecord();
+    return record == kNoRecord ? std::string_view() : view_->table().text(record, index_);
+}
+
+std::string Field::AsString() const { return std::string(text()); }
+
+std::int32_t Field::AsInteger() const { return strToInt(text()); }
+
+// --- View ------------------------------------------------------------------------
+
 View::View() = default;
 View::~View() = default;
+
+int View::addListener(Listener listener)
+{
+    listeners_.emplace_back(nextListener_, std::move(listener));
+    return nextListener_++;
+}
+
+void View::removeListener(int id)
+{
+    std::erase_if(listeners_, [id](const auto& entry) { return entry.first == id; });
+}
+
+void View::notify(DataEvent event)
+{
+    // A listener may add or remove listeners while it runs.
+    const auto listeners = listeners_;
+    for (const auto& [id, listener] : listeners)
+        listener(event);
+}
+
+void View::LoadFromStream(std::istream& stream)
+{
+    std::string bytes;
+    char chunk[65536];
+    while (stream.read(chunk, sizeof chunk) || stream.gcount() > 0)
+        bytes.append(chunk, static_cast<std::size_t>(stream.gcount()));
+    LoadFromBytes(bytes);
+}
+
+void View::LoadFromBytes(std::string_view packet)
+{
+    Close();
+    open(readPacket(packet));
+}
+
+void View::open(Table table)
+{
+    table_ = std::make_unique<Table>(std::move(table));
+    collation_ = std::make_unique<Collation>(table_->lcid());
+    try {
+        if (indexFieldNames_.empty()) {
+            order_.resize(table_->recordCount());
+            std::iota(order_.begin(), order_.end(), 0u);
+        } else {
+            const int field = table_->fieldIndex(indexFieldNames_);
+            if (field < 0)
+                fieldNotFound(indexFieldNames_);
+            order_ = orderBy(*table_, static_cast<std::size_t>(field), *collation_);
+        }
+        if (filtered_)
+            compileFilter();
+    } catch (...) {
+        Close();
+        throw;
+    }
+    rebuildRows();
+    moveFirst();
+    notify(DataEvent::DataSetChange);
+    if (!rows_.empty() && AfterScroll)
+        AfterScroll(*this);
+}
+
+void View::Close()
+{
+    compiled_ = catalogue::Filter();
+    filterState_ = FilterState::None;
+    rows_.clear();
+    order_.clear();
+    collation_.reset();
+    const bool wasActive = table_ != nullptr;
+    table_.reset();
+    cursor_ = -1;
+    bof_ = eof_ = true;
+    if (wasActive)
+        notify(DataEvent::DataSetChange);
+}
+
+bool View::Active() const { return table_ != nullptr; }
+
+const Table& View::table() const { return table_ ? *table_ : emptyTable(); }
+
+void View::compileFilter()
+{
+    compiled_ = catalogue::Filter();
+    filterState_ = FilterState::None;
+    inForce_.clear();
+    if (filterText_.empty())
+        return;
+    // Until the new text has been read, nothing passes: a text that cannot be
+    // read lets no record through.
+    filterState_ = FilterState::Broken;
+    compiled_ = catalogue::Filter::compile(filterText_, *table_, *collation_);
+    filterState_ = FilterState::InForce;
+    inForce_ = filterText_;
+}
+
+void View::rebuildRows()
+{
+    rows_.clear();
+    if (filterState_ == FilterState::Broken)
+        return;
+    if (filterState_ == FilterState::None) {
+        rows_ = order_;
+        return;
+    }
+    rows_.reserve(order_.size());
+    for (std::uint32_t record : order_)
+        if (compiled_.matches(record))
+            rows_.push_back(record);
+}
+
+void View::moveFirst()
+{
+    cursor_ = rows_.empty() ? -1 : 0;
+    bof_ = true;
+    eof_ = rows_.empty();
+}
+
+void View::refilter()
+{
+    try {
+        compileFilter();
+    } catch (...) {
+        rebuildRows();
+        moveFirst();
+        notify(DataEvent::DataSetChange);
+        throw;
+    }
+    rebuildRows();
+}
+
+void View::setFilter(std::string text)
+{
+    filterText_ = std::move(text);
+    if (!Active() || !filtered_)
+        return;
+    const bool changed = filterState_ == FilterState::None ? !filterText_.empty()
+                         : filterState_ == FilterState::Broken ? true
+                                                               : filterText_ != inForce_;
+    if (changed)
+        refilter();
+    moveFirst();
+    notify(changed ? DataEvent::DataSetChange : DataEvent::Scroll);
+    if (AfterScroll)
+        AfterScroll(*this);
+}
+
+void View::setFiltered(bool filtered)
+{
+    const bool changed = filtered != filtered_;
+    filtered_ = filtered;
+    if (!Active())
+        return;
+    if (changed) {
+        if (filtered_) {
+            refilter();
+        } else {
+            compiled_ = catalogue::Filter();
+            filterState_ = FilterState::None;
+            inForce_.clear();
+            rebuildRows();
+        }
+    }
+    moveFirst();
+    notify(changed ? DataEvent::DataSetChange : DataEvent::Scroll);
+    if (AfterScroll)
+        AfterScroll(*this);
+}
+
+void View::setIndexFieldNames(std::string name)
+{
+    if (!Active()) {
+        indexFieldNames_ = std::move(name);
+        return;
+    }
+    std::vector<std::uint32_t> order;
+    if (name.empty()) {
+        order.resize(table_->recordCount());
+        std::iota(order.begin(), order.end(), 0u);
+    } else {
+        const int field = table_->fieldIndex(name);
+        if (field < 0)
+            fieldNotFound(name);
+        order = orderBy(*table_, static_cast<std::size_t>(field), *collation_);
+    }
+    indexFieldNames_ = std::move(name);
+    const std::size_t current = currentRecord();
+    order_ = std::move(order);
+    rebuildRows();
+    if (rows_.empty()) {
+        moveFirst();
+    } else {
+        const auto at = std::find(rows_.begin(), rows_.end(), current);
+        const int row = at == rows_.end() ? 0 : static_cast<int>(at - rows_.begin());
+        bof_ = bof_ && row == 0;
+        eof_ = eof_ && row == static_cast<int>(rows_.size()) - 1;
+        cursor_ = row;
+    }
+    notify(DataEvent::DataSetChange);
+}
+
+int View::RecordCount() const { return static_cast<int>(rows_.size()); }
+
+int View::RecNo() const { return cursor_; }
+
+std::size_t View::recordAt(int row) const { return rows_.at(static_cast<std::size_t>(row)); }
+
+std::size_t View::currentRecord() const
+{
+    return cursor_ < 0 ? kNoRecord : rows_[static_cast<std::size_t>(cursor_)];
+}
+
+int View::MoveBy(int n)
+{
+    if (n == 0 || (n < 0 && bof_) || (n > 0 && eof_))
+        return 0;
+    bof_ = eof_ = false;
+    const long long last = static_cast<long long>(rows_.size()) - 1;
+    long long target = static_cast<long long>(cursor_) + n;
+    if (target < 0) {
+        target = 0;
+        bof_ = true;
+    }
+    if (target > last) {
+        target = last;
+        eof_ = true;
+    }
+    if (rows_.empty()) {
+        target = -1;
+        bof_ = eof_ = true;
+    }
+    const int moved = static_cast<int>(target - cursor_);
+    cursor_ = static_cast<int>(target);
+    notify(DataEvent::Scroll);
+    if (AfterScroll)
+        AfterScroll(*this);
+    return moved;
+}
+
+void View::First()
+{
+    moveFirst();
+    notify(DataEvent::Scroll);
+    if (AfterScroll)
+        AfterScroll(*this);
+}
+
+void View::Last()
+{
+    cursor_ = static_cast<int>(rows_.size()) - 1;
+    bof_ = rows_.empty();
+    eof_ = true;
+    notify(DataEvent::Scroll);
+    if (AfterScroll)
+        AfterScroll(*this);
+}
+
+Field View::FieldByName(std::string_view name) const
+{
+    const int index = table().fieldIndex(name);
+    if (index < 0)
+        fieldNotFound(name);
+    return Field(*this, static_cast<std::size_t>(index));
+}
+
 } // namespace catalogue

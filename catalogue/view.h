@@ -66,8 +66,9 @@ public:
     bool Active() const;
 
     // Closed or unfiltered view: stores the text. Open, filtered view: puts a
-    // new text in force (FilterError if it does not parse: the view is then
-    // unfiltered), then always moves to the first record and calls AfterScroll.
+    // new text in force, then always moves to the first record and calls
+    // AfterScroll. A text that does not parse throws FilterError and lets no
+    // record through until another text or Filtered := false.
     void setFilter(std::string text);
     const std::string& Filter() const { return filterText_; }
 
@@ -105,16 +106,20 @@ public:
     std::size_t currentRecord() const;
 
 private:
+    enum class FilterState { None, InForce, Broken };
+
     void open(Table table);
+    void compileFilter();
+    void refilter();
     void rebuildRows();
+    void moveFirst();
     void notify(DataEvent event);
-    void scrolled();
-    void applyFilterText();
 
     std::unique_ptr<Table> table_;
     std::unique_ptr<Collation> collation_;
     catalogue::Filter compiled_;
-    bool filterInForce_ = false;
+    FilterState filterState_ = FilterState::None;
+    std::string inForce_; // the text of compiled_
     std::string filterText_;
     bool filtered_ = false;
     std::string indexFieldNames_;
