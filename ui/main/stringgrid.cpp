@@ -84,7 +84,7 @@ void StringGrid::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     const QRect area = event->rect();
-    painter.fillRect(area, palette().color(QPalette::ToolTipBase));
+    painter.fillRect(area, palette().color(QPalette::Window));
 
     // Grid lines: one after every column and every row.
     const int gridWidth = colCount_ * (defaultColWidth_ + GridLineWidth);
