@@ -1,16 +1,824 @@
 #include "filter.h"
-// TODO: implementation
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cp1252.h"
+#include "error.h"
+#include "like.h"
+
 namespace catalogue {
-struct Filter::Node {};
+namespace {
+
+// ---------------------------------------------------------------- messages
+
+[[noreturn]] void fail(const std::string& message)
+{
+    throw FilterError(message);
+}
+
+std::string quoted(std::string_view cp1252Text)
+{
+    return "'" + cp1252::toUtf8(cp1252Text) + "'";
+}
+
+// ------------------------------------------------------------------ tokens
+
+enum class Tok {
+    End,
+    Name,    // field or function name, as written
+    Field,   // a name in square brackets
+    String,  // quoted literal, quotes undone
+    Number,
+    LParen,
+    RParen,
+    Comma,
+    Eq,
+    Ne,
+    Lt,
+    Gt,
+    Le,
+    Ge,
+    Plus,
+    Minus,
+    Star,
+    Slash,
+    And,
+    Or,
+    Not,
+    Like,
+    Is,
+    Null,
+};
+
+struct Token {
+    Tok kind = Tok::End;
+    std::string text; // cp1252: the name, the literal's value or the operator
+};
+
+constexpr std::size_t kLiteralLimit = 255;
+
+bool isLetter(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isDigit(unsigned char c)
+{
+    return c >= '0' && c <= '9';
+}
+bool startsName(unsigned char c)
+{
+    return isLetter(c) || c == '_' || (c >= 0x81 && c <= 0xFE);
+}
+bool continuesName(unsigned char c)
+{
+    return isLetter(c) || isDigit(c) || c == '_' || c == '.' || c == '[' || c == ']';
+}
+
+bool sameWord(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (cp1252::upper(static_cast<unsigned char>(a[i])) != cp1252::upper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// Reads one token at a time, only when the parser asks for the next one, so
+// that an error further on in the text cannot hide the first one.
+class Lexer {
+public:
+    explicit Lexer(std::string_view text) : text_(text) {}
+
+    Token next()
+    {
+        skipBlanks();
+        Token t;
+        if (pos_ >= text_.size())
+            return t;
+        const auto c = static_cast<unsigned char>(text_[pos_]);
+        if (startsName(c)) {
+            const std::size_t start = pos_++;
+            while (pos_ < text_.size() && continuesName(static_cast<unsigned char>(text_[pos_])))
+                ++pos_;
+            t.text = std::string(text_.substr(start, pos_ - start));
+            t.kind = keyword(t.text);
+            return t;
+        }
+        if (isDigit(c)) {
+            const std::size_t start = pos_;
+            while (pos_ < text_.size() && isDigit(static_cast<unsigned char>(text_[pos_])))
+                ++pos_;
+            if (pos_ + 1 < text_.size() && text_[pos_] == '.' && isDigit(static_cast<unsigned char>(text_[pos_ + 1]))) {
+                ++pos_;
+                while (pos_ < text_.size() && isDigit(static_cast<unsigned char>(text_[pos_])))
+                    ++pos_;
+            }
+            t.kind = Tok::Number;
+            t.text = std::string(text_.substr(start, pos_ - start));
+            return t;
+        }
+        switch (c) {
+        case '\'': return literal();
+        case '[': {
+            const std::size_t close = text_.find(']', pos_ + 1);
+            if (close == std::string_view::npos)
+                fail("Nombre de campo incompleto");
+            t.kind = Tok::Field;
+            t.text = std::string(text_.substr(pos_ + 1, close - pos_ - 1));
+            pos_ = close + 1;
+            return t;
+        }
+        case '(': return single(Tok::LParen);
+        case ')': return single(Tok::RParen);
+        case ',': return single(Tok::Comma);
+        case '=': return single(Tok::Eq);
+        case '+': return single(Tok::Plus);
+        case '-': return single(Tok::Minus);
+        case '*': return single(Tok::Star);
+        case '/': return single(Tok::Slash);
+        case '<':
+            if (pos_ + 1 < text_.size() && text_[pos_ + 1] == '>')
+                return pair(Tok::Ne);
+            if (pos_ + 1 < text_.size() && text_[pos_ + 1] == '=')
+                return pair(Tok::Le);
+            return single(Tok::Lt);
+        case '>':
+            if (pos_ + 1 < text_.size() && text_[pos_ + 1] == '=')
+                return pair(Tok::Ge);
+            return single(Tok::Gt);
+        default:
+            // A NUL byte cannot stand in a message: it is written #0.
+            fail("Carácter '" + (c == 0 ? std::string("#0") : cp1252::toUtf8(text_.substr(pos_, 1)))
+                 + "' inválido en una expresión de filtro");
+        }
+    }
+
+private:
+    // Bytes 1 to 32 separate tokens; "/*" up to "*/" is a comment (one left
+    // open runs to the end of the text).
+    void skipBlanks()
+    {
+        for (;;) {
+            while (pos_ < text_.size() && text_[pos_] >= 1 && text_[pos_] <= 32)
+                ++pos_;
+            if (text_.substr(pos_, 2) != "/*")
+                return;
+            const std::size_t end = text_.find("*/", pos_ + 2);
+            pos_ = end == std::string_view::npos ? text_.size() : end + 2;
+        }
+    }
+
+    static Tok keyword(std::string_view word)
+    {
+        static constexpr std::pair<std::string_view, Tok> kWords[] = {
+            {"AND", Tok::And}, {"OR", Tok::Or}, {"NOT", Tok::Not},
+            {"LIKE", Tok::Like}, {"IS", Tok::Is}, {"NULL", Tok::Null},
+        };
+        for (const auto& [spelling, kind] : kWords)
+            if (sameWord(word, spelling))
+                return kind;
+        return Tok::Name;
+    }
+
+    // A quoted literal: '' stands for one quote; only the first 255
+    // characters count.
+    Token literal()
+    {
+        Token t;
+        t.kind = Tok::String;
+        ++pos_;
+        for (;;) {
+            if (pos_ >= text_.size())
+                fail("Constante de cadena incompleta");
+            const char c = text_[pos_++];
+            if (c == '\'') {
+                if (pos_ >= text_.size() || text_[pos_] != '\'')
+                    return t;
+                ++pos_;
+            }
+            if (t.text.size() < kLiteralLimit)
+                t.text += c;
+        }
+    }
+
+    Token single(Tok kind)
+    {
+        Token t{kind, std::string(text_.substr(pos_, 1))};
+        ++pos_;
+        return t;
+    }
+    Token pair(Tok kind)
+    {
+        Token t{kind, std::string(text_.substr(pos_, 2))};
+        pos_ += 2;
+        return t;
+    }
+
+    std::string_view text_;
+    std::size_t pos_ = 0;
+};
+
+// ----------------------------------------------------------------- values
+
+enum class Type { Text, Memo, Number, Bool, Null };
+
+// A truth value of SQL: a null operand makes a comparison unknown.
+enum class Truth : std::uint8_t { False, True, Unknown };
+
+struct Value {
+    bool null = true;
+    std::string_view text; // Text and Memo
+    double number = 0;     // Number
+};
+
+std::string numberText(double value)
+{
+    char buffer[64];
+    if (std::fabs(value) < 1e15 && value == std::floor(value))
+        std::snprintf(buffer, sizeof buffer, "%.0f", value);
+    else
+        std::snprintf(buffer, sizeof buffer, "%.15g", value);
+    return buffer;
+}
+
+bool plainAscii(std::string_view text)
+{
+    for (char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (!isLetter(c) && !isDigit(c))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// ------------------------------------------------------------------- tree
+
+struct Filter::Node {
+    explicit Node(Type t) : type(t) {}
+    virtual ~Node() = default;
+    Node(const Node&) = delete;
+    Node& operator=(const Node&) = delete;
+
+    // Text, Memo and Number nodes.
+    virtual Value value(std::size_t record) const = 0;
+    // Bool nodes.
+    virtual Truth truth(std::size_t) const { return Truth::Unknown; }
+    virtual bool constant() const { return false; }
+
+    Type type;
+};
+
+namespace {
+
+using Node = Filter::Node;
+using NodePtr = std::unique_ptr<Node>;
+
+struct Context {
+    const Table* table;
+    const Collation* collation;
+};
+
+class FieldNode final : public Node {
+public:
+    FieldNode(const Table& table, std::size_t field)
+        : Node(table.fields()[field].kind == FieldKind::Memo ? Type::Memo : Type::Text), table_(table), field_(field)
+    {
+    }
+    Value value(std::size_t record) const override
+    {
+        if (table_.isNull(record, field_))
+            return {};
+        return {false, table_.text(record, field_), 0};
+    }
+
+private:
+    const Table& table_;
+    std::size_t field_;
+};
+
+class TextNode final : public Node {
+public:
+    explicit TextNode(std::string text) : Node(Type::Text), text_(std::move(text)) {}
+    Value value(std::size_t) const override { return {false, text_, 0}; }
+    bool constant() const override { return true; }
+
+private:
+    std::string text_;
+};
+
+class NumberNode final : public Node {
+public:
+    explicit NumberNode(double number) : Node(Type::Number), number_(number), text_(numberText(number)) {}
+    Value value(std::size_t) const override { return {false, text_, number_}; }
+    bool constant() const override { return true; }
+
+private:
+    double number_;
+    std::string text_; // the number as text, for comparison with a text
+};
+
+class NullNode final : public Node {
+public:
+    NullNode() : Node(Type::Null) {}
+    Value value(std::size_t) const override { return {}; }
+    bool constant() const override { return true; }
+};
+
+// Upper and Lower by code page 1252.
+class CaseNode final : public Node {
+public:
+    CaseNode(NodePtr arg, bool upper) : Node(arg->type), arg_(std::move(arg))
+    {
+        for (unsigned b = 0; b < 256; ++b)
+            map_[b] = static_cast<char>(upper ? cp1252::upper(static_cast<unsigned char>(b)) : lowerOf(static_cast<unsigned char>(b)));
+    }
+    Value value(std::size_t record) const override
+    {
+        Value v = arg_->value(record);
+        if (v.null)
+            return v;
+        scratch_.resize(v.text.size());
+        for (std::size_t i = 0; i < v.text.size(); ++i)
+            scratch_[i] = map_[static_cast<unsigned char>(v.text[i])];
+        v.text = scratch_;
+        return v;
+    }
+
+private:
+    static unsigned char lowerOf(unsigned char b)
+    {
+        // The inverse of the upper-case map of code page 1252.
+        for (unsigned c = 0; c < 256; ++c)
+            if (c != b && cp1252::upper(static_cast<unsigned char>(c)) == b)
+                return static_cast<unsigned char>(c);
+        return b;
+    }
+
+    NodePtr arg_;
+    std::array<char, 256> map_{};
+    mutable std::string scratch_; // filters are evaluated on one thread
+};
+
+class ArithmeticNode final : public Node {
+public:
+    ArithmeticNode(Tok op, NodePtr left, NodePtr right) : Node(Type::Number), op_(op), left_(std::move(left)), right_(std::move(right)) {}
+    Value value(std::size_t record) const override
+    {
+        const Value a = left_->value(record);
+        const Value b = right_->value(record);
+        if (a.null || b.null)
+            return {};
+        double r = 0;
+        switch (op_) {
+        case Tok::Plus: r = a.number + b.number; break;
+        case Tok::Minus: r = a.number - b.number; break;
+        case Tok::Star: r = a.number * b.number; break;
+        default:
+            if (b.number == 0)
+                return {};
+            r = a.number / b.number;
+            break;
+        }
+        scratch_ = numberText(r);
+        return {false, scratch_, r};
+    }
+
+private:
+    Tok op_;
+    NodePtr left_, right_;
+    mutable std::string scratch_;
+};
+
+class NegateNode final : public Node {
+public:
+    explicit NegateNode(NodePtr arg) : Node(Type::Number), arg_(std::move(arg)) {}
+    Value value(std::size_t record) const override
+    {
+        const Value a = arg_->value(record);
+        if (a.null)
+            return {};
+        scratch_ = numberText(-a.number);
+        return {false, scratch_, -a.number};
+    }
+
+private:
+    NodePtr arg_;
+    mutable std::string scratch_;
+};
+
+class BoolNode : public Node {
+public:
+    BoolNode() : Node(Type::Bool) {}
+    Value value(std::size_t) const override { return {}; }
+};
+
+class CompareNode final : public BoolNode {
+public:
+    CompareNode(Tok op, NodePtr left, NodePtr right, const Collation& collation)
+        : op_(op), left_(std::move(left)), right_(std::move(right)), collation_(collation),
+          numeric_(left_->type == Type::Number && right_->type == Type::Number)
+    {
+        // A field compared with a constant, the usual case, reads the
+        // constant once.
+        if (right_->constant() && !numeric_) {
+            constant_ = right_->value(0);
+            constantPlain_ = !constant_.null && plainAscii(constant_.text);
+        }
+    }
+
+    Truth truth(std::size_t record) const override
+    {
+        const Value a = left_->value(record);
+        if (a.null)
+            return Truth::Unknown;
+        if (right_->constant() && !numeric_) {
+            if (constant_.null)
+                return Truth::Unknown;
+            if (op_ == Tok::Eq || op_ == Tok::Ne) {
+                bool equal = a.text == constant_.text;
+                if (!equal && !(constantPlain_ && plainAscii(a.text)))
+                    equal = collation_.compare(a.text, constant_.text) == 0;
+                return equal == (op_ == Tok::Eq) ? Truth::True : Truth::False;
+            }
+        }
+        const Value b = right_->value(record);
+        if (b.null)
+            return Truth::Unknown;
+        int c;
+        if (numeric_) {
+            c = a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
+        } else if (op_ == Tok::Eq || op_ == Tok::Ne) {
+            c = equalTexts(a.text, b.text) ? 0 : 1;
+        } else {
+            c = collation_.compare(a.text, b.text);
+        }
+        bool r = false;
+        switch (op_) {
+        case Tok::Eq: r = c == 0; break;
+        case Tok::Ne: r = c != 0; break;
+        case Tok::Lt: r = c < 0; break;
+        case Tok::Gt: r = c > 0; break;
+        case Tok::Le: r = c <= 0; break;
+        default: r = c >= 0; break;
+        }
+        return r ? Truth::True : Truth::False;
+    }
+
+private:
+    // Equality under the table locale; for texts of plain letters and digits
+    // only equal bytes compare equal, so the locale is not asked.
+    bool equalTexts(std::string_view a, std::string_view b) const
+    {
+        if (a == b)
+            return true;
+        if (plainAscii(a) && plainAscii(b))
+            return false;
+        return collation_.compare(a, b) == 0;
+    }
+
+    Tok op_;
+    NodePtr left_, right_;
+    const Collation& collation_;
+    bool numeric_;
+    Value constant_;
+    bool constantPlain_ = false;
+};
+
+class LikeNode final : public BoolNode {
+public:
+    LikeNode(NodePtr value, NodePtr pattern) : value_(std::move(value)), pattern_(std::move(pattern))
+    {
+        if (pattern_->constant()) {
+            const Value p = pattern_->value(0);
+            if (!p.null)
+                compiled_ = LikePattern(p.text);
+        }
+    }
+
+    Truth truth(std::size_t record) const override
+    {
+        const Value v = value_->value(record);
+        if (v.null)
+            return Truth::Unknown;
+        if (compiled_)
+            return compiled_->matches(v.text) ? Truth::True : Truth::False;
+        const Value p = pattern_->value(record);
+        if (p.null)
+            return Truth::Unknown;
+        return LikePattern(p.text).matches(v.text) ? Truth::True : Truth::False;
+    }
+
+private:
+    NodePtr value_, pattern_;
+    std::optional<LikePattern> compiled_;
+};
+
+class IsNullNode final : public BoolNode {
+public:
+    IsNullNode(NodePtr arg, bool negated) : arg_(std::move(arg)), negated_(negated) {}
+    Truth truth(std::size_t record) const override
+    {
+        const bool isNull = arg_->type == Type::Bool ? arg_->truth(record) == Truth::Unknown : arg_->value(record).null;
+        return isNull != negated_ ? Truth::True : Truth::False;
+    }
+
+private:
+    NodePtr arg_;
+    bool negated_;
+};
+
+class LogicNode final : public BoolNode {
+public:
+    LogicNode(bool isAnd, NodePtr left, NodePtr right) : isAnd_(isAnd), left_(std::move(left)), right_(std::move(right)) {}
+    Truth truth(std::size_t record) const override
+    {
+        const Truth a = left_->truth(record);
+        if (isAnd_ ? a == Truth::False : a == Truth::True)
+            return a;
+        const Truth b = right_->truth(record);
+        if (isAnd_ ? b == Truth::False : b == Truth::True)
+            return b;
+        return a == Truth::Unknown || b == Truth::Unknown ? Truth::Unknown : a;
+    }
+
+private:
+    bool isAnd_;
+    NodePtr left_, right_;
+};
+
+class NotNode final : public BoolNode {
+public:
+    explicit NotNode(NodePtr arg) : arg_(std::move(arg)) {}
+    Truth truth(std::size_t record) const override
+    {
+        switch (arg_->truth(record)) {
+        case Truth::True: return Truth::False;
+        case Truth::False: return Truth::True;
+        default: return Truth::Unknown;
+        }
+    }
+
+private:
+    NodePtr arg_;
+};
+
+// ----------------------------------------------------------------- parser
+
+class Parser {
+public:
+    Parser(std::string_view text, const Context& context) : lexer_(text), ctx_(context) { advance(); }
+
+    // An empty text (blanks and comments only) filters nothing out.
+    bool empty() const { return tok_.kind == Tok::End; }
+
+    NodePtr parse()
+    {
+        NodePtr root = orExpr();
+        if (tok_.kind != Tok::End)
+            fail("La expresión de filtro no está terminada correctamente");
+        expect(*root, Type::Bool);
+        return root;
+    }
+
+private:
+    void advance() { tok_ = lexer_.next(); }
+
+    std::string found() const
+    {
+        if (tok_.kind == Tok::End)
+            return "nada";
+        return quoted(tok_.text);
+    }
+
+    static void typeMismatch() { fail("Tipo de la expresión esperado incorrecto"); }
+
+    static void expect(const Node& node, Type type)
+    {
+        if (node.type != type)
+            typeMismatch();
+    }
+
+    NodePtr orExpr()
+    {
+        NodePtr left = andExpr();
+        while (tok_.kind == Tok::Or) {
+            advance();
+            NodePtr right = andExpr();
+            expect(*left, Type::Bool);
+            expect(*right, Type::Bool);
+            left = std::make_unique<LogicNode>(false, std::move(left), std::move(right));
+        }
+        return left;
+    }
+
+    NodePtr andExpr()
+    {
+        NodePtr left = notExpr();
+        while (tok_.kind == Tok::And) {
+            advance();
+            NodePtr right = notExpr();
+            expect(*left, Type::Bool);
+            expect(*right, Type::Bool);
+            left = std::make_unique<LogicNode>(true, std::move(left), std::move(right));
+        }
+        return left;
+    }
+
+    NodePtr notExpr()
+    {
+        if (tok_.kind != Tok::Not)
+            return comparison();
+        advance();
+        NodePtr arg = notExpr();
+        expect(*arg, Type::Bool);
+        return std::make_unique<NotNode>(std::move(arg));
+    }
+
+    static bool isComparison(Tok t)
+    {
+        return t == Tok::Eq || t == Tok::Ne || t == Tok::Lt || t == Tok::Gt || t == Tok::Le || t == Tok::Ge;
+    }
+
+    static bool isValue(Type t) { return t == Type::Text || t == Type::Memo || t == Type::Number || t == Type::Null; }
+
+    NodePtr comparison()
+    {
+        NodePtr left = additive();
+        const Tok op = tok_.kind;
+        if (isComparison(op)) {
+            advance();
+            NodePtr right = additive();
+            // The note is a memo: only like applies to it.
+            if (left->type == Type::Memo || right->type == Type::Memo || !isValue(left->type) || !isValue(right->type))
+                typeMismatch();
+            return std::make_unique<CompareNode>(op, std::move(left), std::move(right), *ctx_.collation);
+        }
+        if (op == Tok::Like) {
+            advance();
+            NodePtr right = additive();
+            if (!isValue(left->type) || !isValue(right->type))
+                typeMismatch();
+            return std::make_unique<LikeNode>(std::move(left), std::move(right));
+        }
+        if (op == Tok::Is) {
+            advance();
+            bool negated = false;
+            if (tok_.kind == Tok::Not) {
+                negated = true;
+                advance();
+            }
+            if (tok_.kind != Tok::Null)
+                fail("Se esperaba una expresión pero se encontró " + found());
+            advance();
+            return std::make_unique<IsNullNode>(std::move(left), negated);
+        }
+        return left;
+    }
+
+    NodePtr additive()
+    {
+        NodePtr left = multiplicative();
+        while (tok_.kind == Tok::Plus || tok_.kind == Tok::Minus) {
+            const Tok op = tok_.kind;
+            advance();
+            NodePtr right = multiplicative();
+            left = arithmetic(op, std::move(left), std::move(right));
+        }
+        return left;
+    }
+
+    NodePtr multiplicative()
+    {
+        NodePtr left = unary();
+        while (tok_.kind == Tok::Star || tok_.kind == Tok::Slash) {
+            const Tok op = tok_.kind;
+            advance();
+            NodePtr right = unary();
+            left = arithmetic(op, std::move(left), std::move(right));
+        }
+        return left;
+    }
+
+    static NodePtr arithmetic(Tok op, NodePtr left, NodePtr right)
+    {
+        if (left->type != Type::Number || right->type != Type::Number)
+            typeMismatch();
+        return std::make_unique<ArithmeticNode>(op, std::move(left), std::move(right));
+    }
+
+    NodePtr unary()
+    {
+        if (tok_.kind != Tok::Minus)
+            return primary();
+        advance();
+        NodePtr arg = unary();
+        if (arg->type != Type::Number)
+            typeMismatch();
+        return std::make_unique<NegateNode>(std::move(arg));
+    }
+
+    NodePtr primary()
+    {
+        switch (tok_.kind) {
+        case Tok::LParen: {
+            advance();
+            NodePtr inner = orExpr();
+            closeParen();
+            return inner;
+        }
+        case Tok::String: {
+            auto node = std::make_unique<TextNode>(std::move(tok_.text));
+            advance();
+            return node;
+        }
+        case Tok::Number: {
+            auto node = std::make_unique<NumberNode>(std::strtod(tok_.text.c_str(), nullptr));
+            advance();
+            return node;
+        }
+        case Tok::Null:
+            advance();
+            return std::make_unique<NullNode>();
+        case Tok::Field: {
+            NodePtr node = field(tok_.text);
+            advance();
+            return node;
+        }
+        case Tok::Name: return nameOrCall();
+        default: fail("Se esperaba una expresión pero se encontró " + found());
+        }
+    }
+
+    void closeParen()
+    {
+        if (tok_.kind != Tok::RParen)
+            fail("')' esperado, pero se encontró " + found());
+        advance();
+    }
+
+    // Upper(x) and Lower(x) are the functions; any other name is a field.
+    NodePtr nameOrCall()
+    {
+        const std::string name = std::move(tok_.text);
+        advance();
+        const bool upper = sameWord(name, "UPPER");
+        if ((upper || sameWord(name, "LOWER")) && tok_.kind == Tok::LParen) {
+            advance();
+            NodePtr arg = orExpr();
+            closeParen();
+            if (arg->type == Type::Null)
+                return arg;
+            if (arg->type != Type::Text && arg->type != Type::Memo)
+                typeMismatch();
+            return std::make_unique<CaseNode>(std::move(arg), upper);
+        }
+        return field(name);
+    }
+
+    NodePtr field(const std::string& name) const
+    {
+        const int index = ctx_.table->fieldIndex(name);
+        if (index < 0)
+            fail("No se encuentra el campo " + quoted(name));
+        return std::make_unique<FieldNode>(*ctx_.table, static_cast<std::size_t>(index));
+    }
+
+    Lexer lexer_;
+    Context ctx_;
+    Token tok_;
+};
+
+} // namespace
+
 Filter::Filter() = default;
 Filter::~Filter() = default;
 Filter::Filter(Filter&&) noexcept = default;
 Filter& Filter::operator=(Filter&&) noexcept = default;
-Filter Filter::compile(std::string_view, const Table& t, const Collation& c) {
+
+Filter Filter::compile(std::string_view text, const Table& table, const Collation& collation)
+{
     Filter f;
-    f.table_ = &t;
-    f.collation_ = &c;
+    f.table_ = &table;
+    f.collation_ = &collation;
+    Parser parser(text, Context{&table, &collation});
+    if (!parser.empty())
+        f.root_ = parser.parse();
     return f;
 }
-bool Filter::matches(std::size_t) const { return true; }
+
+bool Filter::matches(std::size_t record) const
+{
+    return !root_ || root_->truth(record) == Truth::True;
+}
+
 } // namespace catalogue

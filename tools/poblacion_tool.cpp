@@ -1,11 +1,474 @@
-// Catalogue tool (to be written). For now `build CSV PACKET` writes an empty packet file.
+// The catalogue tool: turns a catalogue CSV into a data packet and back, and
+// answers questions about a packet (filters, counts) from the command line.
+//
+//   poblacion-tool dump PACKET
+//   poblacion-tool build CSV PACKET
+//   poblacion-tool filter PACKET EXPR [--order FIELD]
+//   poblacion-tool counts PACKET
+//
+// The CSV is UTF-8: a header line with the field names joined by ",", then one
+// line per record. A value is written between double quotes with inner quotes
+// doubled; an empty cell is a null value. Lines end with "\n".
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "cp1252.h"
+#include "error.h"
+#include "packet.h"
+#include "table.h"
+#include "view.h"
+
+namespace {
+
+using catalogue::FieldDef;
+using catalogue::FieldKind;
+
+constexpr int kOk = 0;
+constexpr int kRejected = 1;
+constexpr int kUsage = 2;
+
+constexpr const char* kUsageText =
+    "Uso:\n"
+    "  poblacion-tool dump PAQUETE\n"
+    "      Escribe el paquete de datos como CSV (UTF-8) en la salida estándar.\n"
+    "  poblacion-tool build CSV PAQUETE\n"
+    "      Construye el paquete de datos del catálogo a partir de un CSV como el de dump.\n"
+    "  poblacion-tool filter PAQUETE EXPRESIÓN [--order CAMPO]\n"
+    "      Muestra cuántos registros cumplen el filtro y el IDENT de cada uno.\n"
+    "  poblacion-tool counts PAQUETE\n"
+    "      Muestra el número de entradas (nombres de diccionario distintos) y de referencias.\n"
+    "Códigos de salida: 0 correcto, 1 entrada rechazada, 2 uso incorrecto.\n";
+
+// A failure that ends the command with exit code 1; the text is UTF-8.
+struct Rejected {
+    std::string message;
+};
+
+std::string systemReason(int error)
+{
+    switch (error) {
+    case ENOENT: return "no existe";
+    case EACCES:
+    case EPERM: return "permiso denegado";
+    case EISDIR: return "es una carpeta";
+    case ENOTDIR: return "una parte de la ruta no es una carpeta";
+    case ENOSPC: return "no queda espacio en el disco";
+    case EROFS: return "el sistema de archivos es de solo lectura";
+    case EDQUOT: return "se ha superado la cuota de disco";
+    case ENAMETOOLONG: return "el nombre es demasiado largo";
+    default: return "error del sistema " + std::to_string(error) + " (" + std::strerror(error) + ")";
+    }
+}
+
+std::string readFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw Rejected{"No se puede leer el archivo " + path + ": " + systemReason(errno) + "."};
+    std::string data;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        throw Rejected{"No se puede leer el archivo " + path + ": " + systemReason(EISDIR) + "."};
+    }
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int error = errno;
+            ::close(fd);
+            throw Rejected{"No se puede leer el archivo " + path + ": " + systemReason(error) + "."};
+        }
+        data.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return data;
+}
+
+bool writeAll(int fd, std::string_view data)
+{
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// Writes `data` to `path` through a temporary file in the same folder, so that
+// the file at `path` is either the old one or the complete new one.
+void writeFileAtomically(const std::string& path, std::string_view data)
+{
+    std::string temp = path + ".tmp.XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        throw Rejected{"No se puede escribir el archivo " + path + ": " + systemReason(errno) + "."};
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    bool ok = ::fchmod(fd, 0666 & ~mask) == 0 && writeAll(fd, data) && ::fsync(fd) == 0;
+    int error = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        ::unlink(temp.c_str());
+        throw Rejected{"No se puede escribir el archivo " + path + ": " + systemReason(error) + "."};
+    }
+}
+
+void writeStdout(std::string_view data)
+{
+    if (!writeAll(STDOUT_FILENO, data))
+        throw Rejected{"No se puede escribir la salida: " + systemReason(errno) + "."};
+}
+
+catalogue::Table loadPacket(const std::string& path)
+{
+    const std::string bytes = readFile(path);
+    try {
+        return catalogue::readPacket(bytes);
+    } catch (const catalogue::PacketError& e) {
+        throw Rejected{"El archivo " + path + " no es un paquete de datos válido: " + e.what()};
+    }
+}
+
+// --- CSV ------------------------------------------------------------------------------
+
+// The catalogue's fields, in stored order, with the widths of the packet.
+std::vector<FieldDef> catalogueFields()
+{
+    std::vector<FieldDef> fields = {
+        {"IDENT", FieldKind::String, 5},       {"TIPONUM", FieldKind::String, 1},
+        {"NOMBREBUSC", FieldKind::String, 46}, {"NOMBREDICC", FieldKind::String, 46},
+        {"NOMBREMOST", FieldKind::String, 55}, {"COMENTARIO", FieldKind::Memo, 1},
+    };
+    for (const char* year : {"1900", "1910", "1920", "1930", "1940", "1950", "1960", "1970", "1981", "1991", "2001",
+                             "2004"})
+        fields.push_back({year, FieldKind::String, 7});
+    return fields;
+}
+
+void appendQuoted(std::string& out, std::string_view utf8)
+{
+    out += '"';
+    for (char c : utf8) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+// One line of the CSV (a quoted value may run over several lines).
+struct CsvRow {
+    std::size_t line = 0; // where the row begins, from 1
+    std::vector<std::optional<std::string>> cells; // UTF-8; nullopt for an empty cell
+};
+
+class CsvReader {
+public:
+    CsvReader(std::string_view text, std::string path) : text_(text), path_(std::move(path))
+    {
+        if (text_.substr(0, 3) == "\xEF\xBB\xBF") // byte order mark of editors that write one
+            pos_ = 3;
+    }
+
+    bool atEnd() const { return pos_ >= text_.size(); }
+
+    [[noreturn]] void fail(std::size_t line, const std::string& why) const
+    {
+        throw Rejected{path_ + ", línea " + std::to_string(line) + ": " + why + "."};
+    }
+
+    CsvRow row()
+    {
+        CsvRow out;
+        out.line = line_;
+        for (;;) {
+            out.cells.push_back(cell());
+            if (atEnd())
+                return out;
+            const char c = text_[pos_];
+            if (c == ',') {
+                ++pos_;
+                continue;
+            }
+            // End of line: "\n" or "\r\n".
+            if (c == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n')
+                ++pos_;
+            else if (c != '\n')
+                fail(line_, "carácter inesperado después de un valor");
+            ++pos_;
+            ++line_;
+            return out;
+        }
+    }
+
+private:
+    std::optional<std::string> cell()
+    {
+        if (atEnd() || text_[pos_] != '"') {
+            // An unquoted value runs to the next comma or line end and holds no quote.
+            const std::size_t start = pos_;
+            while (!atEnd() && text_[pos_] != ',' && text_[pos_] != '\n' && text_[pos_] != '\r') {
+                if (text_[pos_] == '"')
+                    fail(line_, "comillas en medio de un valor sin comillas");
+                ++pos_;
+            }
+            if (!atEnd() && text_[pos_] == '\r' && !(pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n'))
+                fail(line_, "retorno de carro fuera de comillas");
+            if (pos_ == start)
+                return std::nullopt;
+            return std::string(text_.substr(start, pos_ - start));
+        }
+        const std::size_t openedAt = line_;
+        ++pos_;
+        std::string value;
+        for (;;) {
+            if (atEnd())
+                fail(openedAt, "faltan las comillas de cierre de un valor");
+            const char c = text_[pos_++];
+            if (c == '"') {
+                if (!atEnd() && text_[pos_] == '"') {
+                    value += '"';
+                    ++pos_;
+                    continue;
+                }
+                if (!atEnd() && text_[pos_] != ',' && text_[pos_] != '\n' && text_[pos_] != '\r')
+                    fail(line_, "después de las comillas de cierre debe venir una coma o el fin de la línea");
+                return value;
+            }
+            if (c == '\n')
+                ++line_;
+            value += c;
+        }
+    }
+
+    std::string_view text_;
+    std::string path_;
+    std::size_t pos_ = 0;
+    std::size_t line_ = 1;
+};
+
+std::string fieldNames(const std::vector<FieldDef>& fields)
+{
+    std::string out;
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+        if (f)
+            out += ',';
+        out += catalogue::cp1252::toUtf8(fields[f].name);
+    }
+    return out;
+}
+
+catalogue::Table tableFromCsv(const std::string& path)
+{
+    const std::string text = readFile(path);
+    CsvReader csv(text, path);
+    const std::vector<FieldDef> fields = catalogueFields();
+    if (csv.atEnd())
+        csv.fail(1, "el archivo está vacío y falta la cabecera " + fieldNames(fields));
+    const CsvRow header = csv.row();
+    bool headerOk = header.cells.size() == fields.size();
+    for (std::size_t f = 0; headerOk && f < fields.size(); ++f)
+        headerOk = header.cells[f] && *header.cells[f] == fields[f].name;
+    if (!headerOk)
+        csv.fail(header.line, "la cabecera debe ser exactamente " + fieldNames(fields));
+
+    catalogue::Table table(fields, catalogue::kSpanishTraditional);
+    while (!csv.atEnd()) {
+        const CsvRow row = csv.row();
+        if (row.cells.size() != fields.size())
+            csv.fail(row.line, "hay " + std::to_string(row.cells.size()) + (row.cells.size() == 1 ? " celda" : " celdas")
+                                   + " y deben ser " + std::to_string(fields.size()));
+        std::vector<std::optional<std::string>> values;
+        values.reserve(fields.size());
+        for (std::size_t f = 0; f < fields.size(); ++f) {
+            const auto& cell = row.cells[f];
+            if (!cell) {
+                values.emplace_back();
+                continue;
+            }
+            std::optional<std::string> value = catalogue::cp1252::fromUtf8(*cell);
+            if (!value)
+                csv.fail(row.line, "el valor de " + fields[f].name
+                                       + " no es UTF-8 válido o tiene caracteres que la página de códigos 1252 no "
+                                         "puede representar");
+            if (fields[f].kind == FieldKind::String && value->size() > fields[f].width)
+                csv.fail(row.line, "el valor de " + fields[f].name + " (\"" + *cell + "\") ocupa "
+                                       + std::to_string(value->size()) + " bytes y el campo admite "
+                                       + std::to_string(fields[f].width));
+            values.push_back(std::move(value));
+        }
+        table.addRecord(values);
+    }
+    return table;
+}
+
+// --- Commands ---------------------------------------------------------------------------
+
+int dump(const std::string& packetPath)
+{
+    const catalogue::Table table = loadPacket(packetPath);
+    std::string out = fieldNames(table.fields());
+    out += '\n';
+    for (std::size_t r = 0; r < table.recordCount(); ++r) {
+        for (std::size_t f = 0; f < table.fieldCount(); ++f) {
+            if (f)
+                out += ',';
+            if (!table.isNull(r, f))
+                appendQuoted(out, catalogue::cp1252::toUtf8(table.text(r, f)));
+        }
+        out += '\n';
+    }
+    writeStdout(out);
+    return kOk;
+}
+
+int build(const std::string& csvPath, const std::string& packetPath)
+{
+    const catalogue::Table table = tableFromCsv(csvPath);
+    std::string packet;
+    try {
+        packet = catalogue::writePacket(table);
+    } catch (const catalogue::PacketError& e) {
+        throw Rejected{e.what()};
+    }
+    writeFileAtomically(packetPath, packet);
+    return kOk;
+}
+
+std::string toCp1252(const std::string& utf8, const char* what)
+{
+    std::optional<std::string> text = catalogue::cp1252::fromUtf8(utf8);
+    if (!text)
+        throw Rejected{std::string(what)
+                       + " no es UTF-8 válido o tiene caracteres que la página de códigos 1252 no puede representar."};
+    return *text;
+}
+
+int filter(const std::string& packetPath, const std::string& expression, const std::string* order)
+{
+    const std::string bytes = readFile(packetPath);
+    const std::string filterText = toCp1252(expression, "La expresión de filtro");
+    const std::string orderField = order ? toCp1252(*order, "El campo de orden") : std::string();
+
+    catalogue::View view;
+    try {
+        view.LoadFromBytes(bytes);
+    } catch (const catalogue::PacketError& e) {
+        throw Rejected{"El archivo " + packetPath + " no es un paquete de datos válido: " + e.what()};
+    }
+    const int ident = view.table().fieldIndex("IDENT");
+    if (ident < 0)
+        throw Rejected{"El paquete " + packetPath + " no tiene el campo IDENT."};
+    try {
+        view.setFilter(filterText);
+        view.setFiltered(true);
+        if (order)
+            view.setIndexFieldNames(orderField);
+    } catch (const catalogue::Error& e) {
+        throw Rejected{e.what()};
+    }
+    const int count = view.RecordCount();
+    std::string out = std::to_string(count) + '\n';
+    for (int row = 0; row < count; ++row) {
+        out += catalogue::cp1252::toUtf8(view.table().text(view.recordAt(row), static_cast<std::size_t>(ident)));
+        out += '\n';
+    }
+    writeStdout(out);
+    return kOk;
+}
+
+int counts(const std::string& packetPath)
+{
+    const catalogue::Table table = loadPacket(packetPath);
+    const int dictionary = table.fieldIndex("NOMBREDICC");
+    if (dictionary < 0)
+        throw Rejected{"El paquete " + packetPath + " no tiene el campo NOMBREDICC."};
+    std::unordered_set<std::string_view> names;
+    for (std::size_t r = 0; r < table.recordCount(); ++r)
+        if (!table.isNull(r, static_cast<std::size_t>(dictionary)))
+            names.insert(table.text(r, static_cast<std::size_t>(dictionary)));
+    writeStdout("entradas " + std::to_string(names.size()) + "\nreferencias " + std::to_string(table.recordCount())
+                + "\n");
+    return kOk;
+}
+
+int usage(const char* problem)
+{
+    if (problem)
+        std::fprintf(stderr, "poblacion-tool: %s\n", problem);
+    std::fputs(kUsageText, stderr);
+    return kUsage;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
-    if (argc == 4 && std::strcmp(argv[1], "build") == 0) {
-        std::ofstream out(argv[3], std::ios::binary);
-        return out ? 0 : 1;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty())
+        return usage(nullptr);
+    const std::string& command = args[0];
+    if (command == "-h" || command == "--help" || command == "help") {
+        std::fputs(kUsageText, stdout);
+        return kOk;
     }
-    return 2;
+    try {
+        if (command == "dump") {
+            if (args.size() != 2)
+                return usage("dump necesita un argumento: el paquete.");
+            return dump(args[1]);
+        }
+        if (command == "build") {
+            if (args.size() != 3)
+                return usage("build necesita dos argumentos: el CSV y el paquete.");
+            return build(args[1], args[2]);
+        }
+        if (command == "filter") {
+            if (args.size() == 3)
+                return filter(args[1], args[2], nullptr);
+            if (args.size() == 5 && args[3] == "--order")
+                return filter(args[1], args[2], &args[4]);
+            return usage("filter necesita el paquete y la expresión, y opcionalmente --order CAMPO.");
+        }
+        if (command == "counts") {
+            if (args.size() != 2)
+                return usage("counts necesita un argumento: el paquete.");
+            return counts(args[1]);
+        }
+        return usage(("orden desconocida: " + command).c_str());
+    } catch (const Rejected& e) {
+        std::fprintf(stderr, "poblacion-tool: %s\n", e.message.c_str());
+        return kRejected;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "poblacion-tool: %s\n", e.what());
+        return kRejected;
+    }
 }

@@ -1,0 +1,117 @@
+// The record table and the whole-number conversion of field values.
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "error.h"
+#include "table.h"
+
+using catalogue::FieldKind;
+using catalogue::Table;
+
+namespace {
+
+Table smallTable()
+{
+    Table t({{"IDENT", FieldKind::String, 5}, {"A\xD1O", FieldKind::String, 4}, {"NOTA", FieldKind::Memo, 1}}, 1034);
+    t.addRecord({std::string("20001"), std::string("1900"), std::string("Una nota.")});
+    t.addRecord({std::string("20002"), std::nullopt, std::string()});
+    return t;
+}
+
+} // namespace
+
+TEST(Table, FieldsByNameRegardlessOfCase)
+{
+    const Table t = smallTable();
+    EXPECT_EQ(t.fieldIndex("IDENT"), 0);
+    EXPECT_EQ(t.fieldIndex("ident"), 0);
+    EXPECT_EQ(t.fieldIndex("Ident"), 0);
+    EXPECT_EQ(t.fieldIndex("a\xF1o"), 1); // año finds AÑO
+    EXPECT_EQ(t.fieldIndex("nota"), 2);
+    EXPECT_EQ(t.fieldIndex("IDEN"), -1);
+    EXPECT_EQ(t.fieldIndex("IDENTS"), -1);
+    EXPECT_EQ(t.fieldIndex(""), -1);
+    EXPECT_EQ(t.fieldIndex("ANO"), -1);
+    EXPECT_EQ(t.lcid(), 1034);
+}
+
+TEST(Table, ValuesNullsAndEmptyTexts)
+{
+    const Table t = smallTable();
+    ASSERT_EQ(t.recordCount(), 2u);
+    EXPECT_EQ(t.text(0, 0), "20001");
+    EXPECT_EQ(t.text(0, 2), "Una nota.");
+    EXPECT_TRUE(t.isNull(1, 1));
+    EXPECT_EQ(t.text(1, 1), "");
+    EXPECT_FALSE(t.isNull(1, 2));
+    EXPECT_EQ(t.text(1, 2), "");
+}
+
+TEST(Table, RecordsMustHaveOneValuePerField)
+{
+    Table t = smallTable();
+    EXPECT_THROW(t.addRecord({std::string("x")}), std::invalid_argument);
+    EXPECT_THROW(t.addRecord({std::string("1"), std::string("2"), std::string("3"), std::string("4")}),
+                 std::invalid_argument);
+    EXPECT_EQ(t.recordCount(), 2u);
+    EXPECT_EQ(Table().recordCount(), 0u);
+}
+
+TEST(Table, ValuesAppendedOneByOne)
+{
+    Table t({{"A", FieldKind::String, 10}, {"B", FieldKind::String, 10}}, 0);
+    t.reserve(1000, 10);
+    for (int r = 0; r < 1000; ++r) {
+        t.appendValue(std::to_string(r));
+        t.appendValue(r % 3 ? std::optional<std::string_view>("b") : std::nullopt);
+    }
+    ASSERT_EQ(t.recordCount(), 1000u);
+    EXPECT_EQ(t.text(999, 0), "999");
+    EXPECT_TRUE(t.isNull(999, 1));
+    EXPECT_EQ(t.text(998, 1), "b");
+    EXPECT_EQ(t.text(0, 0), "0");
+}
+
+TEST(WholeNumber, Accepts)
+{
+    using catalogue::toInteger;
+    EXPECT_EQ(toInteger("20001"), 20001);
+    EXPECT_EQ(toInteger("0"), 0);
+    EXPECT_EQ(toInteger("007"), 7);
+    EXPECT_EQ(toInteger("  42"), 42);
+    EXPECT_EQ(toInteger("+5"), 5);
+    EXPECT_EQ(toInteger("-5"), -5);
+    EXPECT_EQ(toInteger("2147483647"), 2147483647);
+    EXPECT_EQ(toInteger("-2147483648"), -2147483647 - 1);
+    EXPECT_EQ(toInteger("00000000000000000000012"), 12);
+}
+
+TEST(WholeNumber, Refuses)
+{
+    using catalogue::toInteger;
+    for (const char* bad : {"", " ", "-", "+", "1.016", "-", "Hostal", "El Cier", "12 ", "1 2", "+-1", "--1",
+                            "2147483648", "-2147483649", "99999999999999999999", "\t7", "1e3", "0x10"})
+        EXPECT_FALSE(toInteger(bad).has_value()) << bad;
+}
+
+TEST(WholeNumber, ConversionErrorMessage)
+{
+    EXPECT_EQ(catalogue::strToInt("638799"), 638799);
+    try {
+        catalogue::strToInt("El Cier");
+        FAIL() << "no error";
+    } catch (const catalogue::ConversionError& e) {
+        EXPECT_STREQ(e.what(), "'El Cier' no es un valor entero válido");
+    }
+    try {
+        catalogue::strToInt("Pe\xF1"
+                            "a");
+        FAIL() << "no error";
+    } catch (const catalogue::ConversionError& e) {
+        EXPECT_STREQ(e.what(), "'Peña' no es un valor entero válido");
+    }
+    EXPECT_THROW(catalogue::strToInt(""), catalogue::ConversionError);
+}
