@@ -94,7 +94,7 @@ TEST(Chart, FixedAppearance)
     EXPECT_EQ(plot.yAxis->labelFont().family(), "Times New Roman");
     EXPECT_EQ(plot.yAxis->labelFont().pixelSize(), 11);
     EXPECT_EQ(plot.yAxis->labelColor(), QColor(Qt::black));
-    EXPECT_EQ(plot.axisRect()->minimumMargins(), QMargins(0, 4, 1, 1));
+    EXPECT_EQ(plot.axisRect()->minimumMargins(), QMargins(0, 7, 1, 1));
     EXPECT_EQ(plot.graphCount(), 0);
     // Set up twice: still one panner.
     chart::setUp(plot);
@@ -118,7 +118,7 @@ TEST(Chart, TwoSeriesRebuiltAtEveryUpdate)
     EXPECT_EQ(line->scatterStyle().shape(), QCPScatterStyle::ssNone);
     EXPECT_EQ(points->lineStyle(), QCPGraph::lsNone);
     EXPECT_EQ(points->scatterStyle().shape(), QCPScatterStyle::ssCircle);
-    EXPECT_EQ(points->scatterStyle().size(), 4);
+    EXPECT_EQ(points->scatterStyle().size(), 8);
     EXPECT_EQ(points->scatterStyle().brush().color(), QColor(203, 125, 144));
 
     // Twelve points at x 0..11, the bottom axis labelled with the years.
@@ -183,7 +183,7 @@ TEST(Chart, AllMissingShowsNoPointsButEveryYear)
 TEST(Chart, MissingValuesBreakTheLine)
 {
     Chart chart;
-    const int margin = 4; // marker radius and antialiasing
+    const int margin = 6; // marker radius, outline and antialiasing
 
     // A gap in the middle: nothing between the neighbours' markers.
     chart.show({500, 600, -1, 700, 800, 900, 1000, 900, 800, 700, 600, 500});
@@ -220,10 +220,10 @@ TEST(Chart, EdgeMarkersAreWhole)
     chart.show({1000, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 1000});
     const QImage image = chart.image();
     const QRect area = chart.plot.axisRect()->rect();
-    EXPECT_GE(chart.xPixel(0) - 3, area.left());
-    EXPECT_LE(chart.xPixel(11) + 3, area.right());
-    EXPECT_GT(seriesPixels(image, chart.plot, chart.xPixel(0) - 3, chart.xPixel(0) - 1), 0);
-    EXPECT_GT(seriesPixels(image, chart.plot, chart.xPixel(11) + 1, chart.xPixel(11) + 3), 0);
+    EXPECT_GE(chart.xPixel(0) - 5, area.left());
+    EXPECT_LE(chart.xPixel(11) + 5, area.right());
+    EXPECT_GT(seriesPixels(image, chart.plot, chart.xPixel(0) - 4, chart.xPixel(0) - 3), 0);
+    EXPECT_GT(seriesPixels(image, chart.plot, chart.xPixel(11) + 3, chart.xPixel(11) + 4), 0);
 }
 
 TEST(Chart, SpanishNumbers)

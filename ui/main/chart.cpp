@@ -112,7 +112,9 @@ void setUp(QCustomPlot& plot)
     plot.xAxis2->setVisible(false);
     plot.yAxis2->setVisible(false);
     plot.axisRect()->setAutoMargins(QCP::msAll);
-    plot.axisRect()->setMinimumMargins(QMargins(0, 4, 1, 1));
+    // Room at the top for half a tick label, so that a label at the top of
+    // the range is drawn whole.
+    plot.axisRect()->setMinimumMargins(QMargins(0, 7, 1, 1));
     plot.plotLayout()->setMargins(QMargins(0, 0, 0, 0));
 
     for (QCPAxis* axis : {plot.xAxis, plot.yAxis}) {

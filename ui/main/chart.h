@@ -20,7 +20,8 @@ inline const QColor kBackgroundColour(255, 238, 221);
 inline constexpr int kTickLabelPixelSize = 9;
 inline constexpr int kAxisTitlePixelSize = 11;
 inline constexpr int kLineWidth = 2;
-inline constexpr double kMarkerSize = 4;
+// Markers are circles of radius 4 (4 pixels from the centre each way).
+inline constexpr double kMarkerSize = 8;
 // The bottom axis runs a little beyond the first and the last year so that
 // their markers are drawn whole.
 inline constexpr double kXPadding = 0.35;
