@@ -1,0 +1,112 @@
+// The detail panel's costs on a generated catalogue of the shipped size:
+// one update of the panel (table, title, both series rebuilt, chart replotted)
+// and one selection by arrow key through the whole road (list move, list
+// notification, detail filter, detail update, key-up handler, queued replot).
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+#include <memory>
+#include <qcustomplot.h>
+
+#include "dbgrid.h"
+#include "generate.h"
+#include "report.h"
+#include "tform1.h"
+
+namespace {
+
+void ignoreMessage(const QString&, const QString&, bool) {}
+
+std::unique_ptr<QTemporaryDir> catalogueDir;
+std::unique_ptr<TForm1> theWindow;
+int replots = 0;
+
+// The window over the generated catalogue, built once.
+TForm1& window()
+{
+    if (!theWindow) {
+        catalogueDir = std::make_unique<QTemporaryDir>();
+        const QString path = catalogueDir->filePath(QStringLiteral("catalogue.pkt"));
+        QFile file(path);
+        const std::string& packet = bench::cachedPacket(1);
+        if (!file.open(QIODevice::WriteOnly) ||
+            file.write(packet.data(), static_cast<qint64>(packet.size())) != static_cast<qint64>(packet.size()))
+            qFatal("cannot write the benchmark catalogue");
+        file.close();
+        theWindow = std::make_unique<TForm1>(nullptr, path);
+        if (!theWindow->LoadError.isEmpty())
+            qFatal("the benchmark catalogue did not load");
+        QObject::connect(theWindow->Chart1, &QCustomPlot::afterReplot, [] { ++replots; });
+    }
+    return *theWindow;
+}
+
+// One update of the detail panel for the unit the detail view holds, and the
+// replot it queued, as the event loop runs it.
+void BM_DetailUpdate(benchmark::State& state)
+{
+    TForm1& form = window();
+    form.BitBtn3Click(); // list everything
+    // A municipality: twelve numbers, most of them with a thousands point.
+    form.ClientDataSet1.MoveBy(static_cast<int>(state.range(0)));
+    QCoreApplication::processEvents();
+    replots = 0;
+    for (auto _ : state) {
+        form.ClientDataSet4AfterScroll(form.ClientDataSet4);
+        QCoreApplication::processEvents();
+    }
+    state.counters["graphs"] = form.Chart1->graphCount();
+    state.counters["replots"] = benchmark::Counter(replots, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_DetailUpdate)->Arg(0)->Arg(500)->Unit(benchmark::kMicrosecond);
+
+// Down arrow pressed and released in the entity list: the list moves its view
+// by one, whose notification filters the detail view, whose notification
+// updates the panel; the key-up handler shows the unit again; then the queued
+// replot runs.
+void BM_ArrowKeySelection(benchmark::State& state)
+{
+    TForm1& form = window();
+    form.BitBtn3Click();
+    DBGrid* list = form.DBGrid3;
+    catalogue::View& view = form.ClientDataSet2;
+    view.First();
+    QCoreApplication::processEvents();
+    replots = 0;
+    for (auto _ : state) {
+        if (view.Eof())
+            view.First();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Down, Qt::NoModifier);
+        QApplication::sendEvent(list, &press);
+        QApplication::sendEvent(list, &release);
+        QCoreApplication::processEvents();
+    }
+    state.counters["rows"] = view.RecordCount();
+    state.counters["graphs"] = form.Chart1->graphCount();
+    state.counters["replots"] = benchmark::Counter(replots, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_ArrowKeySelection)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("POBLACION"));
+    ui::setMessageSink(&ignoreMessage);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    theWindow.reset();
+    catalogueDir.reset();
+    return 0;
+}

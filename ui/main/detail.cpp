@@ -1,0 +1,81 @@
+// The detail panel of the main window: title, census table and chart of the
+// unit that the detail view holds.
+
+#include <QLabel>
+#include <QPainter>
+#include <qcustomplot.h>
+
+#include "census.h"
+#include "chart.h"
+#include "cp1252.h"
+#include "error.h"
+#include "stringgrid.h"
+#include "tform1.h"
+
+namespace {
+
+// The census fields in table order: row 1 and then row 3, columns 0 to 5.
+constexpr const char* kCensusFields[12] = {"1900", "1910", "1920", "1930", "1940", "1950",
+                                           "1960", "1970", "1981", "1991", "2001", "2004"};
+
+QString fieldText(const catalogue::View& view, const char* name)
+{
+    return QString::fromStdString(catalogue::cp1252::toUtf8(view.FieldByName(name).AsString()));
+}
+
+QString kindWord(const std::string& tiponum)
+{
+    const auto kind = catalogue::toInteger(tiponum);
+    if (!kind)
+        return QStringLiteral("Desconocido");
+    switch (*kind) {
+    case 2:
+        return QStringLiteral("Municipio");
+    case 3:
+        return QStringLiteral("Entidad");
+    case 4:
+        return QStringLiteral("Núcleo");
+    default:
+        return QStringLiteral("Desconocido");
+    }
+}
+
+} // namespace
+
+void TForm1::ClientDataSet4AfterScroll(catalogue::View&)
+{
+    catalogue::View& view = ClientDataSet4;
+
+    // Census values into the table, as stored; a null value is an empty cell.
+    for (int i = 0; i < 12; ++i)
+        StringGrid1->setCells(i % 6, i < 6 ? 1 : 3, fieldText(view, kCensusFields[i]));
+
+    // Kind and title.
+    const QString kind = kindWord(view.FieldByName("tiponum").AsString());
+    Label8->setText(kind + QStringLiteral(": ") + fieldText(view, "nombredicc"));
+    Label8->resize(Label8->sizeHint().width(), Label8->height());
+
+    FreeChartSeries();
+    // The chart shows neither title nor foot, so there is nothing to empty.
+
+    // The chart plots what the table shows.
+    const chart::Census census = chart::readCensus(*StringGrid1);
+    chart::build(*Chart1, census, LineSeries, PointSeries);
+    Chart1->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TForm1::FreeChartSeries()
+{
+    chart::freeGraph(Chart1, LineSeries);
+    chart::freeGraph(Chart1, PointSeries);
+}
+
+void TForm1::setUpChart()
+{
+    chart::setUp(*Chart1);
+}
+
+void TForm1::StringGrid1DrawCell(QPainter& canvas, int aCol, int aRow, const QRect& rect)
+{
+    census::drawCell(canvas, *StringGrid1, aCol, aRow, rect);
+}
