@@ -142,7 +142,67 @@ std::optional<std::vector<std::string>> splitCsvLine(std::string_view line, std:
     return cells;
 }
 
-std::string quoteForMessage(std::string_view utf8) { return "\u00AB" + std::string(utf8) + "\u00BB"; }
+// Whether `text` is well-formed UTF-8 (shortest forms, no surrogates).
+bool validUtf8(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        std::size_t length = 0;
+        char32_t ch = 0;
+        if (b < 0x80) {
+            ++i;
+            continue;
+        } else if (b >= 0xC2 && b <= 0xDF) {
+            length = 2;
+            ch = b & 0x1Fu;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            length = 3;
+            ch = b & 0x0Fu;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            length = 4;
+            ch = b & 0x07u;
+        } else {
+            return false;
+        }
+        if (i + length > text.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto c = static_cast<unsigned char>(text[i + k]);
+            if ((c & 0xC0u) != 0x80u)
+                return false;
+            ch = (ch << 6) | (c & 0x3Fu);
+        }
+        if ((length == 3 && ch < 0x800) || (length == 4 && (ch < 0x10000 || ch > 0x10FFFF))
+            || (ch >= 0xD800 && ch <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+// A cell as it may be shown in a message: between « », bytes that are not
+// UTF-8 written as \xNN.
+std::string quoteForMessage(std::string_view cell)
+{
+    std::string out = "\u00AB";
+    if (validUtf8(cell)) {
+        out += cell;
+    } else {
+        static const char* const hex = "0123456789ABCDEF";
+        for (char c : cell) {
+            const auto b = static_cast<unsigned char>(c);
+            if (b < 0x80) {
+                out += c;
+            } else {
+                out += "\\x";
+                out += hex[b >> 4];
+                out += hex[b & 0x0F];
+            }
+        }
+    }
+    return out + "\u00BB";
+}
 
 // Spanish number form: "." between groups of three digits ("638.799").
 std::string groupDigits(std::uint64_t value)
@@ -464,9 +524,12 @@ int main(int argc, char** argv)
         if (name.empty()) {
             problems.add(lineNo, "el nombre está vacío");
             ok = false;
+        } else if (!validUtf8(name)) {
+            problems.add(lineNo, "el nombre " + quoteForMessage(name) + " no es UTF-8 válido");
+            ok = false;
         } else if (!name1252) {
             problems.add(lineNo, "el nombre " + quoteForMessage(name)
-                                     + " no es UTF-8 válido o tiene caracteres que no caben en la página de códigos 1252");
+                                     + " tiene caracteres que no caben en la página de códigos 1252");
             ok = false;
         } else if (name.front() == ' ' || name.back() == ' '
                    || std::any_of(name1252->begin(), name1252->end(),

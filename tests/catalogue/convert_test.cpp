@@ -315,6 +315,9 @@ TEST_F(ConvertTest, MalformedRowsAreRefusedWithTheirLineAndNothingIsWritten)
         {6, "22172,Peñalba,Navarra,1158,1331,1307,1313,1361,1062,893,841,814,797,784,742", "provincia desconocida"},
         {6, "22172,Peñalba,,1158,1331,1307,1313,1361,1062,893,841,814,797,784,742", "provincia desconocida"},
         {7, "22173,Ł Peñas,Huesca,2226,2633,2429,2459,2233,1816,1467,698,392,283,268,282", "página de códigos 1252"},
+        // A source saved in code page 1252 instead of UTF-8.
+        {7, "22173,Las Pe\xF1" "as de Riglos,Huesca,2226,2633,2429,2459,2233,1816,1467,698,392,283,268,282",
+         "el nombre «Las Pe\\xF1as de Riglos» no es UTF-8 válido"},
         {7, "22173,,Huesca,2226,2633,2429,2459,2233,1816,1467,698,392,283,268,282", "nombre está vacío"},
         // 47 bytes as written.
         {8, "22905,Villanueva del Rebollar de la Sierra de Moncayo,Huesca,1,2,3,4,5,6,7,8,9,10,11,12",

@@ -231,30 +231,71 @@ TEST_F(HelpDoc, FiguresAgreeWithTheEmbeddedCatalogue)
     }
 }
 
-// The example entry quotes the catalogue's own figures.
+// The fields of one line of a CSV file (double quotes, "" inside them).
+QStringList csvFields(const QString& line)
+{
+    QStringList fields;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (quoted) {
+            if (c == u'"' && i + 1 < line.size() && line[i + 1] == u'"') {
+                field += c;
+                ++i;
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            fields << field;
+            field.clear();
+        } else {
+            field += c;
+        }
+    }
+    fields << field;
+    return fields;
+}
+
+// The example entry quotes the catalogue's own figures and names.
 TEST_F(HelpDoc, ExampleEntryAgreesWithTheCatalogueSource)
 {
     QFile csv(QStringLiteral(SOURCE_DIR "/resources/pueblos.csv"));
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = csv.readAll().split('\n');
-    QByteArray abiego;
+    const QString all = QString::fromUtf8(csv.readAll());
+    const QStringList lines = all.split(u'\n', Qt::SkipEmptyParts);
+    if (lines.size() <= 1)
+        GTEST_SKIP() << "the catalogue source holds no units";
+    const QStringList header = csvFields(lines[0].trimmed());
+    const qsizetype dicc = header.indexOf("NOMBREDICC");
+    const qsizetype y1900 = header.indexOf("1900");
+    const qsizetype y2004 = header.indexOf("2004");
+    ASSERT_GE(dicc, 0);
+    ASSERT_GE(y1900, 0);
+    ASSERT_GE(y2004, 0);
+    QStringList abiego;
     bool almunia = false;
-    for (const QByteArray& line : lines) {
-        if (line.contains(",Abiego,"))
-            abiego = line.trimmed();
-        if (line.contains("Almunia de Do\xf1" "a Godina (La)") || line.contains("Almunia de Doña Godina (La)"))
+    for (const QString& line : lines) {
+        const QStringList f = csvFields(line.trimmed());
+        if (f.size() != header.size())
+            continue;
+        if (f[dicc] == "Abiego")
+            abiego = f;
+        if (f[dicc] == QString::fromUtf8("Almunia de Doña Godina (La)"))
             almunia = true;
     }
-    if (lines.size() <= 2)
-        GTEST_SKIP() << "the catalogue source holds no units";
     EXPECT_TRUE(text.contains(QString::fromUtf8("Abiego. Municipio de la provincia de Huesca. Población: 1.383 habitantes "
                                                 "en el censo de 1900 y 288 en el padrón de 2004.")));
-    ASSERT_FALSE(abiego.isEmpty());
-    const QList<QByteArray> fields = abiego.split(',');
-    ASSERT_GE(fields.size(), 12);
-    EXPECT_EQ(fields[fields.size() - 12], "1.383"); // 1900
-    EXPECT_EQ(fields.back(), "288");                // 2004
-    EXPECT_TRUE(almunia);
+    ASSERT_FALSE(abiego.isEmpty()) << "no Abiego in the catalogue";
+    EXPECT_EQ(abiego[y1900], "1.383");
+    EXPECT_EQ(abiego[y2004], "288");
+    EXPECT_TRUE(abiego[header.indexOf("COMENTARIO")].startsWith("Municipio de la provincia de Huesca"));
+    EXPECT_TRUE(almunia) << "the article example is not in the catalogue";
+    EXPECT_TRUE(text.contains(QString::fromUtf8("(Almunia de Doña Godina (La))")));
 }
 
 // --- The build step that writes the document -----------------------------------

@@ -191,6 +191,14 @@ TEST(RtfReader, BulletedParagraphs)
     EXPECT_NE(block(*doc, 1).textList(), nullptr);
     EXPECT_EQ(block(*doc, 2).textList(), nullptr);
 
+    // Newer word processors' form: \listtext.
+    doc = readRtf("{\\rtf1\\pard{\\listtext\\'b7\\tab}a\\par{\\listtext 2.\\tab}b\\par}");
+    ASSERT_NE(block(*doc, 0).textList(), nullptr);
+    EXPECT_EQ(block(*doc, 0).textList()->format().style(), QTextListFormat::ListDisc);
+    EXPECT_EQ(block(*doc, 0).text(), "a");
+    ASSERT_NE(block(*doc, 1).textList(), nullptr);
+    EXPECT_EQ(block(*doc, 1).textList()->format().style(), QTextListFormat::ListDecimal);
+
     // A bullet character with a hanging indent stays as text.
     doc = readRtf("{\\rtf1\\pard\\fi-284\\li568\\'b7\\tab item\\par}");
     EXPECT_EQ(block(*doc, 0).text(), QString::fromUtf8("·\titem"));
@@ -206,6 +214,14 @@ TEST(RtfReader, SkippedDestinations)
                        "{\\unknownword c}}");
     // An unknown word that is not marked ignorable only loses itself.
     EXPECT_EQ(doc->toPlainText(), "abenlacec");
+
+    // Table cells and rows keep their text apart.
+    doc = readRtf("{\\rtf1\\trowd\\cellx1000\\cellx2000 a\\cell b\\cell\\row c}");
+    EXPECT_EQ(doc->toPlainText(), "a\tb\t\nc");
+
+    // \* marks only the destination that follows it.
+    doc = readRtf("{\\rtf1 \\*{\\b x}y}");
+    EXPECT_EQ(doc->toPlainText(), "xy");
 
     // Binary data is skipped whatever bytes it holds.
     doc = readRtf("{\\rtf1 a{\\pict\\bin5 }}{\\x}b}");
@@ -258,7 +274,9 @@ TEST(RtfReader, BinaryJunkNeverCrashes)
 {
     QRandomGenerator rng(20041); // fixed: the same junk every run
     const QByteArray alphabet = "{}\\'*abfiuclqrsp0123456789- ;\r\n\x00\xff\xb7";
-    for (int round = 0; round < 300; ++round) {
+    // RTF_FUZZ_ROUNDS makes a longer run (e.g. under the sanitizers).
+    const int rounds = qEnvironmentVariableIntValue("RTF_FUZZ_ROUNDS") > 0 ? qEnvironmentVariableIntValue("RTF_FUZZ_ROUNDS") : 300;
+    for (int round = 0; round < rounds; ++round) {
         QByteArray junk;
         const int n = static_cast<int>(rng.bounded(1, 2000));
         for (int i = 0; i < n; ++i) {

@@ -182,6 +182,7 @@ constexpr auto kTable = std::to_array<Entry>({
     {"blue", Kind::Other, ACTION(r.colorComponent(0, p))},
     {"bullet", Kind::Other, ACTION(ch(r, 0x2022))},
     {"cb", Kind::Other, ACTION(r.state().chr.highlight = p)},
+    {"cell", Kind::Other, ACTION(ch(r, U'\t'))},
     {"cf", Kind::Other, ACTION(r.state().chr.color = p)},
     {"colortbl", Kind::Destination, ACTION(r.setDest(Dest::ColorTable))},
     {"comment", Kind::Destination, skipDest},
@@ -218,6 +219,7 @@ constexpr auto kTable = std::to_array<Entry>({
     {"line", Kind::Other, ACTION(ch(r, 0x2028))},
     {"listoverridetable", Kind::Destination, skipDest},
     {"listtable", Kind::Destination, skipDest},
+    {"listtext", Kind::Destination, ACTION(r.setDest(Dest::PnText))},
     {"lquote", Kind::Other, ACTION(ch(r, 0x2018))},
     {"nonshppict", Kind::Destination, skipDest},
     {"object", Kind::Destination, skipDest},
@@ -242,6 +244,7 @@ constexpr auto kTable = std::to_array<Entry>({
     {"rdblquote", Kind::Other, ACTION(ch(r, 0x201D))},
     {"red", Kind::Other, ACTION(r.colorComponent(16, p))},
     {"ri", Kind::Other, ACTION(r.state().para.ri = clampInt(p, -kMaxTwips, kMaxTwips))},
+    {"row", Kind::Other, ACTION(r.endParagraph())},
     {"rquote", Kind::Other, ACTION(ch(r, 0x2019))},
     {"rsidtbl", Kind::Destination, skipDest},
     {"sa", Kind::Other, ACTION(r.state().para.sa = clampInt(p, 0, kMaxTwips))},
@@ -277,6 +280,7 @@ const Entry* lookup(std::string_view word)
 void Reader::push()
 {
     m_skipChars = 0;
+    m_ignorable = false;
     if (m_overflow > 0 || m_stack.size() > static_cast<std::size_t>(kMaxDepth)) {
         ++m_overflow;
         return;
@@ -287,6 +291,7 @@ void Reader::push()
 void Reader::pop()
 {
     m_skipChars = 0;
+    m_ignorable = false;
     if (m_overflow > 0) {
         --m_overflow;
         return;
@@ -297,9 +302,11 @@ void Reader::pop()
         m_paraList = !t.isEmpty() && t.front().isDigit() ? ListKind::Number : ListKind::Bullet;
         m_pnText.clear();
     }
+    if (m_stack.size() <= 2) {
+        m_done = true; // the closing brace of the document; its state stays for the end
+        return;
+    }
     m_stack.pop_back();
-    if (m_stack.size() <= 1)
-        m_done = true; // the closing brace of the document
 }
 
 void Reader::run()
@@ -577,8 +584,7 @@ void Reader::finish()
         m_cursor.movePosition(QTextCursor::End);
         m_cursor.deletePreviousChar();
     } else {
-        const ListKind kind = m_paraList != ListKind::None ? m_paraList : m_stack.back().para.list;
-        applyParagraph(m_stack.back().para, kind);
+        applyParagraph(state().para, m_paraList != ListKind::None ? m_paraList : state().para.list);
     }
 }
 
