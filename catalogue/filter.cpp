@@ -591,6 +591,34 @@ public:
     }
 
 private:
+    // Bounds that keep a pathological text (thousands of parentheses, say)
+    // from exhausting the stack while it is parsed or evaluated.
+    static constexpr int kMaxNesting = 200;
+    static constexpr int kMaxNodes = 5000;
+
+    [[noreturn]] static void tooComplex() { fail("La expresión de filtro es demasiado compleja"); }
+
+    template <class T, class... Args>
+    NodePtr make(Args&&... args)
+    {
+        if (++nodes_ > kMaxNodes)
+            tooComplex();
+        return std::make_unique<T>(std::forward<Args>(args)...);
+    }
+
+    // One more level of parentheses, function call, not or sign.
+    struct Nested {
+        explicit Nested(int& depth) : depth_(depth)
+        {
+            if (++depth_ > kMaxNesting)
+                tooComplex();
+        }
+        ~Nested() { --depth_; }
+        Nested(const Nested&) = delete;
+        Nested& operator=(const Nested&) = delete;
+        int& depth_;
+    };
+
     void advance() { tok_ = lexer_.next(); }
 
     std::string found() const
@@ -616,7 +644,7 @@ private:
             NodePtr right = andExpr();
             expect(*left, Type::Bool);
             expect(*right, Type::Bool);
-            left = std::make_unique<LogicNode>(false, std::move(left), std::move(right));
+            left = make<LogicNode>(false, std::move(left), std::move(right));
         }
         return left;
     }
@@ -629,7 +657,7 @@ private:
             NodePtr right = notExpr();
             expect(*left, Type::Bool);
             expect(*right, Type::Bool);
-            left = std::make_unique<LogicNode>(true, std::move(left), std::move(right));
+            left = make<LogicNode>(true, std::move(left), std::move(right));
         }
         return left;
     }
@@ -638,10 +666,11 @@ private:
     {
         if (tok_.kind != Tok::Not)
             return comparison();
+        const Nested nested(nesting_);
         advance();
         NodePtr arg = notExpr();
         expect(*arg, Type::Bool);
-        return std::make_unique<NotNode>(std::move(arg));
+        return make<NotNode>(std::move(arg));
     }
 
     static bool isComparison(Tok t)
@@ -661,14 +690,14 @@ private:
             // The note is a memo: only like applies to it.
             if (left->type == Type::Memo || right->type == Type::Memo || !isValue(left->type) || !isValue(right->type))
                 typeMismatch();
-            return std::make_unique<CompareNode>(op, std::move(left), std::move(right), *ctx_.collation);
+            return make<CompareNode>(op, std::move(left), std::move(right), *ctx_.collation);
         }
         if (op == Tok::Like) {
             advance();
             NodePtr right = additive();
             if (!isValue(left->type) || !isValue(right->type))
                 typeMismatch();
-            return std::make_unique<LikeNode>(std::move(left), std::move(right));
+            return make<LikeNode>(std::move(left), std::move(right));
         }
         if (op == Tok::Is) {
             advance();
@@ -680,7 +709,7 @@ private:
             if (tok_.kind != Tok::Null)
                 fail("Se esperaba una expresión pero se encontró " + found());
             advance();
-            return std::make_unique<IsNullNode>(std::move(left), negated);
+            return make<IsNullNode>(std::move(left), negated);
         }
         return left;
     }
@@ -709,46 +738,48 @@ private:
         return left;
     }
 
-    static NodePtr arithmetic(Tok op, NodePtr left, NodePtr right)
+    NodePtr arithmetic(Tok op, NodePtr left, NodePtr right)
     {
         if (left->type != Type::Number || right->type != Type::Number)
             typeMismatch();
-        return std::make_unique<ArithmeticNode>(op, std::move(left), std::move(right));
+        return make<ArithmeticNode>(op, std::move(left), std::move(right));
     }
 
     NodePtr unary()
     {
         if (tok_.kind != Tok::Minus)
             return primary();
+        const Nested nested(nesting_);
         advance();
         NodePtr arg = unary();
         if (arg->type != Type::Number)
             typeMismatch();
-        return std::make_unique<NegateNode>(std::move(arg));
+        return make<NegateNode>(std::move(arg));
     }
 
     NodePtr primary()
     {
         switch (tok_.kind) {
         case Tok::LParen: {
+            const Nested nested(nesting_);
             advance();
             NodePtr inner = orExpr();
             closeParen();
             return inner;
         }
         case Tok::String: {
-            auto node = std::make_unique<TextNode>(std::move(tok_.text));
+            auto node = make<TextNode>(std::move(tok_.text));
             advance();
             return node;
         }
         case Tok::Number: {
-            auto node = std::make_unique<NumberNode>(std::strtod(tok_.text.c_str(), nullptr));
+            auto node = make<NumberNode>(std::strtod(tok_.text.c_str(), nullptr));
             advance();
             return node;
         }
         case Tok::Null:
             advance();
-            return std::make_unique<NullNode>();
+            return make<NullNode>();
         case Tok::Field: {
             NodePtr node = field(tok_.text);
             advance();
@@ -773,6 +804,7 @@ private:
         advance();
         const bool upper = sameWord(name, "UPPER");
         if ((upper || sameWord(name, "LOWER")) && tok_.kind == Tok::LParen) {
+            const Nested nested(nesting_);
             advance();
             NodePtr arg = orExpr();
             closeParen();
@@ -780,22 +812,24 @@ private:
                 return arg;
             if (arg->type != Type::Text && arg->type != Type::Memo)
                 typeMismatch();
-            return std::make_unique<CaseNode>(std::move(arg), upper);
+            return make<CaseNode>(std::move(arg), upper);
         }
         return field(name);
     }
 
-    NodePtr field(const std::string& name) const
+    NodePtr field(const std::string& name)
     {
         const int index = ctx_.table->fieldIndex(name);
         if (index < 0)
             fail("No se encuentra el campo " + quoted(name));
-        return std::make_unique<FieldNode>(*ctx_.table, static_cast<std::size_t>(index));
+        return make<FieldNode>(*ctx_.table, static_cast<std::size_t>(index));
     }
 
     Lexer lexer_;
     Context ctx_;
     Token tok_;
+    int nesting_ = 0;
+    int nodes_ = 0;
 };
 
 } // namespace

@@ -21,6 +21,9 @@ public:
     // `collation` must outlive the filter.
     static Filter compile(std::string_view text, const Table& table, const Collation& collation);
 
+    // Whether the record passes. A filter of an empty text (blanks and
+    // comments only) passes every record. The compiled filter keeps scratch
+    // space of its own: one thread at a time.
     bool matches(std::size_t record) const;
 
     struct Node;

@@ -142,7 +142,8 @@ public:
         case kCodeString:
         case kCodeBytes:
             if (!type.varying || (type.size != 1 && type.size != 2 && type.size != 4))
-                invalid(at, where + " describe una cadena que no es de longitud variable con prefijo de 1, 2 o 4 bytes");
+                invalid(
+                    at, where + " describe una cadena que no es de longitud variable con prefijo de 1, 2 o 4 bytes");
             break;
         default:
             invalid(at, where + " usa el código de tipo " + std::to_string(type.code) + ", que no se admite");
@@ -235,12 +236,14 @@ FieldDef readField(Reader& in, std::size_t number, FieldLayout& layout)
     def.name = std::string(name);
     if (type.code == kCodeString) {
         if (subtype)
-            Reader::invalid(start, "el " + field + " es una cadena con SUBTYPE '" + shown(*subtype) + "', que no se admite");
+            Reader::invalid(start,
+                            "el " + field + " es una cadena con SUBTYPE '" + shown(*subtype) + "', que no se admite");
         if (!width)
             Reader::invalid(start, "el " + field + " es una cadena sin la propiedad WIDTH");
         const std::int64_t limit = type.size == 1 ? 0xFF : 0xFFFF;
         if (*width < 1 || *width > limit)
-            Reader::invalid(start, "el " + field + " tiene WIDTH " + std::to_string(*width) + ", fuera del intervalo 1 a "
+            Reader::invalid(start, "el " + field + " tiene WIDTH " + std::to_string(*width)
+                                       + ", fuera del intervalo 1 a "
                                        + std::to_string(limit));
         def.kind = FieldKind::String;
         def.width = static_cast<std::uint16_t>(*width);
@@ -250,9 +253,11 @@ FieldDef readField(Reader& in, std::size_t number, FieldLayout& layout)
         if (!sub.empty() && sub.back() == '\0')
             sub.remove_suffix(1);
         if (sub != "Text")
-            Reader::invalid(start, "el " + field + " es una cadena de bytes que no está marcada como texto (SUBTYPE \"Text\")");
+            Reader::invalid(start, "el " + field
+                                       + " es una cadena de bytes que no está marcada como texto (SUBTYPE \"Text\")");
         if (width && (*width < 0 || *width > 0xFFFF))
-            Reader::invalid(start, "el " + field + " tiene WIDTH " + std::to_string(*width) + ", fuera del intervalo 0 a 65535");
+            Reader::invalid(start, "el " + field + " tiene WIDTH " + std::to_string(*width)
+                                       + ", fuera del intervalo 0 a 65535");
         def.kind = FieldKind::Memo;
         def.width = static_cast<std::uint16_t>(width.value_or(1));
         layout.maxLength = 0;
@@ -300,12 +305,15 @@ Table readPacket(std::string_view bytes)
 
     // Field descriptors.
     in.seek(headerSize);
+    // A descriptor takes at least 9 bytes: reserve no more than the bytes can hold.
     std::vector<FieldDef> fields;
-    std::vector<FieldLayout> layouts(fieldCount);
-    fields.reserve(fieldCount);
+    std::vector<FieldLayout> layouts;
+    fields.reserve(std::min<std::size_t>(fieldCount, in.remaining() / 9));
+    layouts.reserve(fields.capacity());
     for (std::size_t f = 0; f < fieldCount; ++f) {
         const std::size_t at = in.pos();
-        FieldDef def = readField(in, f + 1, layouts[f]);
+        FieldLayout& layout = layouts.emplace_back();
+        FieldDef def = readField(in, f + 1, layout);
         for (const FieldDef& other : fields)
             if (sameName(other.name, def.name))
                 Reader::invalid(at, "el nombre de campo " + shown(def.name) + " está repetido");
@@ -343,8 +351,9 @@ Table readPacket(std::string_view bytes)
     Table table(std::move(fields), lcid);
     const std::size_t nullBytes = (2 * std::size_t{fieldCount} + 7) / 8;
     const std::size_t minRecord = 1 + nullBytes;
-    // Never trust the record count beyond what the bytes left can hold.
-    const std::size_t plausible = std::min<std::size_t>(recordCount, in.remaining() / minRecord);
+    // Never trust the record count beyond what the bytes left can hold (a
+    // record with values takes at least a byte per field besides its flags).
+    const std::size_t plausible = std::min<std::size_t>(recordCount, in.remaining() / (minRecord + fieldCount));
     table.reserve(plausible, in.remaining());
 
     for (std::uint32_t r = 0; r < recordCount; ++r) {
@@ -356,6 +365,13 @@ Table readPacket(std::string_view bytes)
         if (status != 0)
             Reader::invalid(start, recordLabel() + " tiene el estado " + std::to_string(status) + ", que no se admite");
         const std::string_view flags = in.take(nullBytes, {});
+        // Bits of the unused slots in the last flag byte must be clear.
+        if (fieldCount % 4 != 0) {
+            const auto last = static_cast<unsigned char>(flags[nullBytes - 1]);
+            if (last >> (2 * (fieldCount % 4)))
+                Reader::invalid(start + nullBytes,
+                                recordLabel() + " tiene indicadores de nulo para campos que no existen");
+        }
         for (std::size_t f = 0; f < fieldCount; ++f) {
             const unsigned flag = (static_cast<unsigned char>(flags[f / 4]) >> (2 * (f % 4))) & 3u;
             if (flag == 1) {
@@ -381,15 +397,11 @@ Table readPacket(std::string_view bytes)
                              "el valor del campo " + shown(table.fields()[f].name) + " en " + recordLabel(), length);
             table.appendValue(in.take(length, {}));
         }
-        // Bits of the unused slots in the last flag byte must be clear.
-        if (fieldCount % 4 != 0) {
-            const auto last = static_cast<unsigned char>(flags[nullBytes - 1]);
-            if (last >> (2 * (fieldCount % 4)))
-                Reader::invalid(start + nullBytes, recordLabel() + " tiene indicadores de nulo para campos que no existen");
-        }
     }
     if (in.remaining() != 0)
-        Reader::invalid(in.pos(), "sobran " + std::to_string(in.remaining()) + " bytes después del último registro");
+        Reader::invalid(in.pos(), (in.remaining() == 1 ? std::string("sobra 1 byte")
+                                                       : "sobran " + std::to_string(in.remaining()) + " bytes")
+                                      + " después del último registro");
     return table;
 }
 
@@ -433,6 +445,8 @@ std::string writePacket(const Table& table)
         cannotWrite("la tabla no tiene campos");
     if (fields.size() > 0xFFFF)
         cannotWrite("la tabla tiene más de 65535 campos");
+    if (table.lcid() < 0)
+        cannotWrite("el identificador de idioma " + std::to_string(table.lcid()) + " no es válido");
     if (table.recordCount() > 0xFFFFFFFFu)
         cannotWrite("la tabla tiene demasiados registros");
     for (std::size_t i = 0; i < fields.size(); ++i) {

@@ -156,9 +156,16 @@ void View::rebuildRows()
         rows_ = order_;
         return;
     }
-    rows_.reserve(order_.size());
+    // Test the records in stored order (the table's memory order), then walk
+    // the view order: far kinder to the cache than testing in name order.
+    const std::size_t count = table_->recordCount();
+    std::vector<unsigned char> passes(count);
+    std::size_t passing = 0;
+    for (std::size_t record = 0; record < count; ++record)
+        passing += passes[record] = compiled_.matches(record) ? 1 : 0;
+    rows_.reserve(passing);
     for (std::uint32_t record : order_)
-        if (compiled_.matches(record))
+        if (passes[record])
             rows_.push_back(record);
 }
 

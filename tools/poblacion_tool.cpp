@@ -304,8 +304,9 @@ catalogue::Table tableFromCsv(const std::string& path)
     while (!csv.atEnd()) {
         const CsvRow row = csv.row();
         if (row.cells.size() != fields.size())
-            csv.fail(row.line, "hay " + std::to_string(row.cells.size()) + (row.cells.size() == 1 ? " celda" : " celdas")
-                                   + " y deben ser " + std::to_string(fields.size()));
+            csv.fail(row.line,
+                "hay " + std::to_string(row.cells.size()) + (row.cells.size() == 1 ? " celda" : " celdas")
+                    + " y deben ser " + std::to_string(fields.size()));
         std::vector<std::optional<std::string>> values;
         values.reserve(fields.size());
         for (std::size_t f = 0; f < fields.size(); ++f) {
@@ -367,8 +368,8 @@ std::string toCp1252(const std::string& utf8, const char* what)
 {
     std::optional<std::string> text = catalogue::cp1252::fromUtf8(utf8);
     if (!text)
-        throw Rejected{std::string(what)
-                       + " no es UTF-8 válido o tiene caracteres que la página de códigos 1252 no puede representar."};
+        throw Rejected {std::string(what)
+            + " no es UTF-8 válido o tiene caracteres que la página de códigos 1252 no puede representar."};
     return *text;
 }
 

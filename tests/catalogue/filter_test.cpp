@@ -302,6 +302,28 @@ TEST_F(FilterTest, EveryMessageOfTheTable)
     EXPECT_EQ(error("[ident = 2"), "Nombre de campo incompleto");
 }
 
+TEST_F(FilterTest, PathologicalTextsFailCleanly)
+{
+    const std::string tooComplex = "La expresión de filtro es demasiado compleja";
+    // Nesting within bounds works; far beyond them is refused, not a crash.
+    EXPECT_EQ(count((std::string(150, '(') + "tiponum = 4" + std::string(150, ')')).c_str()), 1u);
+    EXPECT_EQ(error(std::string(100000, '(') + "tiponum = 4" + std::string(100000, ')')), tooComplex);
+    EXPECT_EQ(error(searchFilter(2, "O' and " + std::string(50000, '('))), tooComplex);
+    std::string nots;
+    for (int i = 0; i < 50000; ++i)
+        nots += "not ";
+    EXPECT_EQ(error(nots + "tiponum = 4"), tooComplex);
+    EXPECT_EQ(error("tiponum = " + std::string(50000, '-') + "4"), tooComplex);
+    // Long chains: a thousand terms work, a hundred thousand are refused.
+    std::string chain = "tiponum = 4";
+    for (int i = 0; i < 1000; ++i)
+        chain += " or tiponum = 4";
+    EXPECT_EQ(count(chain.c_str()), 1u);
+    for (int i = 0; i < 100000; ++i)
+        chain += " or tiponum = 4";
+    EXPECT_EQ(error(chain), tooComplex);
+}
+
 TEST_F(FilterTest, TheFirstErrorOfTheTextIsReported)
 {
     // Tokens are read only as the parser needs them: the name after the

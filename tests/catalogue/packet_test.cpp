@@ -418,7 +418,7 @@ TEST_F(DamagedPacket, TrailingBytes)
 {
     EXPECT_EQ(failure(good + '\0'),
               "Paquete de datos no válido en el byte " + std::to_string(good.size())
-                  + ": sobran 1 bytes después del último registro.");
+                  + ": sobra 1 byte después del último registro.");
     // A record count one short leaves the last record over.
     EXPECT_NE(failure(with(14, 2)).find("sobran 367 bytes"), std::string::npos);
 }
@@ -534,6 +534,9 @@ TEST(PacketMalformed, FieldListProblems)
     // A field count above the descriptors present.
     EXPECT_NE(failure(Bytes().header(3, 0).stringField("A", 1).stringField("B", 1).s).find("truncado"),
               std::string::npos);
+    EXPECT_NE(failure(Bytes().header(0xFFFF, 0xFFFFFFFF).stringField("A", 1).s)
+                  .find("truncado en el byte 46: el nombre del campo nº 2"),
+        std::string::npos);
     // Header size below 24 or beyond the end.
     Bytes small;
     small.u32(0xBDE01996u).u16(1).u16(0).u32(20).u16(1).u32(0).u32(1).u16(0).stringField("A", 1).lcid(0);
@@ -573,6 +576,7 @@ TEST(PacketWrite, RefusesWhatItCannotWrite)
     EXPECT_THROW(writePacket(Table({{"A", FieldKind::String, 256}}, 0)), PacketError);
     EXPECT_THROW(writePacket(Table({{"A", FieldKind::String, 1}, {"a", FieldKind::String, 1}}, 0)), PacketError);
     EXPECT_THROW(writePacket(Table({{std::string(256, 'N'), FieldKind::String, 1}}, 0)), PacketError);
+    EXPECT_THROW(writePacket(Table({{"A", FieldKind::String, 1}}, -1)), PacketError);
 }
 
 TEST_F(DamagedPacket, RandomDamageIsReadOrRefusedNeverMisread)

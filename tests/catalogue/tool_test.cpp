@@ -181,9 +181,10 @@ TEST_F(Tool, AcceptsUnquotedValuesCrLfAndAMissingLastNewline)
                             + "20002,2,Used,Used,,Nota,-,-,-,-,-,-,-,-,-,-,-,1.016";
     ASSERT_EQ(build(csv).code, 0);
     const Outcome dumped = run({"dump", path("out.pkt")});
-    EXPECT_EQ(dumped.out, kHeader + line({"\"20001\"", "\"2\"", "\"Abay\"", "\"Abay\"", "\"Abay\"", "\"Nota\"", "\"488\""})
-                              + "\"20002\",\"2\",\"Used\",\"Used\",,\"Nota\","
-                              + "\"-\",\"-\",\"-\",\"-\",\"-\",\"-\",\"-\",\"-\",\"-\",\"-\",\"-\",\"1.016\"\n");
+    EXPECT_EQ(dumped.out,
+        kHeader + line({"\"20001\"", "\"2\"", "\"Abay\"", "\"Abay\"", "\"Abay\"", "\"Nota\"", "\"488\""})
+            + "\"20002\",\"2\",\"Used\",\"Used\",,\"Nota\","
+            + "\"-\",\"-\",\"-\",\"-\",\"-\",\"-\",\"-\",\"-\",\"-\",\"-\",\"-\",\"1.016\"\n");
 }
 
 TEST_F(Tool, HeaderOnlyGivesAnEmptyCatalogue)
@@ -225,7 +226,8 @@ TEST_F(Tool, RefusesBadCsvNamingTheLine)
         {good + "\n", "línea 4: hay 1 celda y deben ser 18"},
         {good + kAbay.substr(0, kAbay.size() - 1) + ",\"-\"\n", "línea 4: hay 19 celdas"},
         {kHeader + line({"\"200011\""}), "línea 2: el valor de IDENT (\"200011\") ocupa 6 bytes y el campo admite 5"},
-        {kHeader + kAbay + line({"\"20002\"", "\"2\"", "\"Ābay\""}), "línea 3: el valor de NOMBREBUSC no es UTF-8 válido"},
+        {kHeader + kAbay + line({"\"20002\"", "\"2\"", "\"Ābay\""}),
+            "línea 3: el valor de NOMBREBUSC no es UTF-8 válido"},
         {kHeader + line({"\"20001\"", "\"2\"", "\"Ab\xFFy\""}), "línea 2: el valor de NOMBREBUSC no es UTF-8"},
         {kHeader + line({"\"20001\"", "\"2\"", "\"Abay\"x"}), "línea 2: después de las comillas de cierre"},
         {kHeader + line({"\"20001\"", "\"2\"", "Ab\"ay"}), "línea 2: comillas en medio de un valor sin comillas"},
@@ -233,7 +235,7 @@ TEST_F(Tool, RefusesBadCsvNamingTheLine)
         {kHeader + kAbay + "\"20002\",\r\"2\"\n", "línea 3: retorno de carro fuera de comillas"},
         // A value spread over lines: the error names the line where its record begins.
         {kHeader + line({"\"20001\"", "\"2\"", "\"a\nb\nc\"", "\"Abay\"", "\"Abay\"", "\"N\"", "\"12345678\""}),
-         "línea 2: el valor de 1900"},
+            "línea 2: el valor de 1900"},
     };
     for (const auto& c : cases) {
         const Outcome r = build(c.csv);
@@ -404,7 +406,8 @@ TEST_F(Tool, FilterOrderedBySearchName)
             EXPECT_EQ(rows[i], expected[i]) << "position " << i;
     }
     // The field name is matched regardless of case.
-    EXPECT_EQ(run({"filter", kCatalogue, "tiponum = 2", "--order", "nombrebusc"}).out, run({"filter", kCatalogue, "tiponum = 2", "--order", "NOMBREBUSC"}).out);
+    EXPECT_EQ(run({"filter", kCatalogue, "tiponum = 2", "--order", "nombrebusc"}).out,
+              run({"filter", kCatalogue, "tiponum = 2", "--order", "NOMBREBUSC"}).out);
 }
 
 TEST_F(Tool, FilterErrors)

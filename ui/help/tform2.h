@@ -3,9 +3,14 @@
 // copy, print and save.
 
 #include <QDialog>
+#include <QString>
+
+#include <functional>
+#include <optional>
 
 class QAction;
 class QMenuBar;
+class QPrinter;
 class QTextEdit;
 
 class TForm2 : public QDialog {
@@ -30,7 +35,42 @@ public:
     void Imprimir1Click();
     void Guardar1Click();
     void Salir1Click();
+
+    // The resource the window shows.
+    QString documentPath = QStringLiteral(":/AYUDA");
+
+    // Stand-ins for the dialogs, for automated runs. Unset, the real dialogs
+    // are shown.
+    struct SaveChoice {
+        QString fileName;
+        int filterIndex = 1; // 1 rich text, 2 plain text
+    };
+    // The save dialog: the chosen file and filter, or nothing when cancelled.
+    std::function<std::optional<SaveChoice>()> saveDialog;
+    // Whether to replace an existing file (the name given).
+    std::function<bool(const QString&)> replaceQuestion;
+    // The print dialog: sets up the printer; false when cancelled.
+    std::function<bool(QPrinter&)> printDialog;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void printDocument(QPrinter& printer);
+    bool m_sized = false;
 };
+
+namespace help {
+
+// The extension of a file name: from its last "." to the end, provided no
+// "/", "\" or ":" follows that dot, in capitals; empty otherwise.
+QString extensionOf(const QString& fileName);
+
+// The name the document is saved under for a filter index (1 rich text,
+// 2 plain text): ".rtf" or ".txt" appended unless already there.
+QString savedFileName(const QString& fileName, int filterIndex);
+
+} // namespace help
 
 // Creates a fresh help window, shows it modally and destroys it afterwards.
 void showHelpWindow(QWidget* owner);
