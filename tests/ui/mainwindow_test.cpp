@@ -6,8 +6,11 @@
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <qcustomplot.h>
+
+#include "tform2.h"
 
 #include "mainwindow_helpers.h"
 
@@ -368,4 +371,26 @@ TEST_F(MainWindowTest, TheCloseBoxClosesLikeTheExitButton)
     EXPECT_FALSE(w.ClientDataSet4.Active());
     EXPECT_EQ(w.DBGrid2->model()->rowCount(), 0);
     EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(MainWindowTest, TheHelpButtonOpensAFreshHelpWindowModally)
+{
+    TForm1& w = open();
+    for (int round = 0; round < 2; ++round) {
+        QString shown;
+        QWidget* parent = nullptr;
+        QTimer::singleShot(0, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                shown = QString::fromLatin1(modal->metaObject()->className());
+                parent = modal->parentWidget();
+                modal->close();
+            }
+        });
+        QTest::mouseClick(w.BitBtn1, Qt::LeftButton);
+        EXPECT_EQ(shown, QStringLiteral("TForm2"));
+        EXPECT_EQ(parent, &w);
+        // Closing it destroyed it.
+        EXPECT_TRUE(w.findChildren<TForm2*>().isEmpty());
+    }
+    EXPECT_TRUE(w.isVisible());
 }

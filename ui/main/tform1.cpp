@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QToolButton>
 #include <array>
+#include <memory>
 #include <qcustomplot.h>
 #include <stdexcept>
 #include <string>
@@ -79,6 +80,35 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QRect& place, const Q
         label->resize(label->sizeHint().width(), place.height());
     return label;
 }
+
+// A read stream over the catalogue packet: a view onto the mapped resource or
+// file where the platform allows it, otherwise a copy of its bytes. Released
+// (unmapped) when it goes away.
+class PacketStream {
+public:
+    bool open(const QString& path)
+    {
+        file_.setFileName(path);
+        if (!file_.open(QIODevice::ReadOnly))
+            return false;
+        const qint64 size = file_.size();
+        if (size > 0) {
+            if (const uchar* mapped = file_.map(0, size)) {
+                bytes_ = std::string_view(reinterpret_cast<const char*>(mapped), static_cast<std::size_t>(size));
+                return true;
+            }
+        }
+        copy_ = file_.readAll();
+        bytes_ = std::string_view(copy_.constData(), static_cast<std::size_t>(copy_.size()));
+        return true;
+    }
+    std::string_view bytes() const { return bytes_; }
+
+private:
+    QFile file_;
+    QByteArray copy_;
+    std::string_view bytes_;
+};
 
 const std::array<const char*, 3> kListFilterPrefixes = {
     "(tiponum = 2) and (Upper(nombrebusc) like '%",
@@ -268,16 +298,14 @@ void TForm1::FormCreate()
     // 2. Views are never bound to a file: closing saves nothing.
     for (catalogue::View* view : {&ClientDataSet1, &ClientDataSet2, &ClientDataSet3, &ClientDataSet4})
         view->Close();
-    // 3. One read of the packet for each view.
-    std::array<QByteArray, 4> streams;
+    // 3. One read stream over the packet for each view.
+    auto streams = std::make_unique<std::array<PacketStream, 4>>();
     QString openFailure;
-    for (QByteArray& stream : streams) {
-        QFile packet(catalogue_);
-        if (!packet.open(QIODevice::ReadOnly)) {
+    for (PacketStream& stream : *streams) {
+        if (!stream.open(catalogue_)) {
             openFailure = QStringLiteral("No se puede abrir el archivo %1").arg(catalogue_);
             break;
         }
-        stream = packet.readAll();
     }
     // 4. Guarded load.
     try {
@@ -290,8 +318,8 @@ void TForm1::FormCreate()
         ClientDataSet2.setFiltered(true);
         ClientDataSet3.setFiltered(true);
         catalogue::View* views[] = {&ClientDataSet1, &ClientDataSet2, &ClientDataSet3, &ClientDataSet4};
-        for (std::size_t i = 0; i < streams.size(); ++i)
-            views[i]->LoadFromBytes(std::string_view(streams[i].constData(), static_cast<std::size_t>(streams[i].size())));
+        for (std::size_t i = 0; i < streams->size(); ++i)
+            views[i]->LoadFromBytes((*streams)[i].bytes());
         ClientDataSet1.setIndexFieldNames("NOMBREBUSC");
         ClientDataSet2.setIndexFieldNames("NOMBREBUSC");
         ClientDataSet3.setIndexFieldNames("NOMBREBUSC");
@@ -305,8 +333,7 @@ void TForm1::FormCreate()
         LoadErrorMessage = QStringLiteral("Error desconocido");
     }
     // 5.
-    for (QByteArray& stream : streams)
-        stream = QByteArray();
+    streams.reset();
     // 6.
     StringGrid1->setDefaultColWidth(StringGrid1->width() / 6 - 1);
     StringGrid1->setSelection(QRect(QPoint(-1, -1), QPoint(-1, -1)));
