@@ -11,6 +11,7 @@
 
 #include "cp1252.h"
 #include "packet.h"
+#include "units.h"
 
 namespace bench {
 namespace {
@@ -214,8 +215,8 @@ std::vector<FieldDef> catalogueFields(int identWidth)
         {"NOMBREMOST", FieldKind::String, 55},
         {"COMENTARIO", FieldKind::Memo, 1},
     };
-    for (const char* year : {"1900", "1910", "1920", "1930", "1940", "1950", "1960", "1970", "1981", "1991", "2001", "2004"})
-        fields.push_back({year, FieldKind::String, 7});
+    for (std::string_view year : catalogue::kCensusFields)
+        fields.push_back({std::string(year), FieldKind::String, 7});
     return fields;
 }
 

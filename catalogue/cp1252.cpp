@@ -118,4 +118,14 @@ std::string upper(std::string_view text)
     return out;
 }
 
+bool equalIgnoringCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (upper(static_cast<unsigned char>(a[i])) != upper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
 } // namespace catalogue::cp1252

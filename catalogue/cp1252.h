@@ -26,4 +26,7 @@ std::optional<std::string> fromUtf8(std::string_view utf8);
 unsigned char upper(unsigned char byte);
 std::string upper(std::string_view cp1252);
 
+// Equal but for letter case (by upper above), as field names and keywords compare.
+bool equalIgnoringCase(std::string_view a, std::string_view b);
+
 } // namespace catalogue::cp1252

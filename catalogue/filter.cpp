@@ -81,16 +81,6 @@ bool continuesName(unsigned char c)
     return isLetter(c) || isDigit(c) || c == '_' || c == '.' || c == '[' || c == ']';
 }
 
-bool sameWord(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (cp1252::upper(static_cast<unsigned char>(a[i])) != cp1252::upper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 // Reads one token at a time, only when the parser asks for the next one, so
 // that an error further on in the text cannot hide the first one.
 class Lexer {
@@ -183,7 +173,7 @@ private:
             {"LIKE", Tok::Like}, {"IS", Tok::Is}, {"NULL", Tok::Null},
         };
         for (const auto& [spelling, kind] : kWords)
-            if (sameWord(word, spelling))
+            if (cp1252::equalIgnoringCase(word, spelling))
                 return kind;
         return Tok::Name;
     }
@@ -802,8 +792,8 @@ private:
     {
         const std::string name = std::move(tok_.text);
         advance();
-        const bool upper = sameWord(name, "UPPER");
-        if ((upper || sameWord(name, "LOWER")) && tok_.kind == Tok::LParen) {
+        const bool upper = cp1252::equalIgnoringCase(name, "UPPER");
+        if ((upper || cp1252::equalIgnoringCase(name, "LOWER")) && tok_.kind == Tok::LParen) {
             const Nested nested(nesting_);
             advance();
             NodePtr arg = orExpr();

@@ -181,16 +181,6 @@ private:
     std::size_t pos_ = 0;
 };
 
-bool sameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (cp1252::upper(static_cast<unsigned char>(a[i])) != cp1252::upper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 FieldDef readField(Reader& in, std::size_t number, FieldLayout& layout)
 {
     const std::string label = "campo nº " + std::to_string(number);
@@ -315,7 +305,7 @@ Table readPacket(std::string_view bytes)
         FieldLayout& layout = layouts.emplace_back();
         FieldDef def = readField(in, f + 1, layout);
         for (const FieldDef& other : fields)
-            if (sameName(other.name, def.name))
+            if (cp1252::equalIgnoringCase(other.name, def.name))
                 Reader::invalid(at, "el nombre de campo " + shown(def.name) + " está repetido");
         fields.push_back(std::move(def));
     }
@@ -457,7 +447,7 @@ std::string writePacket(const Table& table)
             cannotWrite("el campo " + shown(f.name) + " tiene anchura " + std::to_string(f.width)
                         + ", fuera del intervalo 1 a 255");
         for (std::size_t k = 0; k < i; ++k)
-            if (sameName(fields[k].name, f.name))
+            if (cp1252::equalIgnoringCase(fields[k].name, f.name))
                 cannotWrite("el nombre de campo " + shown(f.name) + " está repetido");
     }
 

@@ -10,17 +10,9 @@ Table::Table(std::vector<FieldDef> fields, std::int32_t lcid) : fields_(std::mov
 
 int Table::fieldIndex(std::string_view name) const
 {
-    for (std::size_t i = 0; i < fields_.size(); ++i) {
-        const std::string& field = fields_[i].name;
-        if (field.size() != name.size())
-            continue;
-        bool same = true;
-        for (std::size_t k = 0; k < name.size() && same; ++k)
-            same = cp1252::upper(static_cast<unsigned char>(field[k]))
-                   == cp1252::upper(static_cast<unsigned char>(name[k]));
-        if (same)
+    for (std::size_t i = 0; i < fields_.size(); ++i)
+        if (cp1252::equalIgnoringCase(fields_[i].name, name))
             return static_cast<int>(i);
-    }
     return -1;
 }
 

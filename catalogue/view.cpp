@@ -91,15 +91,7 @@ void View::open(Table table)
     table_ = std::make_unique<Table>(std::move(table));
     collation_ = std::make_unique<Collation>(table_->lcid());
     try {
-        if (indexFieldNames_.empty()) {
-            order_.resize(table_->recordCount());
-            std::iota(order_.begin(), order_.end(), 0u);
-        } else {
-            const int field = table_->fieldIndex(indexFieldNames_);
-            if (field < 0)
-                fieldNotFound(indexFieldNames_);
-            order_ = orderBy(*table_, static_cast<std::size_t>(field), *collation_);
-        }
+        order_ = orderFor(indexFieldNames_);
         if (filtered_)
             compileFilter();
     } catch (...) {
@@ -111,6 +103,19 @@ void View::open(Table table)
     notify(DataEvent::DataSetChange);
     if (!rows_.empty() && AfterScroll)
         AfterScroll(*this);
+}
+
+std::vector<std::uint32_t> View::orderFor(std::string_view field) const
+{
+    if (field.empty()) {
+        std::vector<std::uint32_t> stored(table_->recordCount());
+        std::iota(stored.begin(), stored.end(), 0u);
+        return stored;
+    }
+    const int index = table_->fieldIndex(field);
+    if (index < 0)
+        fieldNotFound(field);
+    return orderBy(*table_, static_cast<std::size_t>(index), *collation_);
 }
 
 void View::Close()
@@ -233,16 +238,7 @@ void View::setIndexFieldNames(std::string name)
         indexFieldNames_ = std::move(name);
         return;
     }
-    std::vector<std::uint32_t> order;
-    if (name.empty()) {
-        order.resize(table_->recordCount());
-        std::iota(order.begin(), order.end(), 0u);
-    } else {
-        const int field = table_->fieldIndex(name);
-        if (field < 0)
-            fieldNotFound(name);
-        order = orderBy(*table_, static_cast<std::size_t>(field), *collation_);
-    }
+    std::vector<std::uint32_t> order = orderFor(name);
     indexFieldNames_ = std::move(name);
     const std::size_t current = currentRecord();
     order_ = std::move(order);

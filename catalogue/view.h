@@ -109,6 +109,7 @@ private:
     enum class FilterState { None, InForce, Broken };
 
     void open(Table table);
+    std::vector<std::uint32_t> orderFor(std::string_view field) const;
     void compileFilter();
     void refilter();
     void rebuildRows();

@@ -31,14 +31,14 @@
 #include "collation.h"
 #include "cp1252.h"
 #include "table.h"
+#include "units.h"
 
 namespace {
 
 using catalogue::FieldDef;
 using catalogue::FieldKind;
 
-constexpr std::array<std::string_view, 12> kYears = {"1900", "1910", "1920", "1930", "1940", "1950",
-                                                     "1960", "1970", "1981", "1991", "2001", "2004"};
+constexpr auto& kYears = catalogue::kCensusFields;
 constexpr std::size_t kCensusCount = 11; // 1900 … 2001; the twelfth figure is the 2004 register
 constexpr std::size_t kSourceCells = 3 + kYears.size();
 
@@ -360,21 +360,6 @@ std::string csvQuoted(std::string_view utf8)
     return out;
 }
 
-std::vector<FieldDef> catalogueFields()
-{
-    std::vector<FieldDef> fields = {
-        {"IDENT", FieldKind::String, kIdentWidth},
-        {"TIPONUM", FieldKind::String, 1},
-        {"NOMBREBUSC", FieldKind::String, kSearchWidth},
-        {"NOMBREDICC", FieldKind::String, kDictionaryWidth},
-        {"NOMBREMOST", FieldKind::String, kDisplayWidth},
-        {"COMENTARIO", FieldKind::Memo, 1},
-    };
-    for (std::string_view year : kYears)
-        fields.push_back({std::string(year), FieldKind::String, kCensusWidth});
-    return fields;
-}
-
 bool readFile(const std::string& path, std::string& bytes)
 {
     std::ifstream in(path, std::ios::binary);
@@ -570,7 +555,7 @@ int main(int argc, char** argv)
                             + std::to_string(kMaxUnits));
 
     // The catalogue records, in source order for now.
-    catalogue::Table table(catalogueFields(), catalogue::kSpanishTraditional);
+    catalogue::Table table(catalogue::unitFields(), catalogue::kSpanishTraditional);
     if (problems.empty()) {
         for (const Municipality& m : municipalities) {
             const std::string noteUtf8 = note(m);

@@ -28,6 +28,7 @@
 #include "error.h"
 #include "packet.h"
 #include "table.h"
+#include "units.h"
 #include "view.h"
 
 namespace {
@@ -162,15 +163,7 @@ catalogue::Table loadPacket(const std::string& path)
 // The catalogue's fields, in stored order, with the widths of the packet.
 std::vector<FieldDef> catalogueFields()
 {
-    std::vector<FieldDef> fields = {
-        {"IDENT", FieldKind::String, 5},       {"TIPONUM", FieldKind::String, 1},
-        {"NOMBREBUSC", FieldKind::String, 46}, {"NOMBREDICC", FieldKind::String, 46},
-        {"NOMBREMOST", FieldKind::String, 55}, {"COMENTARIO", FieldKind::Memo, 1},
-    };
-    for (const char* year : {"1900", "1910", "1920", "1930", "1940", "1950", "1960", "1970", "1981", "1991", "2001",
-                             "2004"})
-        fields.push_back({year, FieldKind::String, 7});
-    return fields;
+    return catalogue::unitFields();
 }
 
 void appendQuoted(std::string& out, std::string_view utf8)

@@ -11,14 +11,11 @@
 #include "error.h"
 #include "stringgrid.h"
 #include "tform1.h"
+#include "units.h"
 
 namespace {
 
-// The census fields in table order: row 1 and then row 3, columns 0 to 5.
-constexpr const char* kCensusFields[12] = {"1900", "1910", "1920", "1930", "1940", "1950",
-                                           "1960", "1970", "1981", "1991", "2001", "2004"};
-
-QString fieldText(const catalogue::View& view, const char* name)
+QString fieldText(const catalogue::View& view, std::string_view name)
 {
     return QString::fromStdString(catalogue::cp1252::toUtf8(view.FieldByName(name).AsString()));
 }
@@ -48,7 +45,7 @@ void TForm1::ClientDataSet4AfterScroll(catalogue::View&)
 
     // Census values into the table, as stored; a null value is an empty cell.
     for (int i = 0; i < 12; ++i)
-        StringGrid1->setCells(i % 6, i < 6 ? 1 : 3, fieldText(view, kCensusFields[i]));
+        StringGrid1->setCells(i % 6, i < 6 ? 1 : 3, fieldText(view, catalogue::kCensusFields[i]));
 
     // Kind and title.
     const QString kind = kindWord(view.FieldByName("tiponum").AsString());
