@@ -167,11 +167,10 @@ TEST_F(HelpDoc, ExampleEntryAgreesWithTheCatalogueSource)
         almunia = almunia || (f.size() == header.size() && f[header.indexOf("NOMBREDICC")] == "Almunia de Doña Godina (La)");
     }
     ASSERT_FALSE(abiego.isEmpty());
-    EXPECT_EQ(abiego[header.indexOf("1900")], "1.383");
-    EXPECT_EQ(abiego[header.indexOf("2004")], "288");
     EXPECT_TRUE(abiego[header.indexOf("COMENTARIO")].startsWith("Municipio de la provincia de Huesca"));
-    EXPECT_TRUE(text.contains("Abiego. Municipio de la provincia de Huesca. Población: 1.383 habitantes en el censo "
-                              "de 1900 y 288 en el padrón de 2004."));
+    const QString example = "Abiego. Municipio de la provincia de Huesca. Población: " + abiego[header.indexOf("1900")]
+                            + " habitantes en el censo de 1900 y " + abiego[header.indexOf("2004")] + " en el padrón de 2004.";
+    EXPECT_TRUE(text.contains(example)) << example.toStdString();
     EXPECT_TRUE(almunia);
     EXPECT_TRUE(text.contains("(Almunia de Doña Godina (La))"));
 }
