@@ -36,7 +36,6 @@ inline std::vector<Message>& messages()
     static std::vector<Message> recorded;
     return recorded;
 }
-
 inline void recordMessage(const QString& caption, const QString& text, bool error)
 {
     messages().push_back({caption, text, error});

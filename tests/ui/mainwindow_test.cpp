@@ -125,8 +125,7 @@ TEST_F(MainWindowTest, LaysOutEveryControlAsTheLayoutSays)
     for (DBGrid* grid : {w.DBGrid1, w.DBGrid2, w.DBGrid3})
         EXPECT_EQ(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_TRUE(w.DBMemo1->isReadOnly());
-    for (QWidget* passive : {static_cast<QWidget*>(w.SpeedButton1), static_cast<QWidget*>(w.StringGrid1),
-                             static_cast<QWidget*>(w.Chart1)})
+    for (QWidget* passive : std::vector<QWidget*>{w.SpeedButton1, w.StringGrid1, w.Chart1})
         EXPECT_EQ(passive->focusPolicy(), Qt::NoFocus) << passive->objectName().toStdString();
 }
 
@@ -183,9 +182,7 @@ TEST_F(MainWindowTest, TabGoesThroughTheControlsInOrder)
     TForm1& w = open();
     // At start the lists are disabled and are passed over.
     ASSERT_EQ(focused(), w.Edit1);
-    for (const QWidget* next : {static_cast<QWidget*>(w.DBMemo1), static_cast<QWidget*>(w.BitBtn1),
-                                static_cast<QWidget*>(w.BitBtn2), static_cast<QWidget*>(w.BitBtn3),
-                                static_cast<QWidget*>(w.Edit1)}) {
+    for (const QWidget* next : std::vector<QWidget*>{w.DBMemo1, w.BitBtn1, w.BitBtn2, w.BitBtn3, w.Edit1}) {
         tab();
         EXPECT_EQ(focused(), next) << next->objectName().toStdString();
     }
@@ -193,8 +190,7 @@ TEST_F(MainWindowTest, TabGoesThroughTheControlsInOrder)
     // again; the entity and nucleus lists keep Tab for themselves.
     listAll();
     w.Edit1->setFocus(Qt::TabFocusReason);
-    for (const QWidget* next : {static_cast<QWidget*>(w.DBMemo1), static_cast<QWidget*>(w.DBGrid2),
-                                static_cast<QWidget*>(w.DBGrid3)}) {
+    for (const QWidget* next : std::vector<QWidget*>{w.DBMemo1, w.DBGrid2, w.DBGrid3}) {
         tab();
         EXPECT_EQ(focused(), next) << next->objectName().toStdString();
     }

@@ -33,17 +33,15 @@ bool near(QRgb pixel, const QColor& colour, int tolerance = 40)
            tolerance;
 }
 
-// Extent of the pixels in a cell's rows that differ from its fill, inside the
-// cell or, past it, across the whole image width.
+// Extent of the pixels in a cell that differ from its fill.
 struct Extent {
     int left = -1, right = -1, top = -1, bottom = -1, count = 0;
 };
-Extent inkExtent(const QImage& image, const QRect& cell, const QColor& fill, bool pastTheCell = false)
+Extent inkExtent(const QImage& image, const QRect& cell, const QColor& fill)
 {
     Extent e;
-    const int from = pastTheCell ? 0 : cell.left(), to = pastTheCell ? image.width() - 1 : cell.right();
     for (int y = cell.top(); y <= cell.bottom(); ++y)
-        for (int x = from; x <= to; ++x) {
+        for (int x = cell.left(); x <= cell.right(); ++x) {
             if (near(image.pixel(x, y), fill, 60))
                 continue;
             if (e.count++ == 0)
@@ -79,11 +77,6 @@ TEST(StringGrid, CellsAndGeometry)
     EXPECT_TRUE(grid.CellRect(6, 0).isEmpty());
     EXPECT_TRUE(grid.CellRect(0, -1).isEmpty());
 
-    EXPECT_EQ(grid.Cells(2, 2), "1981");
-    grid.setCells(3, 1, "10.050");
-    EXPECT_EQ(grid.Cells(3, 1), "10.050");
-    grid.setCells(3, 1, QString());
-    EXPECT_EQ(grid.Cells(3, 1), "");
     grid.setCells(6, 1, "x"); // outside: ignored
     grid.setCells(0, 4, "x");
     EXPECT_EQ(grid.Cells(6, 1), "");
@@ -163,27 +156,6 @@ TEST(StringGrid, AmpersandIsDrawnAndEmptyCellIsPlain)
             for (int x = cell.left(); x <= cell.right(); ++x)
                 ASSERT_EQ(QColor(after.pixel(x, y)), fill) << col << "," << row << " at " << x << "," << y;
     }
-}
-
-TEST(StringGrid, LongTextIsOneLineAndNotClipped)
-{
-    CensusGrid table;
-    const QRect cell = table.grid.CellRect(1, 1);
-    table.grid.setCells(1, 1, "1234567890123");
-    // Paint only this cell onto a white image: the text runs past both edges.
-    QImage image(table.grid.size(), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        census::drawCell(painter, table.grid, 1, 1, cell);
-    }
-    const Extent extent = inkExtent(image, cell, Qt::white, true);
-    EXPECT_LT(extent.left, cell.left());
-    EXPECT_GT(extent.right, cell.right());
-    // One line: no ink below the cell.
-    for (int x = 0; x < image.width(); ++x)
-        for (int y = cell.bottom() + 1; y < image.height(); ++y)
-            ASSERT_EQ(QColor(image.pixel(x, y)), QColor(Qt::white));
 }
 
 TEST(StringGrid, EveryCellSetsItsFullStyle)
