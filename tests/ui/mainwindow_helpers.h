@@ -1,15 +1,17 @@
 #pragma once
-// Shared helpers of the main window tests: the window on the test catalogue,
-// a recorder for message boxes, and real key and mouse input.
+// Shared fixture of the main window and detail panel tests: the window on a
+// test catalogue, a recorder for message boxes, real key and mouse input, and
+// the checks of the lists and the detail panel.
 
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QToolButton>
-#include <qcustomplot.h>
 #include <QTest>
+#include <QToolButton>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <memory>
+#include <qcustomplot.h>
 #include <vector>
 
 #include "datasource.h"
@@ -34,20 +36,21 @@ inline std::vector<Message>& messages()
     static std::vector<Message> recorded;
     return recorded;
 }
-
 inline void recordMessage(const QString& caption, const QString& text, bool error)
 {
     messages().push_back({caption, text, error});
 }
 
 inline QString testPacket() { return QStringLiteral(TEST_PACKET_DIR "/window.pkt"); }
+inline QString detailPacket() { return QStringLiteral(TEST_PACKET_DIR "/detail.pkt"); }
 
-// The test catalogue, unit by unit (IDENT and search name), as window.csv holds it.
-// Municipalities in name order: Abay, Cutanda, Chalamera, Luzas, Lledo,
-// Penaflor, Peñalba, San Jose, Zaragoza.
+// window.csv: municipalities in name order Abay, Cutanda, Chalamera, Luzas,
+// Lledo, Penaflor, Peñalba, San Jose, Zaragoza.
 inline constexpr int kMunicipalities = 9;
 inline constexpr int kEntities = 18;
 inline constexpr int kNuclei = 3;
+
+inline constexpr double kMissing = -1; // stands for NaN in an expected series
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -85,7 +88,6 @@ protected:
         ASSERT_NE(after, nullptr);
         QTest::sendKeyEvent(QTest::Release, after, key, QString(), modifiers);
     }
-
     void tab() { press(Qt::Key_Tab); }
     void backtab() { press(Qt::Key_Backtab, Qt::ShiftModifier); }
 
@@ -108,15 +110,12 @@ protected:
         type(form->Edit1, text);
         QTest::keyClick(form->Edit1, Qt::Key_Return);
     }
-
-    static QPoint rowCentre(DBGrid* grid, int row)
-    {
-        return grid->visualRect(grid->model()->index(row, 0)).center();
-    }
+    void listAll() { QTest::mouseClick(form->BitBtn3, Qt::LeftButton); }
 
     static void clickRow(DBGrid* grid, int row, Qt::MouseButton button = Qt::LeftButton)
     {
-        QTest::mouseClick(grid->viewport(), button, Qt::NoModifier, rowCentre(grid, row));
+        const QPoint centre = grid->visualRect(grid->model()->index(row, 0)).center();
+        QTest::mouseClick(grid->viewport(), button, Qt::NoModifier, centre);
     }
 
     static QStringList rows(DBGrid* grid)
@@ -128,8 +127,17 @@ protected:
     }
 
     static int ident(const catalogue::View& view) { return view.FieldByName("IDENT").AsInteger(); }
-
     QString detailFilter() const { return QString::fromStdString(form->ClientDataSet4.Filter()); }
+
+    // The two value rows of the census table, left to right.
+    QStringList valueRows() const
+    {
+        QStringList cells;
+        for (int row : {1, 3})
+            for (int col = 0; col < 6; ++col)
+                cells << form->StringGrid1->Cells(col, row);
+        return cells;
+    }
 
     // The panel shows the current unit of the list view.
     void expectShowing(const catalogue::View& view)
@@ -152,12 +160,10 @@ protected:
         EXPECT_FALSE(form->DataSource4->Enabled());
         EXPECT_FALSE(form->Label8->isVisibleTo(form.get()));
         EXPECT_TRUE(form->DBMemo1->toPlainText().isEmpty());
-        for (int col = 0; col < 6; ++col) {
-            EXPECT_TRUE(form->StringGrid1->Cells(col, 1).isEmpty()) << col;
-            EXPECT_TRUE(form->StringGrid1->Cells(col, 3).isEmpty()) << col;
-        }
+        EXPECT_EQ(valueRows(), QStringList(12, QString()));
         EXPECT_EQ(form->LineSeries, nullptr);
         EXPECT_EQ(form->PointSeries, nullptr);
+        EXPECT_EQ(form->Chart1->graphCount(), 0);
     }
 
     void expectHeadings(int municipalities, int entities, int nuclei)
@@ -165,12 +171,47 @@ protected:
         EXPECT_EQ(form->Label2->text(), QStringLiteral("Municipios (%1)").arg(municipalities));
         EXPECT_EQ(form->Label3->text(), QStringLiteral("Entidades (%1)").arg(entities));
         EXPECT_EQ(form->Label4->text(), QStringLiteral("Núcleos (%1)").arg(nuclei));
-        EXPECT_EQ(form->DBGrid2->isEnabled(), municipalities > 0);
-        EXPECT_EQ(form->DBGrid3->isEnabled(), entities > 0);
-        EXPECT_EQ(form->DBGrid1->isEnabled(), nuclei > 0);
-        EXPECT_EQ(form->DBGrid2->model()->rowCount(), municipalities);
-        EXPECT_EQ(form->DBGrid3->model()->rowCount(), entities);
-        EXPECT_EQ(form->DBGrid1->model()->rowCount(), nuclei);
+        const std::pair<DBGrid*, int> lists[] = {
+            {form->DBGrid2, municipalities}, {form->DBGrid3, entities}, {form->DBGrid1, nuclei}};
+        for (auto [grid, count] : lists) {
+            EXPECT_EQ(grid->isEnabled(), count > 0) << grid->objectName().toStdString();
+            EXPECT_EQ(grid->model()->rowCount(), count) << grid->objectName().toStdString();
+        }
+    }
+
+    // The title is shown, as wide as its caption.
+    void expectTitle(const QString& title)
+    {
+        EXPECT_EQ(form->Label8->text(), title);
+        EXPECT_TRUE(form->Label8->isVisibleTo(form.get()));
+        EXPECT_EQ(form->Label8->width(), form->Label8->sizeHint().width());
+    }
+
+    // Two series, line then points, holding exactly these values at x 0..11.
+    void expectSeries(const std::vector<double>& values)
+    {
+        ASSERT_EQ(form->Chart1->graphCount(), 2);
+        EXPECT_EQ(form->Chart1->graph(0), form->LineSeries);
+        EXPECT_EQ(form->Chart1->graph(1), form->PointSeries);
+        EXPECT_EQ(form->LineSeries->lineStyle(), QCPGraph::lsLine);
+        EXPECT_EQ(form->PointSeries->lineStyle(), QCPGraph::lsNone);
+        for (QCPGraph* graph : {form->LineSeries, form->PointSeries}) {
+            ASSERT_EQ(graph->data()->size(), 12);
+            for (int i = 0; i < 12; ++i) {
+                const double value = graph->data()->at(i)->value;
+                EXPECT_EQ(graph->data()->at(i)->key, i);
+                if (values[static_cast<std::size_t>(i)] == kMissing)
+                    EXPECT_TRUE(std::isnan(value)) << i << ": " << value;
+                else
+                    EXPECT_EQ(value, values[static_cast<std::size_t>(i)]) << i;
+            }
+        }
+    }
+
+    static void expectNoMessages()
+    {
+        for (const Message& message : messages())
+            ADD_FAILURE() << "message shown: " << message.text.toStdString();
     }
 
     std::unique_ptr<TForm1> form;

@@ -2,16 +2,20 @@
 // box's capitals; accents, "Ñ", spaces, pattern characters and quotes.
 
 #include <QClipboard>
-#include <QPushButton>
-#include <QToolButton>
 
 #include "mainwindow_helpers.h"
 
 using namespace mwtest;
 
-TEST_F(MainWindowTest, EnterSearchesAndCountsTheHitsOfEachKind)
+TEST_F(MainWindowTest, EnterSearchesCountsTheHitsAndBlanksThePanel)
 {
     TForm1& w = open();
+    search(QStringLiteral("A"));
+    clickRow(w.DBGrid2, 1);
+    expectShowing(w.ClientDataSet1);
+
+    w.Edit1->setFocus();
+    w.Edit1->clear();
     type(w.Edit1, QStringLiteral("peña"));
     EXPECT_EQ(w.Edit1->text(), QStringLiteral("PEÑA"));
     QTest::keyClick(w.Edit1, Qt::Key_Return);
@@ -19,34 +23,80 @@ TEST_F(MainWindowTest, EnterSearchesAndCountsTheHitsOfEachKind)
     EXPECT_EQ(rows(w.DBGrid2), QStringList{QStringLiteral("Peñalba")});
     EXPECT_EQ(rows(w.DBGrid3), QStringList{QStringLiteral("Peña (La) -- Abay")});
     EXPECT_EQ(rows(w.DBGrid1), QStringList{QStringLiteral("Barrio de la Peña")});
-    EXPECT_EQ(w.ClientDataSet1.Filter(), "(tiponum = 2) and (Upper(nombrebusc) like '%PE\xD1" "A%')");
-    EXPECT_EQ(w.ClientDataSet2.Filter(), "(tiponum = 3) and (Upper(nombrebusc) like '%PE\xD1" "A%')");
-    EXPECT_EQ(w.ClientDataSet3.Filter(), "(tiponum = 4) and (Upper(nombrebusc) like '%PE\xD1" "A%')");
+    int kind = 2;
+    for (catalogue::View* view : {&w.ClientDataSet1, &w.ClientDataSet2, &w.ClientDataSet3})
+        EXPECT_EQ(view->Filter(),
+                  "(tiponum = " + std::to_string(kind++) + ") and (Upper(nombrebusc) like '%PE\xD1" "A%')");
     for (DataSource* source : {w.DataSource1, w.DataSource2, w.DataSource3})
         EXPECT_TRUE(source->Enabled());
+    // Lists back on their first units, the panel blank; behind it the detail
+    // view is on the last list's first unit. No focus moved, the text kept.
+    for (catalogue::View* view : {&w.ClientDataSet1, &w.ClientDataSet2, &w.ClientDataSet3})
+        EXPECT_EQ(view->RecNo(), 0);
+    EXPECT_EQ(w.DBGrid2->currentIndex().row(), 0);
     expectBlankPanel();
-    // The search moves no focus and keeps the text.
+    EXPECT_EQ(detailFilter(), QStringLiteral("ident = %1").arg(ident(w.ClientDataSet3)));
     EXPECT_EQ(focused(), w.Edit1);
     EXPECT_EQ(w.Edit1->text(), QStringLiteral("PEÑA"));
     EXPECT_TRUE(messages().empty());
-
-    // "Ñ" is not folded: PENA finds other names, and no nucleus.
-    search(QStringLiteral("PENA"));
-    expectHeadings(1, 1, 0);
-    EXPECT_EQ(rows(w.DBGrid2), QStringList{QStringLiteral("Peñaflor")});
-    EXPECT_EQ(rows(w.DBGrid3), QStringList{QStringLiteral("Pena Alta")});
 }
 
-TEST_F(MainWindowTest, TheButtonAndListAllRunTheSameSearch)
+TEST_F(MainWindowTest, SearchTextsFindTheUnitsThatContainThem)
+{
+    struct Case {
+        const char* text;
+        int municipalities, entities, nuclei;
+        const char* filter; // of the entity view, in code page 1252; nullptr: not checked
+        const char* municipality; // the single one found; nullptr: not checked
+        const char* entity;       // the single one found; nullptr: not checked
+    };
+    const Case cases[] = {
+        // "Ñ" is not folded: PENA finds other names, and no nucleus.
+        {"PENA", 1, 1, 0, nullptr, "Peñaflor", "Pena Alta"},
+        // Accented capital vowels are folded, in place.
+        {"san josé", 1, 1, 0, "(tiponum = 3) and (Upper(nombrebusc) like '%SAN JOSE%')", nullptr,
+         "San José de Abajo"},
+        {"ÁÉÍÓÚ", 0, 0, 0, "(tiponum = 3) and (Upper(nombrebusc) like '%AEIOU%')", nullptr, nullptr},
+        // A trailing space counts: without it SAN also finds Sanjuanes and Santa Ana.
+        {"SAN", 1, 2, 1, nullptr, nullptr, nullptr},
+        {"SAN ", 1, 1, 0, nullptr, nullptr, "San José de Abajo"},
+        // Pattern characters keep their meaning.
+        {"_", kMunicipalities, kEntities, kNuclei, nullptr, nullptr, nullptr},
+        {"A%A", 5, 8, 3, nullptr, nullptr, nullptr},
+        // A quote is searched as typed, doubled in the filter.
+        {"O'DONNELL", 0, 1, 0, "(tiponum = 3) and (Upper(nombrebusc) like '%O''DONNELL%')", nullptr,
+         "Casa O'Donnell"},
+        {"'", 0, 1, 0, nullptr, nullptr, "Casa O'Donnell"},
+        {"X'Y'", 0, 0, 0, nullptr, nullptr, nullptr},
+    };
+    TForm1& w = open();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        search(QString::fromUtf8(c.text));
+        expectHeadings(c.municipalities, c.entities, c.nuclei);
+        if (c.filter) {
+            EXPECT_EQ(w.ClientDataSet2.Filter(), c.filter);
+        }
+        if (c.municipality) {
+            EXPECT_EQ(rows(w.DBGrid2), QStringList{QString::fromUtf8(c.municipality)});
+        }
+        if (c.entity) {
+            EXPECT_EQ(rows(w.DBGrid3), QStringList{QString::fromUtf8(c.entity)});
+        }
+        expectBlankPanel();
+    }
+    expectNoMessages();
+}
+
+TEST_F(MainWindowTest, TheButtonEmptyBoxAndListAllRunTheSameSearch)
 {
     TForm1& w = open();
     type(w.Edit1, QStringLiteral("ermita"));
     QTest::mouseClick(w.SpeedButton1, Qt::LeftButton);
-    // Only entities: the other lists stay empty and disabled.
-    expectHeadings(0, 1, 0);
+    expectHeadings(0, 1, 0); // only entities: the other lists stay empty and disabled
     EXPECT_EQ(focused(), w.Edit1); // the button takes no focus
 
-    QTest::mouseClick(w.BitBtn3, Qt::LeftButton);
+    listAll();
     EXPECT_TRUE(w.Edit1->text().isEmpty());
     expectHeadings(kMunicipalities, kEntities, kNuclei);
     EXPECT_EQ(w.ClientDataSet1.Filter(), "(tiponum = 2) and (Upper(nombrebusc) like '%%')");
@@ -55,10 +105,6 @@ TEST_F(MainWindowTest, TheButtonAndListAllRunTheSameSearch)
                                                       QStringLiteral("Chalamera"), QStringLiteral("Luzas"),
                                                       QStringLiteral("Lledó")}));
     EXPECT_TRUE(rows(w.DBGrid3).contains(QString()));
-    // Every list view stands on its first unit.
-    for (catalogue::View* view : {&w.ClientDataSet1, &w.ClientDataSet2, &w.ClientDataSet3})
-        EXPECT_EQ(view->RecNo(), 0);
-    EXPECT_EQ(w.DBGrid2->currentIndex().row(), 0);
     expectBlankPanel();
 
     // Enter in the empty box lists every unit as well; Escape searches nothing.
@@ -70,49 +116,6 @@ TEST_F(MainWindowTest, TheButtonAndListAllRunTheSameSearch)
     QTest::keyClick(w.Edit1, Qt::Key_Enter);
     expectHeadings(kMunicipalities, kEntities, kNuclei);
     EXPECT_TRUE(messages().empty());
-}
-
-TEST_F(MainWindowTest, AccentsAreFoldedAndSpacesCount)
-{
-    TForm1& w = open();
-    search(QStringLiteral("san josé"));
-    EXPECT_EQ(w.Edit1->text(), QStringLiteral("SAN JOSÉ"));
-    EXPECT_EQ(w.ClientDataSet1.Filter(), "(tiponum = 2) and (Upper(nombrebusc) like '%SAN JOSE%')");
-    expectHeadings(1, 1, 0);
-
-    // Every accented capital vowel is folded, in place.
-    search(QStringLiteral("ÁÉÍÓÚ"));
-    EXPECT_EQ(w.ClientDataSet3.Filter(), "(tiponum = 4) and (Upper(nombrebusc) like '%AEIOU%')");
-    expectHeadings(0, 0, 0);
-
-    // Without the trailing space SAN also finds Sanjuanes and Santa Ana.
-    search(QStringLiteral("SAN"));
-    expectHeadings(1, 2, 1);
-    search(QStringLiteral("SAN "));
-    expectHeadings(1, 1, 0);
-    EXPECT_EQ(rows(w.DBGrid3), QStringList{QStringLiteral("San José de Abajo")});
-}
-
-TEST_F(MainWindowTest, PatternCharactersKeepTheirMeaningAndQuotesAreSearchedAsTyped)
-{
-    TForm1& w = open();
-    search(QStringLiteral("_"));
-    expectHeadings(kMunicipalities, kEntities, kNuclei);
-    search(QStringLiteral("A%A"));
-    expectHeadings(5, 8, 3);
-
-    // A quote is searched as typed: no error, the unit that has it is found.
-    search(QStringLiteral("O'DONNELL"));
-    EXPECT_TRUE(messages().empty());
-    EXPECT_EQ(w.ClientDataSet2.Filter(), "(tiponum = 3) and (Upper(nombrebusc) like '%O''DONNELL%')");
-    expectHeadings(0, 1, 0);
-    EXPECT_EQ(rows(w.DBGrid3), QStringList{QStringLiteral("Casa O'Donnell")});
-    search(QStringLiteral("'"));
-    expectHeadings(0, 1, 0);
-    search(QStringLiteral("X'Y'"));
-    EXPECT_TRUE(messages().empty());
-    expectHeadings(0, 0, 0);
-    expectBlankPanel();
 }
 
 TEST_F(MainWindowTest, TheSearchBoxTakesCapitalsOfCodePage1252Only)
@@ -133,23 +136,4 @@ TEST_F(MainWindowTest, TheSearchBoxTakesCapitalsOfCodePage1252Only)
     QTest::keyClick(w.Edit1, Qt::Key_Return);
     EXPECT_EQ(w.ClientDataSet1.Filter(),
               "(tiponum = 2) and (Upper(nombrebusc) like '%\xD1" "ANDU\x80\xAB" "X\xBB%')");
-}
-
-TEST_F(MainWindowTest, ASearchBlanksTheShownUnitAgain)
-{
-    TForm1& w = open();
-    search(QStringLiteral("A"));
-    const int municipalities = w.ClientDataSet1.RecordCount();
-    clickRow(w.DBGrid2, 1);
-    expectShowing(w.ClientDataSet1);
-
-    // The same search again: same headings and lists, panel blank, lists
-    // back on their first units.
-    QTest::keyClick(w.Edit1, Qt::Key_Return);
-    EXPECT_EQ(w.ClientDataSet1.RecordCount(), municipalities);
-    EXPECT_EQ(w.ClientDataSet1.RecNo(), 0);
-    EXPECT_EQ(w.DBGrid2->currentIndex().row(), 0);
-    expectBlankPanel();
-    // Behind the blank panel the detail view is on the last list's first unit.
-    EXPECT_EQ(detailFilter(), QStringLiteral("ident = %1").arg(ident(w.ClientDataSet3)));
 }
