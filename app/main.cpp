@@ -2,7 +2,6 @@
 // tells the user when the catalogue could not be loaded, and runs until the
 // main window closes.
 #include <QApplication>
-#include <QIcon>
 #include <cstdio>
 #include <exception>
 
@@ -13,13 +12,8 @@ int main(int argc, char* argv[])
 {
     try {
         QApplication application(argc, argv);
-        // The title names the application in the taskbar and captions the
-        // program's message boxes; the window keeps its own caption.
-        QApplication::setApplicationName(QStringLiteral("POBLACION"));
-        QIcon icon;
-        icon.addFile(QStringLiteral(":/images/poblacion16.xpm"), QSize(16, 16));
-        icon.addFile(QStringLiteral(":/images/poblacion32.xpm"), QSize(32, 32));
-        QApplication::setWindowIcon(icon);
+        // The window keeps its own caption.
+        prepareApplication();
 
         TForm1 form;
         form.show();

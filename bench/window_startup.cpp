@@ -4,7 +4,6 @@
 // been running (from the kernel's start time, 10 ms granularity), so that a
 // launcher can take the difference with its own clock before the start.
 #include <QApplication>
-#include <QIcon>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -56,11 +55,7 @@ private:
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("POBLACION"));
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/images/poblacion16.xpm"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/images/poblacion32.xpm"), QSize(32, 32));
-    QApplication::setWindowIcon(icon);
+    prepareApplication();
     TForm1 form;
     FirstPaint watcher;
     form.installEventFilter(&watcher);

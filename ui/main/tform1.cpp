@@ -542,6 +542,15 @@ void TForm1::DBGrid1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int, int) { 
 void TForm1::DBGrid2MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int, int) { showUnit(ClientDataSet1); }
 void TForm1::DBGrid3MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int, int) { showUnit(ClientDataSet2); }
 
+void prepareApplication()
+{
+    QApplication::setApplicationName(QStringLiteral("POBLACION"));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/images/poblacion16.xpm"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/images/poblacion32.xpm"), QSize(32, 32));
+    QApplication::setWindowIcon(icon);
+}
+
 QString loadFailureMessage(const TForm1& form)
 {
     if (form.LoadError.isEmpty())

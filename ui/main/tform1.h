@@ -112,6 +112,10 @@ private:
     QSize placedFrameSize_; // the outer size the window was placed with
 };
 
+// Names the application "POBLACION" (the taskbar and the caption of the
+// program's message boxes) and gives it its icon.
+void prepareApplication();
+
 // A copy of the text without any ".".
 QString RemoveDots(const QString& text);
 
