@@ -161,6 +161,8 @@ TEST_F(HelpDoc, ExampleEntryAgreesWithTheCatalogueSource)
     QStringList abiego;
     bool almunia = false;
     for (const QString& line : lines.mid(1)) {
+        if (line.trimmed().size() < 2)
+            continue;
         const QStringList f = line.trimmed().mid(1).chopped(1).split("\",\""); // every field is quoted
         if (f.size() == header.size() && f[header.indexOf("NOMBREDICC")] == "Abiego")
             abiego = f;
