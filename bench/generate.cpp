@@ -105,41 +105,6 @@ private:
     std::mt19937& rng_;
 };
 
-// The search name: the dictionary name without acute accents.
-std::string searchName(const std::string& dicc)
-{
-    std::string out = dicc;
-    for (char& ch : out) {
-        switch (static_cast<unsigned char>(ch)) {
-        case 0xE1: ch = 'a'; break;
-        case 0xE9: ch = 'e'; break;
-        case 0xED: ch = 'i'; break;
-        case 0xF3: ch = 'o'; break;
-        case 0xFA: ch = 'u'; break;
-        case 0xC1: ch = 'A'; break;
-        case 0xC9: ch = 'E'; break;
-        case 0xCD: ch = 'I'; break;
-        case 0xD3: ch = 'O'; break;
-        case 0xDA: ch = 'U'; break;
-        default: break;
-        }
-    }
-    return out;
-}
-
-std::string withPoints(int value)
-{
-    std::string digits = std::to_string(value);
-    std::string out;
-    const std::size_t n = digits.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        if (i > 0 && (n - i) % 3 == 0)
-            out += '.';
-        out += digits[i];
-    }
-    return out;
-}
-
 std::string note(Names& names, int kind, const std::string& name, const std::string& municipality)
 {
     static constexpr std::array<std::string_view, 8> kSentences = {
@@ -188,12 +153,12 @@ Census census(Names& names, int kind)
         if (names.chance(missing)) {
             value = "-";
         } else {
-            value = withPoints(population);
+            value = catalogue::censusValue(population);
             any = true;
         }
     }
     if (!any)
-        c.values[11] = withPoints(population);
+        c.values[11] = catalogue::censusValue(population);
     return c;
 }
 
@@ -270,7 +235,7 @@ catalogue::Table generateCatalogue(int scale, std::uint32_t seed)
         values.reserve(18);
         values.emplace_back(std::to_string(identOf(kind, n, scale)));
         values.emplace_back(std::to_string(kind));
-        values.emplace_back(searchName(dicc));
+        values.emplace_back(catalogue::cp1252::withoutAcuteAccents(dicc));
         values.emplace_back(dicc);
         values.push_back(most);
         values.emplace_back(note(names, kind, catalogue::cp1252::toUtf8(dicc), catalogue::cp1252::toUtf8(municipality)));

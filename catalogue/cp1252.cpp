@@ -118,6 +118,27 @@ std::string upper(std::string_view text)
     return out;
 }
 
+std::string withoutAcuteAccents(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out) {
+        switch (static_cast<unsigned char>(c)) {
+        case 0xE1: c = 'a'; break;
+        case 0xE9: c = 'e'; break;
+        case 0xED: c = 'i'; break;
+        case 0xF3: c = 'o'; break;
+        case 0xFA: c = 'u'; break;
+        case 0xC1: c = 'A'; break;
+        case 0xC9: c = 'E'; break;
+        case 0xCD: c = 'I'; break;
+        case 0xD3: c = 'O'; break;
+        case 0xDA: c = 'U'; break;
+        default: break;
+        }
+    }
+    return out;
+}
+
 bool equalIgnoringCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())

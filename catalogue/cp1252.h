@@ -26,6 +26,10 @@ std::optional<std::string> fromUtf8(std::string_view utf8);
 unsigned char upper(unsigned char byte);
 std::string upper(std::string_view cp1252);
 
+// The text with the acute accents removed from the vowels (á é í ó ú Á É Í Ó Ú
+// become a e i o u A E I O U); "ñ", "ü" and every other byte stay.
+std::string withoutAcuteAccents(std::string_view cp1252);
+
 // Equal but for letter case (by upper above), as field names and keywords compare.
 bool equalIgnoringCase(std::string_view a, std::string_view b);
 

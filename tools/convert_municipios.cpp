@@ -30,6 +30,7 @@
 
 #include "collation.h"
 #include "cp1252.h"
+#include "csv.h"
 #include "table.h"
 #include "units.h"
 
@@ -204,20 +205,6 @@ std::string quoteForMessage(std::string_view cell)
     return out + "\u00BB";
 }
 
-// Spanish number form: "." between groups of three digits ("638.799").
-std::string groupDigits(std::uint64_t value)
-{
-    std::string digits = std::to_string(value);
-    std::string out;
-    const std::size_t n = digits.size();
-    for (std::size_t k = 0; k < n; ++k) {
-        if (k > 0 && (n - k) % 3 == 0)
-            out += '.';
-        out += digits[k];
-    }
-    return out;
-}
-
 // One figure cell: empty is "no figure"; otherwise decimal digits only.
 bool parseFigure(const std::string& cell, std::string_view year, std::size_t line, Problems& problems,
                  std::optional<std::uint32_t>& figure)
@@ -242,7 +229,7 @@ bool parseFigure(const std::string& cell, std::string_view year, std::size_t lin
         if (value > 999'999'999ULL)
             break;
     }
-    if (groupDigits(value).size() > kCensusWidth || value > 999'999'999ULL) {
+    if (catalogue::censusValue(value).size() > kCensusWidth || value > 999'999'999ULL) {
         problems.add(line, where + " no cabe en los " + std::to_string(kCensusWidth)
                                + " caracteres de un valor censal");
         return false;
@@ -265,32 +252,10 @@ std::string dictionaryName(const std::string& name)
     return name;
 }
 
-// The dictionary name without acute accents on the vowels (cp1252 bytes).
-std::string searchName(std::string_view dictionary)
-{
-    std::string out(dictionary);
-    for (char& c : out) {
-        switch (static_cast<unsigned char>(c)) {
-        case 0xE1: c = 'a'; break;
-        case 0xE9: c = 'e'; break;
-        case 0xED: c = 'i'; break;
-        case 0xF3: c = 'o'; break;
-        case 0xFA: c = 'u'; break;
-        case 0xC1: c = 'A'; break;
-        case 0xC9: c = 'E'; break;
-        case 0xCD: c = 'I'; break;
-        case 0xD3: c = 'O'; break;
-        case 0xDA: c = 'U'; break;
-        default: break;
-        }
-    }
-    return out;
-}
-
 // ---------------------------------------------------------------------------
 // The note
 
-std::string people(std::uint32_t n) { return groupDigits(n) + (n == 1 ? " habitante" : " habitantes"); }
+std::string people(std::uint32_t n) { return catalogue::censusValue(n) + (n == 1 ? " habitante" : " habitantes"); }
 
 std::string joinYears(const std::vector<std::string_view>& years)
 {
@@ -347,18 +312,6 @@ std::string note(const Municipality& m)
 
 // ---------------------------------------------------------------------------
 // Output CSV
-
-std::string csvQuoted(std::string_view utf8)
-{
-    std::string out = "\"";
-    for (char c : utf8) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    out += '"';
-    return out;
-}
 
 bool readFile(const std::string& path, std::string& bytes)
 {
@@ -569,13 +522,13 @@ int main(int argc, char** argv)
             std::vector<std::optional<std::string>> values = {
                 std::string(), // IDENT, given once the order is known
                 std::to_string(kKindMunicipality),
-                searchName(m.dictionary),
+                catalogue::cp1252::withoutAcuteAccents(m.dictionary),
                 m.dictionary,
                 m.dictionary,
                 *note1252,
             };
             for (const auto& figure : m.figures)
-                values.push_back(figure ? groupDigits(*figure) : std::string("-"));
+                values.push_back(figure ? catalogue::censusValue(*figure) : std::string("-"));
             table.addRecord(values);
         }
     }
@@ -600,11 +553,11 @@ int main(int argc, char** argv)
     std::uint32_t number = 0;
     for (std::uint32_t record : order) {
         ++number;
-        out += csvQuoted(std::to_string(kKindMunicipality * 10000 + number));
+        appendQuoted(out, std::to_string(kKindMunicipality * 10000 + number));
         for (std::size_t f = kTiponum; f < table.fieldCount(); ++f) {
             out += ',';
             if (!table.isNull(record, f))
-                out += csvQuoted(catalogue::cp1252::toUtf8(table.text(record, f)));
+                appendQuoted(out, catalogue::cp1252::toUtf8(table.text(record, f)));
         }
         out += '\n';
     }

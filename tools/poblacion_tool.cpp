@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "cp1252.h"
+#include "csv.h"
 #include "error.h"
 #include "packet.h"
 #include "table.h"
@@ -164,17 +165,6 @@ catalogue::Table loadPacket(const std::string& path)
 std::vector<FieldDef> catalogueFields()
 {
     return catalogue::unitFields();
-}
-
-void appendQuoted(std::string& out, std::string_view utf8)
-{
-    out += '"';
-    for (char c : utf8) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    out += '"';
 }
 
 // One line of the CSV (a quoted value may run over several lines).

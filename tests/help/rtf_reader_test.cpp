@@ -1,6 +1,7 @@
 // The Rich Text reader: each construct on hand-written input, and hostile input.
 #include "rtf_describe.h"
 #include "rtfreader.h"
+#include "text.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -161,9 +162,9 @@ TEST(RtfReader, PlainTextFallbackAndUnreadableFiles)
     rtf::load(QByteArray("a\0b", 3), doc);
     EXPECT_EQ(doc.toPlainText(), "ab");
 
-    EXPECT_EQ(rtf::toCp1252("€•áñ"), "\x80\x95\xe1\xf1");
-    EXPECT_EQ(rtf::toCp1252("aΩb😀c"), "a?b?c");
-    EXPECT_EQ(rtf::toCp1252("Ω", '_'), "_");
+    EXPECT_EQ(ui::toCp1252("€•áñ"), "\x80\x95\xe1\xf1");
+    EXPECT_EQ(ui::toCp1252("aΩb😀c"), "a?b?c");
+    EXPECT_EQ(ui::toCp1252("Ω", '_'), "_");
 
     QTemporaryDir dir; // (the message is checked with the help window)
     EXPECT_THROW(rtf::loadFile(dir.filePath("no-existe.rtf"), doc), std::runtime_error);

@@ -4,6 +4,7 @@
 #include "report.h"
 #include "rtfreader.h"
 #include "rtfwriter.h"
+#include "text.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -235,7 +236,7 @@ TEST_F(HelpWindow, SaveRichAndPlainText)
     const QByteArray plain = readFile(dir.filePath("ayuda.rtf.txt"));
     EXPECT_TRUE(plain.startsWith("CAT\xc1LOGO DE LA POBLACI\xd3N DE ARAG\xd3N\n1900 \x96 2004\n"));
     EXPECT_TRUE(plain.contains("\x95 Municipio: "));
-    EXPECT_EQ(rtf::fromCp1252(plain), rtf::plainText(*doc()));
+    EXPECT_EQ(ui::fromCp1252(std::string_view(plain.constData(), static_cast<std::size_t>(plain.size()))), rtf::plainText(*doc()));
 
     form->saveDialog = [] { return std::optional<TForm2::SaveChoice>(); }; // cancelled: nothing saved
     form->Guardar1->trigger();

@@ -1,6 +1,7 @@
 #include "rtfreader.h"
 
 #include "cp1252.h"
+#include "text.h"
 
 #include <QColor>
 #include <QFile>
@@ -606,7 +607,7 @@ void load(const QByteArray& data, QTextDocument& document)
 {
     if (read(data, document))
         return;
-    QString text = fromCp1252(data);
+    QString text = ui::fromCp1252(std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
     text.removeIf([](QChar c) { return c.unicode() < 0x20 && c != u'\t' && c != u'\n'; });
     document.setPlainText(text);
 }
@@ -622,32 +623,5 @@ void loadFile(const QString& path, QTextDocument& document)
     load(data, document);
 }
 
-QString fromCp1252(const QByteArray& bytes)
-{
-    QString out;
-    out.reserve(bytes.size());
-    for (char c : bytes)
-        out += QChar(static_cast<char16_t>(catalogue::cp1252::toUnicode(static_cast<unsigned char>(c))));
-    return out;
-}
-
-QByteArray toCp1252(const QString& text, char replacement)
-{
-    QByteArray out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            ++i; // one character outside the code page
-            out += replacement;
-            continue;
-        }
-        if (auto b = catalogue::cp1252::fromUnicode(c.unicode()))
-            out += static_cast<char>(*b);
-        else
-            out += replacement;
-    }
-    return out;
-}
 
 } // namespace rtf

@@ -34,8 +34,4 @@ void load(const QByteArray& data, QTextDocument& document);
 // with "Error al recuperar un "Stream"" when the file cannot be read.
 void loadFile(const QString& path, QTextDocument& document);
 
-// Code page 1252 at the edges.
-QString fromCp1252(const QByteArray& bytes);
-QByteArray toCp1252(const QString& text, char replacement = '?');
-
 } // namespace rtf

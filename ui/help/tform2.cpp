@@ -3,6 +3,7 @@
 #include "report.h"
 #include "rtfreader.h"
 #include "rtfwriter.h"
+#include "text.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFileDialog>
@@ -314,7 +315,7 @@ void TForm2::Guardar1Click()
     }
 
     const QByteArray content = choice->filterIndex == 2
-                                   ? rtf::toCp1252(rtf::plainText(*RichEdit1->document()))
+                                   ? QByteArray::fromStdString(ui::toCp1252(rtf::plainText(*RichEdit1->document())))
                                    : rtf::write(*RichEdit1->document());
     // The old file is replaced only once the new one is completely written.
     QSaveFile file(fileName);

@@ -13,13 +13,16 @@ QString fromCp1252(std::string_view bytes)
     return text;
 }
 
-std::string toCp1252(const QString& text)
+std::string toCp1252(const QString& text, char replacement)
 {
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(text.size()));
-    for (QChar ch : text) {
-        auto byte = ch.isSurrogate() ? std::nullopt : catalogue::cp1252::fromUnicode(ch.unicode());
-        bytes.push_back(static_cast<char>(byte ? *byte : static_cast<unsigned char>('?')));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text[i];
+        if (ch.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i; // one character outside the code page
+        const auto byte = ch.isSurrogate() ? std::nullopt : catalogue::cp1252::fromUnicode(ch.unicode());
+        bytes.push_back(byte ? static_cast<char>(*byte) : replacement);
     }
     return bytes;
 }

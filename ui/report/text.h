@@ -1,5 +1,5 @@
 #pragma once
-// Conversion between the catalogue's code page 1252 bytes and Qt strings.
+// Code page 1252 at the windows' edge: between the catalogue's bytes and Qt strings.
 
 #include <QString>
 #include <string>
@@ -9,9 +9,9 @@ namespace ui {
 
 QString fromCp1252(std::string_view bytes);
 
-// Characters that code page 1252 cannot hold become "?"; the search box
-// never lets such characters in.
-std::string toCp1252(const QString& text);
+// Each character that code page 1252 cannot hold becomes `replacement`
+// (the search box never lets such characters in).
+std::string toCp1252(const QString& text, char replacement = '?');
 
 // Whether code page 1252 holds the character.
 bool inCp1252(QChar ch);
