@@ -12,18 +12,12 @@
 
 #include "collation.h"
 #include "cp1252.h"
+#include "cp1252_text.h"
 #include "table.h"
 
 using namespace catalogue;
 
 namespace {
-
-std::string cp(const char* utf8)
-{
-    auto text = cp1252::fromUtf8(utf8);
-    EXPECT_TRUE(text.has_value()) << utf8;
-    return text.value_or("");
-}
 
 int sign(int v)
 {

@@ -7,6 +7,7 @@
 
 #include "collation.h"
 #include "cp1252.h"
+#include "cp1252_text.h"
 #include "error.h"
 #include "filter.h"
 #include "like.h"
@@ -15,13 +16,6 @@
 using namespace catalogue;
 
 namespace {
-
-std::string cp(const char* utf8)
-{
-    auto text = cp1252::fromUtf8(utf8);
-    EXPECT_TRUE(text.has_value()) << utf8;
-    return text.value_or("");
-}
 
 std::optional<std::string> opt(const char* utf8)
 {
