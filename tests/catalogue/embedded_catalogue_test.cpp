@@ -1,5 +1,6 @@
 // The catalogue the program embeds as PUEBLOS, built from resources/pueblos.csv:
-// Aragón's 731 current municipalities, read back as packet and as views.
+// Aragón's 991 municipalities of 1900-2004 (731 current, 260 historical), 1,511
+// population entities and 61 nuclei, read back as packet and as the lists.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -11,7 +12,6 @@
 #include <iterator>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -26,8 +26,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::size_t kMunicipalities = 731;
-
 std::string readAll(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -40,23 +38,8 @@ const std::string& packetBytes()
     return bytes;
 }
 
-// cp1252 text of a UTF-8 literal.
 std::string cp(const std::string& utf8) { return catalogue::cp1252::fromUtf8(utf8).value(); }
-
-// The program's search filter for one kind.
-std::string searchFilter(int kind, const std::string& text)
-{
-    return "(tiponum = " + std::to_string(kind) + ") and (Upper(nombrebusc) like '%" + text + "%')";
-}
-
-int countWith(const std::string& filter)
-{
-    catalogue::View view;
-    view.setFilter(filter);
-    view.setFiltered(true);
-    view.LoadFromBytes(packetBytes());
-    return view.RecordCount();
-}
+std::string utf8(std::string_view cp1252) { return catalogue::cp1252::toUtf8(cp1252); }
 
 // Whether PUEBLOS is the bundled edition: the packet the tool makes of
 // resources/pueblos.csv. Another catalogue can be embedded on purpose
@@ -73,6 +56,28 @@ bool embedsBundledCatalogue()
     fs::remove(rebuilt, ignored);
     return same;
 }
+
+// One list as the program sets it up: the kind's search filter ("" lists the
+// kind whole, as "Listar todas" does), then the order by search name.
+struct List {
+    catalogue::View view;
+    List(int kind, const std::string& text)
+    {
+        view.setFilter("(tiponum = " + std::to_string(kind) + ") and (Upper(nombrebusc) like '%" + cp(text) + "%')");
+        view.setFiltered(true);
+        view.LoadFromBytes(packetBytes());
+        view.setIndexFieldNames("NOMBREBUSC");
+    }
+    // The display names in list order, joined by "|".
+    std::string shown() const
+    {
+        const catalogue::Table& t = view.table();
+        std::string out;
+        for (int row = 0; row < view.RecordCount(); ++row)
+            out += (row ? "|" : "") + utf8(t.text(view.recordAt(row), static_cast<std::size_t>(t.fieldIndex("NOMBREMOST"))));
+        return out;
+    }
+};
 
 class EmbeddedCatalogue : public ::testing::Test {
 protected:
@@ -93,10 +98,11 @@ protected:
     }
     static const catalogue::Table& table() { return *table_; }
     static std::size_t field(const char* name) { return static_cast<std::size_t>(table_->fieldIndex(name)); }
-    static std::size_t find(const std::string& searchName)
+    static std::string text(std::size_t r, const char* name) { return std::string(table_->text(r, field(name))); }
+    static std::size_t find(const std::string& ident)
     {
         for (std::size_t r = 0; r < table_->recordCount(); ++r)
-            if (table_->text(r, field("NOMBREBUSC")) == searchName)
+            if (text(r, "IDENT") == ident)
                 return r;
         return SIZE_MAX;
     }
@@ -107,7 +113,7 @@ private:
     static inline std::string loadError_;
 };
 
-TEST_F(EmbeddedCatalogue, FieldsAndMunicipalitiesNumberedInSpanishOrder)
+TEST_F(EmbeddedCatalogue, FieldsKindsAndNumbering)
 {
     std::string fields;
     for (const auto& f : table().fields())
@@ -116,49 +122,36 @@ TEST_F(EmbeddedCatalogue, FieldsAndMunicipalitiesNumberedInSpanishOrder)
                       "1920:7 1930:7 1940:7 1950:7 1960:7 1970:7 1981:7 1991:7 2001:7 2004:7 ");
     EXPECT_EQ(table().lcid(), catalogue::kSpanishTraditional);
 
-    ASSERT_EQ(table().recordCount(), kMunicipalities);
+    // Stored by kind, then by search name; IDENT = kind × 10000 + n.
+    std::map<std::string, int> count;
     const catalogue::Collation spanish(catalogue::kSpanishTraditional);
     for (std::size_t r = 0; r < table().recordCount(); ++r) {
-        EXPECT_EQ(table().text(r, field("IDENT")), std::to_string(20001 + r)); // unique, in order
-        EXPECT_EQ(table().text(r, field("TIPONUM")), "2");
-        if (r > 0) {
-            EXPECT_LT(spanish.compare(table().text(r - 1, field("NOMBREBUSC")), table().text(r, field("NOMBREBUSC"))), 0)
-                << catalogue::cp1252::toUtf8(table().text(r, field("NOMBREBUSC")));
+        const std::string kind = text(r, "TIPONUM");
+        EXPECT_EQ(text(r, "IDENT"), std::to_string(std::stoi(kind) * 10000 + ++count[kind]));
+        if (r > 0 && text(r - 1, "TIPONUM") == kind) {
+            EXPECT_LE(spanish.compare(text(r - 1, "NOMBREBUSC"), text(r, "NOMBREBUSC")), 0) << utf8(text(r, "NOMBREBUSC"));
         }
+        const std::string note = utf8(text(r, "COMENTARIO"));
+        count[note.substr(0, note.find(" de "))]++;
     }
-    // The traditional order: "ch" after "c", "ll" after "l", "ñ" after "n".
-    const std::vector<std::pair<std::string, std::string>> before = {
-        {"Cuevas Labradas", "Chalamera"}, {"Luna", "Lledo"},      {"Lupiñen-Ortilla", "Lledo"},
-        {"Anento", "Aniñon"},             {"Aniñon", "Añon de Moncayo"}, {"Fuentes Claras", "Fuentespalda"}};
-    for (const auto& [first, second] : before) {
-        const std::size_t a = find(cp(first)), b = find(cp(second));
-        ASSERT_NE(b, SIZE_MAX) << second;
-        EXPECT_LT(a, b) << first << " / " << second;
-    }
+    EXPECT_EQ(count, (std::map<std::string, int>{{"2", 991}, {"3", 1511}, {"4", 61}, {"Municipio", 731},
+                                                 {"Municipio histórico", 260}, {"Entidad", 1511}, {"Núcleo", 61}}));
 }
 
+// Names, notes and census values of every unit, as the lists and the detail panel rely on them.
 TEST_F(EmbeddedCatalogue, NamesNotesAndCensusValues)
 {
-    std::map<std::string, int> perProvince;
     for (std::size_t r = 0; r < table().recordCount(); ++r) {
         for (std::size_t f = 0; f < table().fieldCount(); ++f)
-            EXPECT_FALSE(table().isNull(r, f)) << "record " << r << " field " << f;
-        const std::string busc(table().text(r, field("NOMBREBUSC")));
-        const std::string dicc(table().text(r, field("NOMBREDICC")));
-        EXPECT_EQ(table().text(r, field("NOMBREMOST")), dicc);
-        EXPECT_EQ(busc.size(), dicc.size());
-        EXPECT_EQ(busc.find_first_of(cp("áéíóúÁÉÍÓÚ")), std::string::npos) << catalogue::cp1252::toUtf8(busc);
+            ASSERT_FALSE(table().isNull(r, f)) << "record " << r << " field " << f;
+        const std::string busc = text(r, "NOMBREBUSC"), dicc = text(r, "NOMBREDICC"), most = text(r, "NOMBREMOST");
+        EXPECT_EQ(busc, catalogue::cp1252::withoutAcuteAccents(dicc));
+        EXPECT_TRUE(most == dicc || (text(r, "TIPONUM") == "3" && most.starts_with(dicc + " -- "))) << utf8(most);
         for (const char* article : {"El ", "La ", "Los ", "Las "})
-            EXPECT_FALSE(dicc.starts_with(article)) << catalogue::cp1252::toUtf8(dicc);
-
-        const std::string_view note = table().text(r, field("COMENTARIO"));
-        EXPECT_GE(note.size(), 61u);
-        EXPECT_EQ(note.find_first_of("\r\n"), std::string_view::npos);
-        const std::string lead = "Municipio de la provincia de ";
-        ASSERT_TRUE(note.starts_with(lead)) << catalogue::cp1252::toUtf8(note);
-        const std::string_view rest = note.substr(lead.size());
-        ++perProvince[std::string(rest.substr(0, rest.find(',')))];
-
+            EXPECT_FALSE(dicc.starts_with(article)) << utf8(dicc);
+        EXPECT_EQ(dicc.find(','), std::string::npos) << utf8(dicc);
+        EXPECT_GE(text(r, "COMENTARIO").size(), 61u);
+        EXPECT_EQ(text(r, "COMENTARIO").find_first_of("\r\n"), std::string::npos);
         bool anyFigure = false;
         for (std::size_t f = field("1900"); f <= field("2004"); ++f) {
             const std::string_view v = table().text(r, f);
@@ -169,81 +162,61 @@ TEST_F(EmbeddedCatalogue, NamesNotesAndCensusValues)
                 ok = (v.size() - k) % 4 == 0 ? v[k] == '.' : (v[k] >= '0' && v[k] <= '9');
             EXPECT_TRUE(ok) << v;
         }
-        EXPECT_TRUE(anyFigure);
+        EXPECT_EQ(anyFigure, text(r, "TIPONUM") == "2") << utf8(dicc); // entities and nuclei: all "-"
     }
-    EXPECT_EQ(perProvince, (std::map<std::string, int>{{"Huesca", 202}, {"Teruel", 236}, {"Zaragoza", 293}}));
 
-    const std::vector<std::tuple<std::string, const char*, std::string>> values = {
-        {cp("Almunia de Doña Godina (La)"), "NOMBREDICC", cp("Almunia de Doña Godina (La)")},
-        {"Epila", "NOMBREDICC", cp("Épila")},
-        {"Zaragoza", "2004", "638.799"},
-        {"Zaragoza", "1900", "98.397"},
-        {"Vencillon", "1930", "-"},
-        {"Vencillon", "1940", "149"},
-        {"Villamayor de Gallego", "2004", "-"},
-        {"Villamayor de Gallego", "2001", "2.433"},
+    const std::vector<std::tuple<const char*, const char*, std::string>> values = {
+        {"20796", "NOMBREDICC", "Santa María de Buil"}, // historical: its figures, then "-"
+        {"20796", "1900", "415"},
+        {"20796", "1960", "208"},
+        {"20796", "1970", "-"},
+        {"20796", "2004", "-"},
+        {"20183", "COMENTARIO", "Municipio histórico de la provincia de Zaragoza, con el código INE 50049. Figura "
+                                "como municipio en los censos de 1900 a 1970. Antes del censo de 1981 se fusionó con "
+                                "otros municipios en uno nuevo; su territorio pertenece hoy a Biel. Su mayor "
+                                "población censal, 1.357 habitantes, corresponde al censo de 1910."},
+        {"20184", "1900", "1.659"}, // today's Biel: its present territory
+        {"30049", "COMENTARIO", "Entidad de población con el código 220010002, del municipio de Abiego, en la "
+                                "provincia de Huesca. Ninguna fuente abierta da su población en los censos de 1900 a "
+                                "2001 ni en el padrón de 2004. En el padrón de 2020 tenía 68 habitantes."},
+        {"30766", "NOMBREMOST", "Litera -- Fraga"},
+        {"31364", "NOMBREDICC", "Tozal (El)"},
     };
-    for (const auto& [name, column, expected] : values) {
-        const std::size_t r = find(name);
-        ASSERT_NE(r, SIZE_MAX) << name;
-        EXPECT_EQ(table().text(r, field(column)), expected) << name << " " << column;
+    for (const auto& [ident, column, expected] : values) {
+        const std::size_t r = find(ident);
+        ASSERT_NE(r, SIZE_MAX) << ident;
+        EXPECT_EQ(utf8(text(r, column)), expected) << ident << " " << column;
     }
 }
 
-// What a search finds, predicted from the census table itself when it is at
-// hand; the figures below were verified against it.
-int predictedHits(const std::string& text, int verified)
+// What the three lists show for a search, and for "Listar todas".
+TEST_F(EmbeddedCatalogue, SearchesListEveryKind)
 {
-    const fs::path source = fs::path(SOURCE_DIR) / "../shared/data/aragon-municipios-1900-2004.csv";
-    if (!fs::exists(source))
-        return verified;
-    std::istringstream in(readAll(source));
-    std::string line;
-    std::getline(in, line); // header
-    int hits = 0;
-    while (std::getline(in, line)) {
-        const std::size_t a = line.find(','), b = line.find(',', a + 1);
-        std::string name = catalogue::cp1252::fromUtf8(line.substr(a + 1, b - a - 1)).value();
-        for (char& c : name) {
-            const std::string from = cp("áéíóúÁÉÍÓÚ"), to = "aeiouAEIOU";
-            if (const std::size_t k = from.find(c); k != std::string::npos)
-                c = to[k];
-        }
-        // Moving the article does not change whether a single word is contained.
-        if (catalogue::cp1252::upper(name).find(text) != std::string::npos)
-            ++hits;
-    }
-    EXPECT_EQ(hits, verified) << "census table and verified count disagree for " << text;
-    return hits;
-}
-
-// The municipalities list as the program sets it up (kind filter, then the
-// order by search name, which is the stored order), and what searches find.
-TEST_F(EmbeddedCatalogue, MunicipalityListAndSearches)
-{
-    catalogue::View view;
-    view.setFilter("tiponum = 2");
-    view.setFiltered(true);
-    view.LoadFromBytes(packetBytes());
-    view.setIndexFieldNames("NOMBREBUSC");
-    ASSERT_EQ(view.RecordCount(), static_cast<int>(kMunicipalities));
-    for (int row = 0; row < view.RecordCount(); ++row)
-        ASSERT_EQ(view.recordAt(row), static_cast<std::size_t>(row)) << "row " << row;
-
-    EXPECT_EQ(countWith("tiponum = 3"), 0) << "this edition lists no entities";
-    EXPECT_EQ(countWith("tiponum = 4"), 0) << "this edition lists no nuclei";
-    EXPECT_EQ(countWith(searchFilter(2, "")), static_cast<int>(kMunicipalities));
-
-    const std::vector<std::pair<std::string, int>> searches = {
-        {"HUESCA", 3},   // Adahuesca, Casbas de Huesca, Huesca
-        {"ALMUNIA", 2},  // Almunia de Doña Godina (La), Almunia de San Juan
-        {cp("PEÑA"), 3}, // Peñalba, Peñarroya de Tastavins, Peñas de Riglos (Las)
-        {"PENA", 0},     // "ñ" is a letter of its own
-        {"ZARAGOZA", 1},
-        {"GALLEGO", 7},
+    const std::vector<std::tuple<std::string, std::string, std::string, std::string>> searches = {
+        {"ALBERUELA", "Alberuela de la Liena|Alberuela de Tubo", "Alberuela de la Liena|Alberuela de Tubo", ""},
+        {"SANTA MARIA DE BUIL", "Santa María de Buil", "Santa María de Buil", ""},
+        // The historical Biel (50049) and today's Biel (50901), in the order of their codes.
+        {"BIEL", "Biel|Biel|Bielsa|Fuentes de Rubielos|Mora de Rubielos|Rubielos de la Cérida|Rubielos de Mora",
+         "Biel|Bielsa|Estación Mora de Rubielos|Fuentes de Rubielos|Mora de Rubielos|Rubielos de la Cérida|"
+         "Rubielos de Mora|Salinas de Bielsa",
+         ""},
+        // Entities sharing a name, told apart by their municipality.
+        {"LITERA", "San Esteban de Litera|Tamarite de Litera|Viacamp y Litera",
+         "Litera -- Fraga|Litera -- Viacamp y Litera|San Esteban de Litera|Tamarite de Litera", ""},
+        {"TOZAL", "", "Tozal (El)", "Urbanización El Tozal"},
+        {"PEÑA", "Peñalba|Peñarroya de Tastavins|Peñas de Riglos (Las)",
+         "Peña Estación (La)|Peñaflor|Peñalba|Peñarroya de Tastavins|Peñarroyas|Santa Eulalia de la Peña",
+         "Urbanización Peña El Zorongo"},
+        {"PENA", "", "", ""}, // "ñ" is a letter of its own
     };
-    for (const auto& [text, verified] : searches)
-        EXPECT_EQ(countWith(searchFilter(2, text)), predictedHits(text, verified)) << catalogue::cp1252::toUtf8(text);
+    for (const auto& [text, municipalities, entities, nuclei] : searches) {
+        EXPECT_EQ(List(2, text).shown(), municipalities) << text;
+        EXPECT_EQ(List(3, text).shown(), entities) << text;
+        EXPECT_EQ(List(4, text).shown(), nuclei) << text;
+    }
+    EXPECT_EQ(List(2, "").view.RecordCount(), 991);
+    EXPECT_EQ(List(3, "").view.RecordCount(), 1511);
+    EXPECT_EQ(List(4, "").view.RecordCount(), 61);
 }
 
 } // namespace

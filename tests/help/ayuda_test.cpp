@@ -88,7 +88,9 @@ TEST_F(HelpDoc, TitleAndContent)
     }
     // The instructions and the sources.
     for (const char* s : {"casilla de búsqueda", "lupa", "Intro", "censos de 1900 a 2001", "padrón municipal de 2004",
-                          "gráfico", "IAEST", "Aragón Open Data", "«La casa caída»", "CC BY-SA 4.0"})
+                          "gráfico", "IAEST", "Aragón Open Data", "«La casa caída»", "CC BY-SA 4.0", "GPL-2",
+                          "Fuente: INE, Alteraciones de los municipios en los Censos de Población desde 1842.",
+                          "Fuente: IAEST, Nomenclátor."})
         EXPECT_TRUE(text.contains(s)) << s;
 }
 
@@ -120,7 +122,10 @@ TEST_F(HelpDoc, HeadingsAndBulletedDefinitions)
         EXPECT_EQ(formatAt(b, n + 2).fontWeight(), QFont::Normal);
         EXPECT_EQ(b.textList()->format().style(), QTextListFormat::ListDisc);
     }
-    EXPECT_TRUE(items[6].text().startsWith("El signo - indica") && items[6].text().contains("no tiene cifra para ese año"));
+    // What "-" means for each kind.
+    for (const char* s : {"no tiene cifra para ese año", "En un municipio actual", "en un municipio histórico, que en "
+                          "ese censo no era municipio", "en una entidad o un núcleo, que esta edición no tiene cifras"})
+        EXPECT_TRUE(items[6].text().startsWith("El signo - indica") && items[6].text().contains(s)) << s;
     EXPECT_TRUE(items[7].text().startsWith("Una población de 0 indica") && items[7].text().contains("sin habitantes"));
     EXPECT_GT(items[6].blockNumber(), last);
 }
@@ -143,13 +148,16 @@ TEST_F(HelpDoc, FiguresAgreeWithTheEmbeddedCatalogue)
         return out ? out->section(u'\n', 0, 0).trimmed().toLongLong() : -1;
     };
     const qint64 municipios = kind(2), entidades = kind(3), nucleos = kind(4);
-    ASSERT_TRUE(municipios > 0 && entidades >= 0 && nucleos >= 0);
-    EXPECT_TRUE(text.contains("contiene " + spanish(municipios) + (municipios == 1 ? " municipio" : " municipios")));
-    EXPECT_EQ(text.contains("No contiene entidades de población"), entidades == 0);
-    EXPECT_EQ(text.contains("ni núcleos de población") || text.contains("No contiene núcleos"), nucleos == 0);
-    if (entidades > 0) {
-        EXPECT_TRUE(text.contains(spanish(entidades) + " entidad"));
-    }
+    const auto historicos = runTool({"filter", PUEBLOS_PACKET, "(tiponum = 2) and (comentario like 'Municipio hist%')"});
+    ASSERT_TRUE(municipios > 1 && entidades > 1 && nucleos > 1 && historicos);
+    const qint64 h = historicos->section(u'\n', 0, 0).trimmed().toLongLong();
+    EXPECT_TRUE(text.contains(QString("contiene %1 municipios (%2 actuales y %3 históricos), %4 entidades de población y "
+                                      "%5 núcleos de población.")
+                                  .arg(spanish(municipios), spanish(municipios - h), spanish(h), spanish(entidades),
+                                       spanish(nucleos))));
+    // The list headings after "Listar todas", as the main window writes them.
+    EXPECT_TRUE(text.contains(
+        QString("Municipios (%1), Entidades (%2) y Núcleos (%3).").arg(municipios).arg(entidades).arg(nucleos)));
 }
 
 // The example entry quotes the catalogue's own figures and names.
@@ -158,23 +166,22 @@ TEST_F(HelpDoc, ExampleEntryAgreesWithTheCatalogueSource)
     const QStringList lines = QString::fromUtf8(readFile(SOURCE_DIR "/resources/pueblos.csv")).split(u'\n');
     ASSERT_GT(lines.size(), 1);
     const QStringList header = lines[0].trimmed().split(u',');
-    QStringList abiego;
-    bool almunia = false;
+    QMap<QString, QStringList> buil; // by kind
     for (const QString& line : lines.mid(1)) {
-        if (line.trimmed().size() < 2)
-            continue;
         const QStringList f = line.trimmed().mid(1).chopped(1).split("\",\""); // every field is quoted
-        if (f.size() == header.size() && f[header.indexOf("NOMBREDICC")] == "Abiego")
-            abiego = f;
-        almunia = almunia || (f.size() == header.size() && f[header.indexOf("NOMBREDICC")] == "Almunia de Doña Godina (La)");
+        if (f.size() == header.size() && f[header.indexOf("NOMBREDICC")] == "Santa María de Buil")
+            buil[f[header.indexOf("TIPONUM")]] = f;
     }
-    ASSERT_FALSE(abiego.isEmpty());
-    EXPECT_TRUE(abiego[header.indexOf("COMENTARIO")].startsWith("Municipio de la provincia de Huesca"));
-    const QString example = "Abiego. Municipio de la provincia de Huesca. Población: " + abiego[header.indexOf("1900")]
-                            + " habitantes en el censo de 1900 y " + abiego[header.indexOf("2004")] + " en el padrón de 2004.";
+    ASSERT_EQ(buil.keys(), QStringList({"2", "3"}));
+    EXPECT_TRUE(buil["2"][header.indexOf("COMENTARIO")].contains("pertenece hoy a Aínsa-Sobrarbe"));
+    EXPECT_TRUE(buil["3"][header.indexOf("COMENTARIO")].contains("del municipio de Aínsa-Sobrarbe"));
+    const QString people = buil["3"][header.indexOf("COMENTARIO")].section("En el padrón de 2020 tenía ", 1).section(u' ', 0, 0);
+    const QString example = "Santa María de Buil. 1. Municipio histórico de la provincia de Huesca, cuyo territorio pertenece "
+                            "hoy a Aínsa-Sobrarbe. Población: " + buil["2"][header.indexOf("1900")] + " habitantes en el "
+                            "censo de 1900 y " + buil["2"][header.indexOf("1960")] + " en el de 1960. 2. Entidad de "
+                            "población del municipio de Aínsa-Sobrarbe. Población: " + people + " habitantes en el padrón de 2020.";
     EXPECT_TRUE(text.contains(example)) << example.toStdString();
-    EXPECT_TRUE(almunia);
-    EXPECT_TRUE(text.contains("(Almunia de Doña Godina (La))"));
+    EXPECT_EQ(buil["2"][header.indexOf("1970")], "-");
 }
 
 // The build step that writes the document, with stand-in catalogue tools.
@@ -185,33 +192,35 @@ TEST(AyudaBuildStep, FiguresFromTheTool)
     ASSERT_FALSE(cmake.isEmpty());
     struct Case {
         const char* counts; // the answer to "counts"; null: no tool at all
-        const char* kinds[3];
+        const char* kinds[4]; // units of kind 2, 3, 4; historical municipalities
         int countsExit, filterExit;
         std::vector<const char*> present, absent;
     };
     const char* none = "Las unidades de población que contiene esta edición del catálogo se pueden consultar con el "
                        "botón «Listar todas».";
     const Case cases[] = {
-        {"entradas 4068\\nreferencias 5029\\n", {"995", "3976", "55"}, 0, 0,
+        {"entradas 4068\\nreferencias 5029\\n", {"995", "3976", "55", "264"}, 0, 0,
          {"una por cada nombre de lugar: en esta edición, 4.068 entradas.", "En total, el catálogo contiene 5.029 referencias.",
-          "Esta edición del catálogo contiene 995 municipios, 3.976 entidades de población y 55 núcleos de población."},
+          "Esta edición del catálogo contiene 995 municipios (731 actuales y 264 históricos), 3.976 entidades de "
+          "población y 55 núcleos de población. Al pulsar «Listar todas», los encabezamientos de las listas indican "
+          "Municipios (995), Entidades (3976) y Núcleos (55)."},
          {"No contiene"}},
-        {"entradas 731\\r\\nreferencias 731\\r\\n", {"731", "0", "0"}, 0, 0,
+        {"entradas 731\\r\\nreferencias 731\\r\\n", {"731", "0", "0", "0"}, 0, 0,
          {"731 entradas.", "731 referencias.",
           "Esta edición del catálogo contiene 731 municipios. No contiene entidades de población ni núcleos de "
-          "población, de modo que las listas de entidades y de núcleos aparecen siempre vacías."},
+          "población, de modo que las listas de entidades y de núcleos aparecen siempre vacías. Al pulsar"},
          {}},
-        {"referencias 2\\nentradas 1\\n", {"1", "1", "0"}, 0, 0,
+        {"referencias 2\\nentradas 1\\n", {"1", "1", "0", "1"}, 0, 0,
          {"en esta edición, 1 entrada.", "contiene 2 referencias.",
-          "contiene 1 municipio y 1 entidad de población. No contiene núcleos de población, de modo que la lista de "
+          "contiene 1 municipio (0 actuales y 1 histórico) y 1 entidad de población. No contiene núcleos de población, de modo que la lista de "
           "núcleos aparece siempre vacía."},
          {}},
         // Counts without the kinds: the edition sentence gives the total.
-        {"entradas 12\\nreferencias 1234\\n", {"", "", ""}, 0, 1,
+        {"entradas 12\\nreferencias 1234\\n", {"", "", "", ""}, 0, 1,
          {"Esta edición del catálogo contiene 1.234 unidades de población.", "12 entradas."}, {}},
         // No figures: the text states none.
-        {"", {"", "", ""}, 2, 2, {none, "ACLARACIONES PARA LA INTERPRETACIÓN DEL CATÁLOGO"}, {" entradas.", " referencias."}},
-        {"entradas muchas\\n", {"x", "y", "z"}, 0, 0, {none}, {" entradas.", " referencias."}},
+        {"", {"", "", "", ""}, 2, 2, {none, "ACLARACIONES PARA LA INTERPRETACIÓN DEL CATÁLOGO"}, {" entradas.", " referencias."}},
+        {"entradas muchas\\n", {"x", "y", "z", "w"}, 0, 0, {none}, {" entradas.", " referencias."}},
         {nullptr, {}, 0, 0, {none}, {" entradas.", " referencias."}},
     };
     int n = 0;
@@ -227,6 +236,7 @@ filter) case "$3" in
   'tiponum = 2') printf '%3\nAbiego\n';;
   'tiponum = 3') printf '%4\n';;
   'tiponum = 4') printf '%5\n';;
+  *'Municipio hist%'*) printf '%7\n';;
   *) exit 3;; esac; exit %6;;
 esac
 exit 2
@@ -235,6 +245,7 @@ exit 2
                         .arg(c.countsExit)
                         .arg(c.kinds[0], c.kinds[1], c.kinds[2])
                         .arg(c.filterExit)
+                        .arg(c.kinds[3])
                         .toUtf8());
             f.close();
             f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
