@@ -62,6 +62,25 @@ void BM_FormCreateEmbedded(benchmark::State& state)
 }
 BENCHMARK(BM_FormCreateEmbedded)->Unit(benchmark::kMillisecond);
 
+// One search on the catalogue the program carries.
+void BM_SearchEmbedded(benchmark::State& state, const char* text)
+{
+    TForm1 form(nullptr);
+    form.show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        state.PauseTiming();
+        form.BitBtn3Click();
+        form.Edit1->setText(QString::fromUtf8(text));
+        state.ResumeTiming();
+        form.SpeedButton1Click();
+    }
+    state.counters["hits"] = form.ClientDataSet1.RecordCount() + form.ClientDataSet2.RecordCount()
+                             + form.ClientDataSet3.RecordCount();
+}
+BENCHMARK_CAPTURE(BM_SearchEmbedded, SAN, "SAN")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchEmbedded, LA, "LA")->Unit(benchmark::kMillisecond);
+
 // One search: three list filters with their nested showings, headings,
 // enabling and blanking; the lists are already shown, as after a first search.
 // Every timed search follows another one, so that each view filters anew.
