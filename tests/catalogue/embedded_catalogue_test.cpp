@@ -168,17 +168,9 @@ TEST_F(EmbeddedCatalogue, NamesNotesAndCensusValues)
     const std::vector<std::tuple<const char*, const char*, std::string>> values = {
         {"20796", "NOMBREDICC", "Santa María de Buil"}, // historical: its figures, then "-"
         {"20796", "1900", "415"},
-        {"20796", "1960", "208"},
         {"20796", "1970", "-"},
         {"20796", "2004", "-"},
-        {"20183", "COMENTARIO", "Municipio histórico de la provincia de Zaragoza, con el código INE 50049. Figura "
-                                "como municipio en los censos de 1900 a 1970. Antes del censo de 1981 se fusionó con "
-                                "otros municipios en uno nuevo; su territorio pertenece hoy a Biel. Su mayor "
-                                "población censal, 1.357 habitantes, corresponde al censo de 1910."},
         {"20184", "1900", "1.659"}, // today's Biel: its present territory
-        {"30049", "COMENTARIO", "Entidad de población con el código 220010002, del municipio de Abiego, en la "
-                                "provincia de Huesca. Ninguna fuente abierta da su población en los censos de 1900 a "
-                                "2001 ni en el padrón de 2004. En el padrón de 2020 tenía 68 habitantes."},
         {"30766", "NOMBREMOST", "Litera -- Fraga"},
         {"31364", "NOMBREDICC", "Tozal (El)"},
     };
