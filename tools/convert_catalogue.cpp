@@ -451,7 +451,8 @@ void readCurrent(const Source& source, Problems& problems, CurrentMap& current, 
             problems.add(source.path, row.line, "el código INE " + ine + " no es de la provincia de " + province);
             ok = false;
         } else if (auto [it, inserted] = lineOfIne.emplace(ine, row.line); !inserted) {
-            problems.add(source.path, row.line, "el código INE " + ine + " ya aparece en la línea " + std::to_string(it->second));
+            problems.add(source.path, row.line,
+                         "el código INE " + ine + " ya aparece en la línea " + std::to_string(it->second));
             ok = false;
         }
         Unit unit{kMunicipality, ine, source.path, row.line, "", "", "", {}};
@@ -495,8 +496,8 @@ void readCurrent(const Source& source, Problems& problems, CurrentMap& current, 
     }
 }
 
-// A name in the spelling of INE's descriptions of changes: no accents, no "ñ",
-// article after a comma or before the name, hyphens as spaces; lower case.
+// A name as INE's descriptions of changes may spell it, to compare names by:
+// capitals without accents, "Ñ" as "N", hyphens as spaces, article behind.
 std::string plainName(std::string_view cp1252Name)
 {
     std::string plain = cp1252::upper(cp1252::withoutAcuteAccents(dictionaryName(std::string(cp1252Name))));
@@ -597,12 +598,15 @@ std::string fate(const Historical& h, const std::vector<Historical>& all, const 
     std::sort(sortedTargets.begin(), sortedTargets.end());
     std::sort(sortedToday.begin(), sortedToday.end());
     const bool targetsAreToday = allKnown && sortedTargets == sortedToday;
-    const std::string other = allHistorical ? (targets.size() == 1 ? ", otro municipio histórico" : ", municipios históricos") : "";
+    const std::string other = !allHistorical       ? ""
+                              : targets.size() == 1 ? ", otro municipio histórico"
+                                                    : ", municipios históricos";
 
     std::string text = " Antes del censo de " + h.changes.front().year + " ";
     const std::string& type = h.changes.front().type;
     if (type == "ER" || type == "ED") {
-        const bool divided = std::any_of(h.changes.begin(), h.changes.end(), [](const Change& c) { return c.type == "ED"; });
+        const bool divided =
+            std::any_of(h.changes.begin(), h.changes.end(), [](const Change& c) { return c.type == "ED"; });
         text += divided ? "se dividió entre " : "se repartió entre ";
         if (allKnown && targets.size() > 1)
             text += joinList(targets) + other;
@@ -616,7 +620,9 @@ std::string fate(const Historical& h, const std::vector<Historical>& all, const 
                                : "pasó a figurar con el nombre y el código de " + targets.front();
         text += other;
     } else {
-        text += type == "EI" ? "se integró en otro municipio" : type == "EF" ? "se fusionó con otros municipios en uno nuevo" : "cambió de código";
+        text += type == "EI"   ? "se integró en otro municipio"
+                : type == "EF" ? "se fusionó con otros municipios en uno nuevo"
+                               : "cambió de código";
     }
     if (!targetsAreToday)
         text += "; su territorio pertenece hoy a " + joinList(today);
@@ -665,7 +671,8 @@ void readHistorical(const Source& source, const CurrentMap& current, Problems& p
         if (ok && first == kCensusCount)
             fail("el municipio no tiene ninguna cifra de población");
         else if (ok && kYears[last] != row[4])
-            fail("el último censo " + shown(row[4]) + " no es el último con cifra (" + std::string(kYears[last]) + ")");
+            fail("el último censo " + shown(row[4]) + " no es el último con cifra (" + std::string(kYears[last])
+                 + ")");
 
         // Successors: current municipalities, one name for each code.
         std::string_view codes(row[5]);
@@ -682,7 +689,8 @@ void readHistorical(const Source& source, const CurrentMap& current, Problems& p
         }
         if (static_cast<std::size_t>(std::count(row[6].begin(), row[6].end(), ';')) + 1
             != static_cast<std::size_t>(std::count(row[5].begin(), row[5].end(), ';')) + 1)
-            fail("los sucesores " + shown(row[5]) + " y sus nombres " + shown(row[6]) + " no son tantos unos como otros");
+            fail("los sucesores " + shown(row[5]) + " y sus nombres " + shown(row[6])
+                 + " no son tantos unos como otros");
 
         std::string why;
         if (auto changes = parseChanges(row[7], why)) {
@@ -775,7 +783,8 @@ void readNomenclator(const Source& source, const CurrentMap& current, Problems& 
     }
 
     // The place, the rule for the census fields and the latest padrón.
-    const auto note = [&](const Latest& latest, std::uint64_t population, const std::string& lead, const char* inhabited) {
+    const auto note = [&](const Latest& latest, std::uint64_t population, const std::string& lead,
+                          const char* inhabited) {
         const Row& row = *latest.row;
         const Current& m = current.at(row[2]);
         std::string text = lead + cp1252::toUtf8(m.dictionary) + ", en la provincia de " + m.province
@@ -826,7 +835,8 @@ void readNomenclator(const Source& source, const CurrentMap& current, Problems& 
 // names alike wherever they stand, so it moves the places of a group of equal
 // names the same way whatever units fill them: one run over the wanted order
 // tells which place each unit must take.
-std::optional<std::vector<std::size_t>> storedOrder(const std::vector<Unit>& units, const std::vector<std::string>& search)
+std::optional<std::vector<std::size_t>> storedOrder(const std::vector<Unit>& units,
+                                                    const std::vector<std::string>& search)
 {
     const catalogue::Collation collation(catalogue::kSpanishTraditional);
     std::vector<std::size_t> wanted(units.size());
