@@ -25,6 +25,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTest>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -65,9 +67,6 @@ void answer(F f)
             f(w);
     });
 }
-
-// 10 points in the document's pixels.
-constexpr double kTenPoints = 200.0 / rtf::kTwipsPerPixel;
 
 struct HelpWindow : ::testing::Test {
     void SetUp() override
@@ -136,17 +135,31 @@ TEST_F(HelpWindow, LayoutMenusAndClosing)
     }
 }
 
+// Paragraphs by their first words: where the first line and the later lines
+// begin (pixels), and the space above (pixels; after and before add up).
 TEST_F(HelpWindow, EveryShowingStartsTheSame)
 {
-    QTextDocument original;
-    rtf::loadFile(":/AYUDA", original);
+    const struct {
+        const char* start;
+        double firstLine, left, above;
+    } kParagraphs[] = {
+        {"CATÁLOGO DE LA", 13.33, 13.33, 8},
+        {"Escriba en la casilla", 13.33, 13.33, 16},
+        {"ACLARACIONES", 13.33, 13.33, 24},     // 12 pt after the paragraph above + 6 pt before
+        {"Municipio: entidad", 13.33, 32.27, 4}, // the bullet at 10 pt, the text at the hanging indent
+        {"Abiego. Municipio", 13.33, 13.33, 4},
+    };
     const auto expectFresh = [&] {
-        ASSERT_EQ(doc()->toRawText(), original.toRawText());
-        for (QTextBlock a = original.begin(), b = doc()->begin(); a.isValid(); a = a.next(), b = b.next()) {
-            // The first line begins 10 points from the left; later lines keep their offset from it.
-            const QTextBlockFormat fa = a.blockFormat(), fb = b.blockFormat();
-            EXPECT_NEAR(fb.leftMargin() + fb.textIndent(), kTenPoints, 0.01) << b.text().toStdString();
-            EXPECT_NEAR(fb.leftMargin() - fa.leftMargin(), kTenPoints - (fa.leftMargin() + fa.textIndent()), 0.01);
+        for (const auto& p : kParagraphs) {
+            QTextBlock b = doc()->begin();
+            while (b.isValid() && !b.text().startsWith(QString::fromUtf8(p.start)))
+                b = b.next();
+            ASSERT_TRUE(b.isValid()) << p.start;
+            const QTextBlockFormat f = b.blockFormat();
+            const double first = b.textList() ? f.doubleProperty(rtf::kListMarkerIndent) : f.textIndent();
+            EXPECT_NEAR(f.leftMargin() + first, p.firstLine, 0.01) << p.start;
+            EXPECT_NEAR(f.leftMargin(), p.left, 0.01) << p.start;
+            EXPECT_NEAR(f.topMargin(), p.above, 0.01) << p.start;
         }
         EXPECT_EQ(form->RichEdit1->textCursor().position(), 0);
         EXPECT_FALSE(form->RichEdit1->textCursor().hasSelection());
@@ -161,6 +174,29 @@ TEST_F(HelpWindow, EveryShowingStartsTheSame)
     form->hide();
     form->show();
     expectFresh(); // and the indents are not applied twice
+}
+
+// The bullets stand at 10 points like the first lines of the other
+// paragraphs, the text after them at the hanging indent.
+TEST_F(HelpWindow, BulletsArePaintedAtTenPoints)
+{
+    form->resize(587, 2000);
+    QApplication::processEvents();
+    QTextBlock b = doc()->begin();
+    while (!b.text().startsWith("Municipio: entidad"))
+        b = b.next();
+    const QRectF line = b.layout()->lineAt(0).rect().translated(b.layout()->position());
+    const QImage shot = form->RichEdit1->viewport()->grab().toImage();
+    const auto ink = [&](int from, int to) {
+        int n = 0;
+        for (int x = from; x <= to; ++x)
+            for (int y = int(line.top()); y < int(line.bottom()); ++y)
+                n += qGray(shot.pixel(x, y)) < 128;
+        return n;
+    };
+    EXPECT_GT(ink(13, 20), 0);  // the bullet
+    EXPECT_EQ(ink(21, 31), 0);  // the gap up to the hanging indent
+    EXPECT_GT(ink(32, 60), 0);  // "Municipio"
 }
 
 TEST_F(HelpWindow, LoadFailureIsReported)
@@ -200,9 +236,30 @@ TEST_F(HelpWindow, BothCopyActionsPutRichPlainAndHtmlText)
     EXPECT_EQ(form->RichEdit1->textCursor().selectionEnd(), doc()->characterCount() - 1);
     data = clipboard->mimeData();
     ASSERT_NE(data, nullptr);
-    EXPECT_EQ(data->text(), rtf::plainText(*doc()));
+    EXPECT_TRUE(data->text().startsWith("CATÁLOGO DE LA POBLACIÓN DE ARAGÓN\n1900 – 2004\nEscriba en"));
+    EXPECT_TRUE(data->text().contains("\n• Municipio: entidad local básica"));
+    EXPECT_TRUE(data->text().endsWith("recopilación «La casa caída», CC BY-SA 4.0."));
     ASSERT_TRUE(rtf::read(data->data("text/rtf"), copied));
     EXPECT_EQ(copied.toRawText(), doc()->toRawText());
+
+    // A triple click takes a bullet paragraph up to the start of the next
+    // one: nothing of that next one is copied, not even its bullet.
+    form->resize(587, 2000);
+    QApplication::processEvents();
+    QTextBlock b = doc()->begin();
+    while (!b.text().startsWith("Municipio: entidad"))
+        b = b.next();
+    const QPoint at = b.layout()->lineAt(0).rect().translated(b.layout()->position()).center().toPoint();
+    QTest::mouseDClick(form->RichEdit1->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseClick(form->RichEdit1->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    ASSERT_EQ(form->RichEdit1->textCursor().selectionEnd(), b.next().position());
+    form->Copiar1->trigger();
+    data = clipboard->mimeData();
+    EXPECT_EQ(data->text(), "• Municipio: entidad local básica de la organización territorial, con término municipal y "
+                            "ayuntamiento propios.\n");
+    const QByteArray rtfText = data->data("text/rtf");
+    EXPECT_EQ(rtfText.count("\\pntext"), 1);
+    EXPECT_TRUE(rtfText.endsWith("propios.}\\par\n}\n")) << rtfText.right(40).constData();
 }
 
 TEST(SaveNames, ExtensionIsAppendedUnlessAlreadyThere)
@@ -230,13 +287,13 @@ TEST_F(HelpWindow, SaveRichAndPlainText)
     QTextDocument back;
     ASSERT_TRUE(rtf::read(readFile(dir.filePath("ayuda.rtf")), back));
     EXPECT_EQ(back.toRawText(), doc()->toRawText());
-    EXPECT_NEAR(back.begin().blockFormat().leftMargin(), kTenPoints, 0.1); // as shown
+    EXPECT_NEAR(back.begin().blockFormat().leftMargin(), 13.33, 0.01); // as shown
 
     save(dir.filePath("ayuda.rtf"), 2);
     const QByteArray plain = readFile(dir.filePath("ayuda.rtf.txt"));
     EXPECT_TRUE(plain.startsWith("CAT\xc1LOGO DE LA POBLACI\xd3N DE ARAG\xd3N\n1900 \x96 2004\n"));
-    EXPECT_TRUE(plain.contains("\x95 Municipio: "));
-    EXPECT_EQ(ui::fromCp1252(std::string_view(plain.constData(), static_cast<std::size_t>(plain.size()))), rtf::plainText(*doc()));
+    EXPECT_TRUE(plain.contains("\n\x95 Municipio: entidad local b\xe1sica"));
+    EXPECT_TRUE(plain.endsWith("recopilaci\xf3n \xab" "La casa ca\xed" "da\xbb, CC BY-SA 4.0."));
 
     form->saveDialog = [] { return std::optional<TForm2::SaveChoice>(); }; // cancelled: nothing saved
     form->Guardar1->trigger();

@@ -53,6 +53,7 @@ public:
     std::function<bool(QPrinter&)> printDialog;
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:

@@ -480,10 +480,17 @@ void TForm1::SpeedButton1Click()
     // 6.
     DataSource4->setEnabled(false);
     Label8->setVisible(false);
-    // 7.
-    DBGrid1->setEnabled(ClientDataSet3.RecordCount() >= 1);
-    DBGrid2->setEnabled(ClientDataSet1.RecordCount() >= 1);
-    DBGrid3->setEnabled(ClientDataSet2.RecordCount() >= 1);
+    // 7. A list that loses its hits may hold the focus: the focus goes to the
+    // search box first, so that disabling the list hands it to no other list
+    // (whose enter handler would fill the panel again).
+    const std::pair<DBGrid*, bool> lists[] = {{DBGrid1, ClientDataSet3.RecordCount() >= 1},
+                                              {DBGrid2, ClientDataSet1.RecordCount() >= 1},
+                                              {DBGrid3, ClientDataSet2.RecordCount() >= 1}};
+    for (const auto& [grid, enabled] : lists)
+        if (!enabled && focusWidget() == grid)
+            Edit1->setFocus(Qt::OtherFocusReason);
+    for (const auto& [grid, enabled] : lists)
+        grid->setEnabled(enabled);
     // 8.
     for (int col = 0; col < 6; ++col) {
         StringGrid1->setCells(col, 1, QString());
@@ -549,6 +556,7 @@ void prepareApplication()
     icon.addFile(QStringLiteral(":/images/poblacion16.xpm"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/images/poblacion32.xpm"), QSize(32, 32));
     QApplication::setWindowIcon(icon);
+    ui::installSpanishTranslations();
 }
 
 QString loadFailureMessage(const TForm1& form)

@@ -113,7 +113,8 @@ private:
 };
 
 // Names the application "POBLACION" (the taskbar and the caption of the
-// program's message boxes) and gives it its icon.
+// program's message boxes), gives it its icon and puts the toolkit's own
+// texts in Spanish.
 void prepareApplication();
 
 // A copy of the text without any ".".
