@@ -1,5 +1,6 @@
 #include "tform2.h"
 
+#include "frame.h"
 #include "report.h"
 #include "rtfreader.h"
 #include "rtfwriter.h"
@@ -14,6 +15,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QMoveEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPrintDialog>
@@ -37,6 +39,9 @@ namespace {
 
 const QString kRtfFilter = QStringLiteral("Texto enriquecido (*.rtf)");
 const QString kTextFilter = QStringLiteral("Texto plano (*.txt)");
+
+// The window's outer size, frame included.
+const QSize kOuterSize(587, 526);
 
 // The start indent of every paragraph of the help text: 10 points.
 constexpr double kStartIndent = 200.0 / rtf::kTwipsPerPixel;
@@ -130,7 +135,7 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent)
     QFont font(QStringList{QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
     font.setPixelSize(11);
     setFont(font);
-    resize(587, 526);
+    resize(kOuterSize);
 
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
@@ -207,11 +212,21 @@ void TForm2::showEvent(QShowEvent* event)
     if (!m_sized) {
         // 587 x 526 is the outer size, frame included, where the frame is known.
         m_sized = true;
-        const QSize frame = frameGeometry().size() - geometry().size();
-        if (frame.isValid() && !frame.isEmpty())
-            resize(QSize(587, 526) - frame);
+        resize(kOuterSize.shrunkBy(ui::windowFrame(this)));
     }
     ui::guarded(this, [this] { FormShow(); });
+}
+
+void TForm2::moveEvent(QMoveEvent* event)
+{
+    QDialog::moveEvent(event);
+    // A window manager that tells the frame only once the window is shown:
+    // the outer size is set again, that once, unless the user resized it.
+    if (event->spontaneous() && !m_frameSized && frameGeometry().size() != geometry().size()) {
+        m_frameSized = true;
+        if (frameGeometry().size() != kOuterSize && size() == kOuterSize)
+            resize(kOuterSize.shrunkBy(ui::windowFrame(this)));
+    }
 }
 
 void TForm2::FormShow()

@@ -55,10 +55,12 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void printDocument(QPrinter& printer);
     bool m_sized = false;
+    bool m_frameSized = false; // sized again once the frame became known
 };
 
 namespace help {

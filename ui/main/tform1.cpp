@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QMoveEvent>
 #include <QShowEvent>
 #include <QFile>
 #include <QFrame>
@@ -16,6 +17,7 @@
 #include <string>
 
 #include "datasource.h"
+#include "frame.h"
 #include "dbgrid.h"
 #include "dbmemo.h"
 #include "report.h"
@@ -392,9 +394,22 @@ void TForm1::placeWindow()
     if (!screen)
         return;
     const QRect area = screen->geometry();
-    // move() places the outer top-left corner of a window.
-    placedFrameSize_ = frameGeometry().size();
+    // move() places the outer top-left corner of a window; its outer size is
+    // known before it is shown where the window system tells the frame.
+    placedFrameSize_ = size().grownBy(ui::windowFrame(this));
     move(area.topLeft() + windowPlacement(area.size(), placedFrameSize_));
+}
+
+void TForm1::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // A window manager that tells the frame only once the window is shown:
+    // the window is placed again by its real outer size, that once.
+    if (event->spontaneous() && !framePlaced_ && frameGeometry().size() != geometry().size()) {
+        framePlaced_ = true;
+        if (frameGeometry().size() != placedFrameSize_)
+            placeWindow();
+    }
 }
 
 void TForm1::showEvent(QShowEvent* event)

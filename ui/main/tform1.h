@@ -100,6 +100,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void createControls();
@@ -110,6 +111,7 @@ private:
 
     QString catalogue_;
     QSize placedFrameSize_; // the outer size the window was placed with
+    bool framePlaced_ = false; // placed again once the frame became known
 };
 
 // Names the application "POBLACION" (the taskbar and the caption of the
