@@ -91,13 +91,13 @@ TEST(RtfReader, ParagraphFormats)
         // Alignment, indents and spacing (300 twips = 20 pixels), held until \pard.
         {"{\\rtf1\\pard\\qc c\\par\\pard\\qr r\\par\\pard\\qj j\\par\\pard\\ql l\\par"
          "\\pard\\li300\\fi-150\\ri600\\sb240\\sa120 m\\par n\\par\\pard o\\par}",
-         "c[c]|r[r]|j[j]|l[l]|m[l li20 fi-10 ri40 sb16 sa8]|n[l li20 fi-10 ri40 sb16 sa8]|o[l]"},
+         "c[c]|r[r]|j[j]|l[l]|m[l li20 fi-10 ri40 sb16 sa8]|n[l li20 fi-10 ri40 sb24 sa8]|o[l sb8]"}, // spaces add up,
         {"{\\rtf1\\li99999999999999\\fi-99999999999999 c}", "c[l li2112 fi-2112]"}, // clamped to 22 inches
-        // Word processors' bullets: \pntext is not content; the indent beyond the list's own is the margin.
+        // Word processors' bullets: \pntext is not content; the list adds no indent of its own.
         {"{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Symbol;}}\\pard intro\\par"
          "\\pard\\fi-360\\li720{\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'b7}}uno\\par"
          "{\\pntext\\f1\\'b7\\tab}dos\\par\\pard fin\\par{\\pntext 1.\\tab}num\\par}",
-         "intro[l]|uno[l li8 disc1]|dos[l li8 disc1]|fin[l]|num[l decimal2]"},
+         "intro[l]|uno[l li48 disc1]|dos[l li48 disc1]|fin[l]|num[l decimal2]"},
         {"{\\rtf1\\pard{\\*\\pn\\pnlvlblt}a\\par b\\par\\pard c}", "a[l disc1]|b[l disc1]|c[l]"}, // \pn alone
         {"{\\rtf1\\pard{\\listtext\\'b7\\tab}a\\par{\\listtext 2.\\tab}b\\par}", "a[l disc1]|b[l decimal2]"},
         // A bullet character with a hanging indent stays text.

@@ -3,12 +3,15 @@
 #include "cp1252.h"
 #include "text.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QColor>
+#include <QPainter>
 #include <QFile>
 #include <QHash>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTextList>
 
 #include <algorithm>
@@ -162,6 +165,7 @@ private:
     ListKind m_paraList = ListKind::None; // from \pntext in this paragraph
     QTextList* m_list = nullptr;          // the list the previous paragraph ended in
     ListKind m_listKind = ListKind::None;
+    int m_previousSpaceAfter = 0; // twips
     bool m_done = false;
 };
 
@@ -534,15 +538,21 @@ void Reader::applyParagraph(const ParaProps& para, ListKind kind)
     QTextBlockFormat f;
     f.setAlignment(para.align);
     f.setRightMargin(para.ri / kTwipsPerPixel);
-    f.setTopMargin(para.sb / kTwipsPerPixel);
+    // The space after the previous paragraph and the space before this one
+    // add up.
+    f.setTopMargin((m_previousSpaceAfter + para.sb) / kTwipsPerPixel);
+    if (m_previousSpaceAfter > 0)
+        f.setProperty(kSpaceBefore, para.sb / kTwipsPerPixel);
     f.setBottomMargin(para.sa / kTwipsPerPixel);
+    m_previousSpaceAfter = para.sa;
+    f.setLeftMargin(std::max(0.0, para.li / kTwipsPerPixel));
     if (kind == ListKind::None) {
-        f.setLeftMargin(std::max(0.0, para.li / kTwipsPerPixel));
         f.setTextIndent(para.fi / kTwipsPerPixel);
     } else {
-        // The list's own indent holds the bullet; the paragraph's left
-        // indent beyond it becomes the margin.
-        f.setLeftMargin(std::max(0.0, para.li / kTwipsPerPixel - m_doc.indentWidth()));
+        // The marker stands at the first-line offset; the text goes on at
+        // the left margin. Qt draws no marker of its own for the paragraph.
+        f.setProperty(kListMarkerIndent, para.fi / kTwipsPerPixel);
+        f.setProperty(QTextFormat::ListStyle, static_cast<int>(QTextListFormat::ListStyleUndefined));
     }
     QTextBlock block = m_cursor.block();
     if (QTextList* old = block.textList())
@@ -555,7 +565,7 @@ void Reader::applyParagraph(const ParaProps& para, ListKind kind)
     } else {
         QTextListFormat lf;
         lf.setStyle(kind == ListKind::Bullet ? QTextListFormat::ListDisc : QTextListFormat::ListDecimal);
-        lf.setIndent(1);
+        lf.setIndent(0);
         m_list = m_cursor.createList(lf);
         m_listKind = kind;
     }
@@ -590,6 +600,52 @@ void Reader::finish()
 }
 
 } // namespace
+
+QString listMarker(const QTextBlock& block)
+{
+    const QTextList* list = block.textList();
+    if (!list)
+        return {};
+    const auto style = list->format().style();
+    if (style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle
+        || style == QTextListFormat::ListSquare)
+        return QStringLiteral("\u2022");
+    return list->itemText(block);
+}
+
+void drawListMarkers(QPainter& painter, const QTextDocument& document, const QRectF& clip, const QColor& text)
+{
+    const QAbstractTextDocumentLayout* layout = document.documentLayout();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextLayout* lines = block.layout();
+        if (!block.textList() || !lines || lines->lineCount() == 0)
+            continue;
+        const QRectF bounds = layout->blockBoundingRect(block);
+        if (bounds.bottom() < clip.top() || bounds.top() > clip.bottom())
+            continue;
+        // The marker in the font and colour of the paragraph's first run,
+        // without its emphasis.
+        QTextCharFormat format = block.begin().atEnd() ? block.charFormat() : block.begin().fragment().charFormat();
+        QFont font = document.defaultFont();
+        font = format.font().resolve(font);
+        font.setBold(false);
+        font.setItalic(false);
+        font.setUnderline(false);
+        // Laid out for the document's device, as its text is.
+        QTextLayout marker(listMarker(block), font, layout->paintDevice());
+        marker.beginLayout();
+        const QTextLine markerLine = marker.createLine();
+        marker.endLayout();
+        const QTextLine first = lines->lineAt(0);
+        const double indent = block.blockFormat().doubleProperty(kListMarkerIndent);
+        const QPointF at = lines->position()
+                           + QPointF(first.x() + indent, first.y() + first.ascent() - markerLine.ascent());
+        painter.save();
+        painter.setPen(format.foreground().style() != Qt::NoBrush ? format.foreground().color() : text);
+        marker.draw(&painter, at);
+        painter.restore();
+    }
+}
 
 bool isRtf(const QByteArray& data) { return data.startsWith("{\\rtf"); }
 

@@ -49,6 +49,14 @@ int halfPointsOf(const QTextCharFormat& f, const QTextDocument& document)
     return std::clamp(static_cast<int>(std::lround(pt * 2)), 2, 2000);
 }
 
+// Whether a paragraph belongs to the range: a range that ends where a
+// paragraph starts holds nothing of it (not even its marker), unless the range
+// is empty or runs to the end of the document.
+bool inRange(const QTextBlock& block, const QTextBlock& first, Range r, bool toEnd)
+{
+    return block.position() < r.to || block == first || (toEnd && block.position() <= r.to);
+}
+
 int twips(double pixels) { return static_cast<int>(std::lround(pixels * kTwipsPerPixel)); }
 
 // Appends text with RTF escapes.
@@ -78,18 +86,6 @@ void appendText(QByteArray& out, QStringView text)
             out += '?';
         }
     }
-}
-
-QString listItemText(const QTextBlock& block)
-{
-    QTextList* list = block.textList();
-    if (!list)
-        return {};
-    const auto style = list->format().style();
-    if (style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle
-        || style == QTextListFormat::ListSquare)
-        return QStringLiteral("\u2022");
-    return list->itemText(block);
 }
 
 } // namespace
@@ -123,7 +119,8 @@ QByteArray write(const QTextDocument& document, int from, int to)
     };
 
     QByteArray body;
-    for (QTextBlock block = document.findBlock(r.from); block.isValid() && block.position() <= r.to;
+    const QTextBlock firstBlock = document.findBlock(r.from);
+    for (QTextBlock block = firstBlock; block.isValid() && inRange(block, firstBlock, r, toEnd);
          block = block.next()) {
         const QTextBlockFormat bf = block.blockFormat();
         QTextList* list = block.textList();
@@ -137,11 +134,15 @@ QByteArray write(const QTextDocument& document, int from, int to)
             body += "\\qr";
         double left = bf.leftMargin();
         double first = bf.textIndent();
-        if (list) {
+        if (list && bf.hasProperty(kListMarkerIndent)) {
+            first = bf.doubleProperty(kListMarkerIndent);
+        } else if (list) {
+            // Qt's own list: its indent holds the marker.
             const double listIndent = list->format().indent() * document.indentWidth();
             left += listIndent;
             first = -std::min(listIndent, left);
         }
+        const double before = bf.hasProperty(kSpaceBefore) ? bf.doubleProperty(kSpaceBefore) : bf.topMargin();
         const auto value = [&body](const char* word, int v) {
             if (v != 0) {
                 body += word;
@@ -151,12 +152,12 @@ QByteArray write(const QTextDocument& document, int from, int to)
         value("\\li", twips(left));
         value("\\fi", twips(first));
         value("\\ri", twips(bf.rightMargin()));
-        value("\\sb", twips(bf.topMargin()));
+        value("\\sb", twips(before));
         value("\\sa", twips(bf.bottomMargin()));
         if (list) {
-            const bool bullet = listItemText(block) == QStringLiteral("\u2022");
+            const bool bullet = listMarker(block) == QStringLiteral("\u2022");
             body += "{\\pntext ";
-            appendText(body, listItemText(block));
+            appendText(body, listMarker(block));
             body += "\\tab}";
             body += bullet ? "{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\u8226?}}"
                            : "{\\*\\pn\\pnlvlbody\\pndec\\pnindent0{\\pntxta.}}";
@@ -231,10 +232,12 @@ QString plainText(const QTextDocument& document, int from, int to)
 {
     const Range r = clampRange(document, from, to);
     QString out;
-    for (QTextBlock block = document.findBlock(r.from); block.isValid() && block.position() <= r.to;
+    const bool toEnd = r.to >= document.characterCount() - 1;
+    const QTextBlock firstBlock = document.findBlock(r.from);
+    for (QTextBlock block = firstBlock; block.isValid() && inRange(block, firstBlock, r, toEnd);
          block = block.next()) {
         if (block.position() >= r.from && block.textList())
-            out += listItemText(block) + u' ';
+            out += listMarker(block) + u' ';
         const int start = std::max(block.position(), r.from);
         const int end = std::min(block.position() + block.length() - 1, r.to);
         if (end > start)

@@ -1,5 +1,6 @@
 #include "tform2.h"
 
+#include "frame.h"
 #include "report.h"
 #include "rtfreader.h"
 #include "rtfwriter.h"
@@ -9,10 +10,13 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QMoveEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -36,6 +40,9 @@ namespace {
 const QString kRtfFilter = QStringLiteral("Texto enriquecido (*.rtf)");
 const QString kTextFilter = QStringLiteral("Texto plano (*.txt)");
 
+// The window's outer size, frame included.
+const QSize kOuterSize(587, 526);
+
 // The start indent of every paragraph of the help text: 10 points.
 constexpr double kStartIndent = 200.0 / rtf::kTwipsPerPixel;
 
@@ -58,6 +65,16 @@ public:
 
 protected:
     QMimeData* createMimeDataFromSelection() const override { return mimeDataOf(textCursor()); }
+
+    void paintEvent(QPaintEvent* event) override
+    {
+        QTextEdit::paintEvent(event);
+        QPainter painter(viewport());
+        const QPointF scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
+        painter.translate(-scroll);
+        rtf::drawListMarkers(painter, *document(), QRectF(event->rect()).translated(scroll),
+                             palette().color(QPalette::Text));
+    }
 };
 
 std::runtime_error cannotCreate(const QString& fileName)
@@ -74,7 +91,7 @@ bool askReplace(QWidget* parent, const QString& fileName)
     QPushButton* no = box.addButton(QStringLiteral("No"), QMessageBox::NoRole);
     box.setDefaultButton(no);
     box.setEscapeButton(no);
-    box.exec();
+    ui::execModal(box);
     return box.clickedButton() == yes;
 }
 
@@ -113,7 +130,12 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
-    resize(587, 526);
+    // The window font of the layout; the metric-compatible Liberation face
+    // stands in where "MS Sans Serif" is missing.
+    QFont font(QStringList{QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
+    font.setPixelSize(11);
+    setFont(font);
+    resize(kOuterSize);
 
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
@@ -148,10 +170,13 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent)
     RichEdit1->setLineWrapMode(QTextEdit::WidgetWidth);
     RichEdit1->document()->setUndoRedoEnabled(false);
     RichEdit1->setPlainText(QStringLiteral("RichEdit1"));
-    // The selection shows only while the view has the focus.
+    // The view offers no menu of its own: the window's menu does the copying.
+    RichEdit1->setContextMenuPolicy(Qt::NoContextMenu);
+    // A selection looks the same whether or not the window is active: text
+    // keeps the selection's colours instead of turning to the plain text colour.
     QPalette pal = RichEdit1->palette();
-    pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Inactive, QPalette::Base));
-    pal.setColor(QPalette::Inactive, QPalette::HighlightedText, pal.color(QPalette::Inactive, QPalette::Text));
+    for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
+        pal.setBrush(QPalette::Inactive, role, pal.brush(QPalette::Active, role));
     RichEdit1->setPalette(pal);
 
     auto* layout = new QVBoxLayout(this);
@@ -169,6 +194,16 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent)
     connect(Salir1, &QAction::triggered, this, handler(&TForm2::Salir1Click));
 }
 
+void TForm2::keyPressEvent(QKeyEvent* event)
+{
+    // Only the two "Salir" entries and the close box close the window.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void TForm2::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
@@ -177,11 +212,21 @@ void TForm2::showEvent(QShowEvent* event)
     if (!m_sized) {
         // 587 x 526 is the outer size, frame included, where the frame is known.
         m_sized = true;
-        const QSize frame = frameGeometry().size() - geometry().size();
-        if (frame.isValid() && !frame.isEmpty())
-            resize(QSize(587, 526) - frame);
+        resize(kOuterSize.shrunkBy(ui::windowFrame(this)));
     }
     ui::guarded(this, [this] { FormShow(); });
+}
+
+void TForm2::moveEvent(QMoveEvent* event)
+{
+    QDialog::moveEvent(event);
+    // A window manager that tells the frame only once the window is shown:
+    // the outer size is set again, that once, unless the user resized it.
+    if (event->spontaneous() && !m_frameSized && frameGeometry().size() != geometry().size()) {
+        m_frameSized = true;
+        if (frameGeometry().size() != kOuterSize && size() == kOuterSize)
+            resize(kOuterSize.shrunkBy(ui::windowFrame(this)));
+    }
 }
 
 void TForm2::FormShow()
@@ -195,9 +240,12 @@ void TForm2::FormShow()
     cursor.beginEditBlock();
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
         QTextBlockFormat f = block.blockFormat();
-        double left = kStartIndent - f.textIndent();
+        // A list paragraph's first line begins with its marker.
+        const int firstLine = f.hasProperty(rtf::kListMarkerIndent) ? rtf::kListMarkerIndent
+                                                                     : static_cast<int>(QTextFormat::TextIndent);
+        double left = kStartIndent - f.doubleProperty(firstLine);
         if (left < 0) {
-            f.setTextIndent(kStartIndent);
+            f.setProperty(firstLine, kStartIndent);
             left = 0;
         }
         f.setLeftMargin(left);
@@ -227,7 +275,7 @@ void TForm2::Imprimir1Click()
             return;
     } else {
         QPrintDialog dialog(&printer, this);
-        if (dialog.exec() != QDialog::Accepted)
+        if (ui::execModal(dialog) != QDialog::Accepted)
             return;
     }
     Imprimir1->setEnabled(false);
@@ -282,6 +330,7 @@ void TForm2::printDocument(QPrinter& printer)
         context.palette.setColor(QPalette::Text, Qt::black);
         painter.setClipRect(view);
         copy->documentLayout()->draw(&painter, context);
+        rtf::drawListMarkers(painter, *copy, view, Qt::black);
         painter.restore();
     }
     if (!painter.end() || printer.printerState() == QPrinter::Error)
@@ -299,7 +348,7 @@ void TForm2::Guardar1Click()
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setNameFilters({kRtfFilter, kTextFilter});
         dialog.selectNameFilter(kRtfFilter);
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        if (ui::execModal(dialog) == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             choice = SaveChoice{dialog.selectedFiles().front(), dialog.selectedNameFilter() == kTextFilter ? 2 : 1};
     }
     if (!choice || choice->fileName.isEmpty())
@@ -330,6 +379,6 @@ void TForm2::Salir1Click() { close(); }
 void showHelpWindow(QWidget* owner)
 {
     const auto form = std::make_unique<TForm2>(owner);
-    form->exec();
+    ui::execModal(*form);
     form->hide();
 }

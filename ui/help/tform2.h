@@ -53,11 +53,14 @@ public:
     std::function<bool(QPrinter&)> printDialog;
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void printDocument(QPrinter& printer);
     bool m_sized = false;
+    bool m_frameSized = false; // sized again once the frame became known
 };
 
 namespace help {

@@ -127,7 +127,7 @@ void setUp(QCustomPlot& plot)
     plot.yAxis->setLabelFont(timesFont(kAxisTitlePixelSize));
     plot.yAxis->setLabelColor(Qt::black);
     plot.yAxis->setTicker(QSharedPointer<SpanishNumberTicker>::create());
-    plot.yAxis->setRange(0, 1);
+    // The left axis keeps the range of the last update (none before the first).
 
     plot.xAxis->setTicker(QSharedPointer<QCPAxisTickerText>::create());
     plot.xAxis->setRange(-kXPadding, 11 + kXPadding);
@@ -179,8 +179,13 @@ void freeGraph(QCustomPlot* plot, QCPGraph*& graph)
 {
     if (!graph)
         return;
-    if (plot)
+    if (plot) {
         plot->removeGraph(graph);
+        // The year labels belong to the points: without series, none.
+        if (plot->graphCount() == 0)
+            plot->xAxis->setTicker(QSharedPointer<QCPAxisTickerText>::create());
+        plot->replot(QCustomPlot::rpQueuedReplot);
+    }
     graph = nullptr;
 }
 

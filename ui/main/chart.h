@@ -70,7 +70,8 @@ void setUp(QCustomPlot& plot);
 // returns the two graphs through the references. The caller replots.
 void build(QCustomPlot& plot, const Census& census, QCPGraph*& line, QCPGraph*& points);
 
-// Removes a graph from its chart, if set, and empties the reference.
+// Removes a graph from its chart, if set, and empties the reference; the
+// last graph takes the year labels with it. The axes keep their range.
 void freeGraph(QCustomPlot* plot, QCPGraph*& graph);
 
 // Drags the left axis range vertically while the right mouse button is held.

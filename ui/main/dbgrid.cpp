@@ -240,20 +240,8 @@ void DBGrid::keyPressEvent(QKeyEvent* event)
         break;
     case Qt::Key_PageUp: moveBy(-visibleRowCount()); break;
     case Qt::Key_PageDown: moveBy(visibleRowCount()); break;
-    case Qt::Key_Home:
-        if (!ctrl) {
-            event->ignore();
-            return;
-        }
-        move([](catalogue::View& v) { v.First(); });
-        break;
-    case Qt::Key_End:
-        if (!ctrl) {
-            event->ignore();
-            return;
-        }
-        move([](catalogue::View& v) { v.Last(); });
-        break;
+    case Qt::Key_Home: move([](catalogue::View& v) { v.First(); }); break;
+    case Qt::Key_End: move([](catalogue::View& v) { v.Last(); }); break;
     default:
         // No editing and no search by typing: other keys are not the list's.
         event->ignore();

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QMoveEvent>
 #include <QShowEvent>
 #include <QFile>
 #include <QFrame>
@@ -16,6 +17,7 @@
 #include <string>
 
 #include "datasource.h"
+#include "frame.h"
 #include "dbgrid.h"
 #include "dbmemo.h"
 #include "report.h"
@@ -392,9 +394,22 @@ void TForm1::placeWindow()
     if (!screen)
         return;
     const QRect area = screen->geometry();
-    // move() places the outer top-left corner of a window.
-    placedFrameSize_ = frameGeometry().size();
+    // move() places the outer top-left corner of a window; its outer size is
+    // known before it is shown where the window system tells the frame.
+    placedFrameSize_ = size().grownBy(ui::windowFrame(this));
     move(area.topLeft() + windowPlacement(area.size(), placedFrameSize_));
+}
+
+void TForm1::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // A window manager that tells the frame only once the window is shown:
+    // the window is placed again by its real outer size, that once.
+    if (event->spontaneous() && !framePlaced_ && frameGeometry().size() != geometry().size()) {
+        framePlaced_ = true;
+        if (frameGeometry().size() != placedFrameSize_)
+            placeWindow();
+    }
 }
 
 void TForm1::showEvent(QShowEvent* event)
@@ -480,10 +495,17 @@ void TForm1::SpeedButton1Click()
     // 6.
     DataSource4->setEnabled(false);
     Label8->setVisible(false);
-    // 7.
-    DBGrid1->setEnabled(ClientDataSet3.RecordCount() >= 1);
-    DBGrid2->setEnabled(ClientDataSet1.RecordCount() >= 1);
-    DBGrid3->setEnabled(ClientDataSet2.RecordCount() >= 1);
+    // 7. A list that loses its hits may hold the focus: the focus goes to the
+    // search box first, so that disabling the list hands it to no other list
+    // (whose enter handler would fill the panel again).
+    const std::pair<DBGrid*, bool> lists[] = {{DBGrid1, ClientDataSet3.RecordCount() >= 1},
+                                              {DBGrid2, ClientDataSet1.RecordCount() >= 1},
+                                              {DBGrid3, ClientDataSet2.RecordCount() >= 1}};
+    for (const auto& [grid, enabled] : lists)
+        if (!enabled && focusWidget() == grid)
+            Edit1->setFocus(Qt::OtherFocusReason);
+    for (const auto& [grid, enabled] : lists)
+        grid->setEnabled(enabled);
     // 8.
     for (int col = 0; col < 6; ++col) {
         StringGrid1->setCells(col, 1, QString());
@@ -549,6 +571,7 @@ void prepareApplication()
     icon.addFile(QStringLiteral(":/images/poblacion16.xpm"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/images/poblacion32.xpm"), QSize(32, 32));
     QApplication::setWindowIcon(icon);
+    ui::installSpanishTranslations();
 }
 
 QString loadFailureMessage(const TForm1& form)

@@ -100,6 +100,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void createControls();
@@ -110,10 +111,12 @@ private:
 
     QString catalogue_;
     QSize placedFrameSize_; // the outer size the window was placed with
+    bool framePlaced_ = false; // placed again once the frame became known
 };
 
 // Names the application "POBLACION" (the taskbar and the caption of the
-// program's message boxes) and gives it its icon.
+// program's message boxes), gives it its icon and puts the toolkit's own
+// texts in Spanish.
 void prepareApplication();
 
 // A copy of the text without any ".".

@@ -5,6 +5,7 @@
 #include <QString>
 #include <exception>
 
+class QDialog;
 class QWidget;
 
 namespace ui {
@@ -33,6 +34,15 @@ bool guarded(QWidget* parent, Handler&& handler) noexcept
     }
     return false;
 }
+
+// Shows a dialog modally. A key that was already held down when the dialog
+// appeared (the Enter that accepted the dialog before it, repeating) does not
+// reach it: only keys pressed while it is shown do.
+int execModal(QDialog& dialog);
+
+// Installs Qt's own Spanish texts (standard buttons, the file and print
+// dialogs) once; false when the translations are missing.
+bool installSpanishTranslations();
 
 // Tests replace the boxes (which would block a headless run) with a recorder.
 using MessageSink = void (*)(const QString& caption, const QString& text, bool error);
