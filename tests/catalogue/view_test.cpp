@@ -92,12 +92,11 @@ TEST_F(ViewTest, LoadOpensOnTheFirstRecordAndNotifiesOnce)
     EXPECT_TRUE(view.Bof());
     EXPECT_FALSE(view.Eof());
     EXPECT_EQ(recorder.calls, std::vector<std::string>{"20001"});
-}
 
-TEST_F(ViewTest, LoadOfAnEmptyViewDoesNotNotify)
-{
+    // An empty view opens without a notification.
     view.setFilter("tiponum = 9");
     view.setFiltered(true);
+    recorder.calls.clear();
     view.LoadFromBytes(sample());
     EXPECT_EQ(view.RecordCount(), 0);
     EXPECT_EQ(view.RecNo(), -1);
@@ -182,28 +181,24 @@ TEST_F(ViewTest, MoveByRespectsTheStartAndEndMarks)
     EXPECT_TRUE(view.Bof()) << "trying to move past it does, and notifies";
     EXPECT_EQ(recorder.calls, (std::vector<std::string>{"20002", "20001", "20001"}));
 
+    // Landing on the last record does not mark the end; the next move does,
+    // and notifies; a move stopped by the end marks it at once.
     recorder.calls.clear();
-    EXPECT_EQ(view.MoveBy(100), 8);
+    EXPECT_EQ(view.MoveBy(8), 8);
+    EXPECT_FALSE(view.Eof());
+    EXPECT_EQ(view.MoveBy(1), 0);
     EXPECT_TRUE(view.Eof());
     EXPECT_EQ(view.MoveBy(1), 0);
-    EXPECT_EQ(recorder.calls, std::vector<std::string>{"40001"});
-
+    view.First();
+    EXPECT_EQ(view.MoveBy(100), 8);
+    EXPECT_TRUE(view.Eof());
+    EXPECT_EQ(recorder.calls, (std::vector<std::string>{"40001", "40001", "20001", "40001"}));
+    recorder.calls.clear();
     view.First();
     EXPECT_TRUE(view.Bof());
     view.Last();
     EXPECT_TRUE(view.Eof());
-    EXPECT_EQ(recorder.calls, (std::vector<std::string>{"40001", "20001", "40001"}));
-}
-
-TEST_F(ViewTest, MoveByOnTheLastRecordMarksTheEndAndStillNotifies)
-{
-    view.LoadFromBytes(sample());
-    view.MoveBy(8);
-    EXPECT_FALSE(view.Eof());
-    recorder.calls.clear();
-    EXPECT_EQ(view.MoveBy(1), 0);
-    EXPECT_TRUE(view.Eof());
-    EXPECT_EQ(recorder.calls, std::vector<std::string>{"40001"});
+    EXPECT_EQ(recorder.calls, (std::vector<std::string>{"20001", "40001"}));
 }
 
 TEST_F(ViewTest, FieldByNameIgnoresCaseAndReadsNullsAsEmpty)
