@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -14,12 +13,7 @@
 #include "packet.h"
 #include "table.h"
 
-using catalogue::FieldDef;
-using catalogue::FieldKind;
-using catalogue::PacketError;
-using catalogue::readPacket;
-using catalogue::Table;
-using catalogue::writePacket;
+using namespace catalogue;
 
 namespace {
 
@@ -54,7 +48,7 @@ Table catalogueTable(const std::vector<Values>& records)
     for (const char* year : {"1900", "1910", "1920", "1930", "1940", "1950", "1960", "1970", "1981", "1991", "2001",
                              "2004"})
         fields.push_back({year, FieldKind::String, 7});
-    Table t(fields, catalogue::kSpanishTraditional);
+    Table t(fields, kSpanishTraditional);
     for (const auto& r : records)
         t.addRecord(r);
     return t;
