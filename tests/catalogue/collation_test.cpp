@@ -92,6 +92,9 @@ TEST(OrderBy, EqualNamesEndWhereTheProcedurePutsThem)
     Names biels = repeated(11, "Biel"); // Used, 11 × Biel, Abay
     biels.insert(biels.begin(), "Used");
     biels.push_back("Abay");
+    Names used = repeated(13, "Biel"); // 11 × Biel, Used in the middle, Abay at r11
+    used[6] = "Used";
+    used[11] = "Abay";
     const std::pair<Names, std::vector<std::uint32_t>> cases[] = {
         // Ten records or fewer: only the insertion pass, which keeps stored order.
         {{}, {}},
@@ -104,6 +107,10 @@ TEST(OrderBy, EqualNamesEndWhereTheProcedurePutsThem)
         // Median of three: Used↔Abay, then Biel (mid, r6) becomes the pivot;
         // the Biels swap inwards, Abay ends at the front, Used at the back.
         {biels, {12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}},
+        // Median of three: Used (mid) goes to the front and then on to the end,
+        // so the pivot is the Biel r12; the partition swaps Abay to the second
+        // place and the pivot to the middle; the insertion pass puts Abay first.
+        {used, {11, 0, 10, 9, 8, 7, 12, 5, 4, 3, 2, 1, 6}},
         // Pivot Used (r6); one partition leaves 1..10 unsorted, and the
         // insertion pass moves each Biel in turn behind the Biels before it.
         {alternating, {1, 3, 5, 13, 7, 11, 9, 10, 0, 12, 6, 8, 4, 2}},
