@@ -114,6 +114,10 @@ TEST(OrderBy, EqualNamesEndWhereTheProcedurePutsThem)
         // Pivot Used (r6); one partition leaves 1..10 unsorted, and the
         // insertion pass moves each Biel in turn behind the Biels before it.
         {alternating, {1, 3, 5, 13, 7, 11, 9, 10, 0, 12, 6, 8, 4, 2}},
+        // 21: parts of 10 and 10 records, which stay as the partition leaves them.
+        {repeated(21, "Biel"), {11, 20, 19, 18, 17, 16, 15, 14, 13, 12, 0, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1}},
+        // 22: parts of 11 and 10; only the longer left part is sorted again.
+        {repeated(22, "Biel"), {16, 12, 13, 14, 15, 11, 17, 18, 19, 20, 21, 0, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1}},
         // 24: parts of 12 and 11 records, each sorted again as above.
         {repeated(24, "Biel"),
          {18, 13, 14, 15, 16, 17, 12, 19, 20, 21, 22, 23, 0, 5, 1, 2, 3, 4, 11, 6, 7, 8, 9, 10}},

@@ -142,7 +142,9 @@ TEST_F(FilterTest, WhatEachFilterLetsThrough)
         {"(nombrebusc >= 'Pena') and (nombrebusc < 'Pez')", "Peñalba|Peña (La)|Pena"},
         {cp("(nombrebusc > 'Pena') and (nombrebusc <= 'Peñalba')"), "Peñalba|Peña (La)"},
         // Numbers compare as numbers with each other, texts as texts.
-        {"10 > 9", kAll},
+        {"Upper(nombrebusc) <> 'ABAY'", "Peñalba|San Esteban de Litera|Peña (La)|Pena|Sandinies|Fuen-Santa (La)|"
+                                         "Casas de San Juan|Hostal|Cha'gua"},
+        {"10 > 9 and 1 <> 2", kAll},
         {"'10' > '9'", ""},
         {"2 * 3 - 1 = 5 and 7 / 2 = 3.5 and -1 < 0", kAll},
         // A null fails every comparison, negated or not.
@@ -195,6 +197,7 @@ TEST_F(FilterTest, EveryMessageOfTheTable)
         {cp("tiponum = ÿ"), "Carácter 'ÿ' inválido en una expresión de filtro"},
         {std::string("tiponum = \0", 11), "Carácter '#0' inválido en una expresión de filtro"},
         {cp("tiponum = ¿2"), "No se encuentra el campo '¿2'"},
+        {cp("tiponum = þ"), "No se encuentra el campo 'þ'"},
         // A literal with no closing quote.
         {"nombrebusc = 'Abay''", "Constante de cadena incompleta"},
         {"'", "Constante de cadena incompleta"},

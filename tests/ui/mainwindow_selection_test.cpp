@@ -23,6 +23,8 @@ TEST_F(MainWindowTest, ArrowPageKeysAndWheelShowTheUnitMovedTo)
     EXPECT_EQ(w.DBGrid2->currentIndex().row(), 1);
     EXPECT_EQ(ident(w.ClientDataSet1), 20004); // Cutanda
     expectShowing(w.ClientDataSet1);
+    EXPECT_EQ(w.DBMemo1->toPlainText(),
+              QStringLiteral("Municipio de Cutanda, unidad poblacional de prueba número 20004, con su serie de censos."));
     // Ctrl+End and Ctrl+Home go to the last and the first unit; at the end Down stays.
     press(Qt::Key_End, Qt::ControlModifier);
     press(Qt::Key_Down);
