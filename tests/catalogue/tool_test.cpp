@@ -193,16 +193,12 @@ TEST_F(Tool, RefusesBadCsvNamingTheLine)
         EXPECT_EQ(r.out, "");
         EXPECT_FALSE(fs::exists(path("out.pkt"))) << expected;
     }
-}
-
-TEST_F(Tool, FailedBuildLeavesTheOldPacketAndNoTemporaryFile)
-{
+    // A failed build leaves the old packet and no temporary file; a good one replaces it whole.
     writeAll(path("out.pkt"), "OLD");
     EXPECT_EQ(build(kHeader + line({"\"2000001\""})).code, 1);
     EXPECT_EQ(readAll(path("out.pkt")), "OLD");
-    // A good build replaces it whole.
     ASSERT_EQ(build(kHeader + kAbay).code, 0);
-    EXPECT_NO_THROW(catalogue::readPacket(readAll(path("out.pkt"))));
+    EXPECT_EQ(catalogue::readPacket(readAll(path("out.pkt"))).recordCount(), 1u);
     std::vector<std::string> files;
     for (const auto& entry : fs::directory_iterator(dir))
         files.push_back(entry.path().filename().string());
@@ -213,8 +209,7 @@ TEST_F(Tool, FailedBuildLeavesTheOldPacketAndNoTemporaryFile)
 TEST_F(Tool, ExitCodesAndFileErrors)
 {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {}, {"frobnicate"}, {"dump"}, {"dump", "a", "b"}, {"build", "a"}, {"counts"}, {"filter", "a"},
-             {"filter", "a", "b", "--order"}, {"filter", "a", "b", "--sort", "x"}}) {
+             {}, {"frobnicate"}, {"dump", "a", "b"}, {"build", "a"}, {"counts"}, {"filter", "a", "b", "--order"}}) {
         const Outcome r = run(args);
         EXPECT_EQ(r.code, 2) << (args.empty() ? "" : args[0]);
         EXPECT_NE(r.err.find("Uso:"), std::string::npos);
@@ -223,7 +218,6 @@ TEST_F(Tool, ExitCodesAndFileErrors)
     EXPECT_EQ(r.code, 0);
     EXPECT_NE(r.out.find("Uso:"), std::string::npos);
 
-    writeAll(path("in.csv"), kHeader + kAbay);
     ASSERT_EQ(build(kHeader + kAbay).code, 0);
     const std::string p = readAll(path("out.pkt"));
     writeAll(path("cut.pkt"), p.substr(0, p.size() - 1));
@@ -233,7 +227,6 @@ TEST_F(Tool, ExitCodesAndFileErrors)
         {{"dump", path("in.csv")},
          tool + "El archivo " + path("in.csv") + " no es un paquete de datos válido: Mismatch in datapacket.\n"},
         {{"dump", path("cut.pkt")}, "Paquete de datos truncado en el byte"},
-        {{"counts", path("cut.pkt")}, "Paquete de datos truncado en el byte"},
         {{"counts", dir.string()}, "es una carpeta"},
         {{"build", path("nothing.csv"), path("out.pkt")}, "no existe"},
         {{"build", path("in.csv"), path("missing/out.pkt")},
@@ -242,7 +235,6 @@ TEST_F(Tool, ExitCodesAndFileErrors)
         {{"filter", kCatalogue, "tiponum = %"}, tool + "Carácter '%' inválido en una expresión de filtro\n"},
         {{"filter", kCatalogue, "nombrebusc = 'Ā'"}, "La expresión de filtro no es UTF-8 válido"},
         {{"filter", kCatalogue, "tiponum = 2", "--order", "NADA"}, tool + "No se encuentra el campo 'NADA'\n"},
-        {{"filter", kCatalogue, "poblacion = 2"}, tool + "No se encuentra el campo 'poblacion'\n"},
     };
     for (const auto& [args, expected] : failures) {
         r = run(args);
@@ -268,20 +260,17 @@ TEST_F(Tool, CountsDistinctDictionaryNamesByTheirBytes)
                     + unit("30006", "\"Peña\"") + unit("30007", "\"Pena\""))
                   .code,
               0);
-    const Outcome r = run({"counts", path("out.pkt")});
-    EXPECT_EQ(r.code, 0);
     // "San Juan", "San juan", "", "Peña", "Pena"; the null is not counted.
-    EXPECT_EQ(r.out, "entradas 5\nreferencias 7\n");
+    EXPECT_EQ(run({"counts", path("out.pkt")}).out, "entradas 5\nreferencias 7\n");
 }
 
 TEST_F(Tool, FilterAndOrder)
 {
-    const std::string pena = "(tiponum = 2) and (Upper(nombrebusc) like '%PEÑA%')";
-    const std::vector<std::pair<std::string, std::string>> cases = {
+    const std::pair<std::string, std::string> cases[] = {
         {"tiponum = 4", "4\n40001\n40002\n40003\n40004\n"},
-        {"ident = 30007", "1\n30007\n"},
         {"ident = 20099", "0\n"},
-        {pena, "2\n20015\n20016\n"},
+        // The expression is UTF-8 on the command line, code page 1252 in the packet.
+        {"(tiponum = 2) and (Upper(nombrebusc) like '%PEÑA%')", "2\n20015\n20016\n"},
         {"(tiponum = 3) and (Upper(nombrebusc) like '%PENA%')", "1\n30011\n"},
     };
     for (const auto& [filter, expected] : cases) {
@@ -289,21 +278,17 @@ TEST_F(Tool, FilterAndOrder)
         EXPECT_EQ(r.code, 0) << r.err;
         EXPECT_EQ(r.out, expected) << filter;
     }
-    EXPECT_TRUE(run({"filter", kCatalogue, "tiponum = 3"}).out.starts_with("16\n30001\n"));
-    EXPECT_TRUE(run({"filter", kCatalogue, "(tiponum = 3) and (Upper(nombrebusc) like '%%')"}).out.starts_with("16\n"));
     // No filter text: every unit, in stored order.
     const std::string all = run({"filter", kCatalogue, ""}).out;
-    EXPECT_TRUE(all.starts_with("40\n20001\n")) << all;
+    EXPECT_TRUE(all.starts_with("40\n20001\n20002\n")) << all;
     EXPECT_TRUE(all.ends_with("\n40004\n")) << all;
 
-    const std::string out = run({"filter", kCatalogue, "tiponum = 2", "--order", "NOMBREBUSC"}).out;
-    // By search name; Biel is 20004 and 20005, Used 20017 and 20018: either order within each pair.
-    std::string rows = out;
+    // By search name, the field named in any case; Biel is 20004 and 20005,
+    // Used 20017 and 20018: either order within each pair.
+    std::string rows = run({"filter", kCatalogue, "tiponum = 2", "--order", "nombrebusc"}).out;
     for (const auto& [from, to] : {std::pair{"20005\n20004", "20004\n20005"}, {"20018\n20017", "20017\n20018"}})
         if (const auto at = rows.find(from); at != std::string::npos)
             rows.replace(at, 11, to);
     EXPECT_EQ(rows, "20\n20001\n20002\n20003\n20004\n20005\n20007\n20006\n20009\n20008\n20011\n20010\n20012\n"
                     "20013\n20015\n20016\n20014\n20017\n20018\n20019\n20020\n");
-    // The field name is matched regardless of case.
-    EXPECT_EQ(run({"filter", kCatalogue, "tiponum = 2", "--order", "nombrebusc"}).out, out);
 }
