@@ -79,6 +79,7 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
     // Runs a move of the view through the guard.
@@ -87,8 +88,12 @@ private:
     void moveBy(int n);
     void pressAt(const QPoint& pos);
     void followView();
+    // Tells assistive technology which unit is current, while the list has
+    // the focus and that unit was not told yet.
+    void announceCurrent();
 
     DataSourceListModel* model_;
     bool tabWithin_ = false;
     int wheelRemainder_ = 0;
+    int announcedRow_ = -1;
 };

@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "accessible.h"
 #include "datasource.h"
 #include "dbgrid.h"
 #include "dbmemo.h"
@@ -133,6 +134,7 @@ TForm1::TForm1(QWidget* parent, const QString& catalogue) : QWidget(parent), cat
     ClientDataSet4.AfterScroll = [this](catalogue::View& v) { ClientDataSet4AfterScroll(v); };
 
     createControls();
+    a11y::setUp(*this);
     ui::guarded(this, [this] { FormCreate(); });
 }
 
