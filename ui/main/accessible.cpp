@@ -299,6 +299,14 @@ void describeChart(QCustomPlot& plot, const QString& text)
 
 namespace a11y {
 
+QIcon buttonImage(const QString& image, const QString& image2x)
+{
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/images/") + image);
+    icon.addFile(QStringLiteral(":/images/") + image2x);
+    return icon;
+}
+
 QString spokenCensusValue(const QString& cell)
 {
     return cell.trimmed() == QLatin1String("-") ? QStringLiteral("sin dato") : cell;

@@ -3,6 +3,7 @@
 // descriptions of its controls, the census table as a table of years and
 // values, and the chart as text.
 
+#include <QIcon>
 #include <QString>
 
 class TForm1;
@@ -12,6 +13,10 @@ struct Census;
 }
 
 namespace a11y {
+
+// A button image from the resources, drawn as made for 96 dpi and at twice
+// its size for screens scaled to 200 %.
+QIcon buttonImage(const QString& image, const QString& image2x);
 
 // Names and describes the window's controls. Called once, after the controls
 // are made.

@@ -219,6 +219,14 @@ bool DBGrid::event(QEvent* event)
             event->accept();
             return true;
         }
+        // Ctrl+Tab and Ctrl+Shift+Tab leave the list, so that the keyboard
+        // alone can always go on to the next control.
+        if (tab && key->modifiers() & Qt::ControlModifier) {
+            const bool back = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
+            focusNextPrevChild(!back);
+            event->accept();
+            return true;
+        }
     }
     return QListView::event(event);
 }

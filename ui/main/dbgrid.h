@@ -55,7 +55,8 @@ public:
     void setFieldName(std::string name) { model_->setFieldName(std::move(name)); }
 
     // Tab and Shift+Tab move to the next and previous row instead of
-    // leaving the list (nothing at either end).
+    // leaving the list (nothing at either end); Ctrl+Tab and Ctrl+Shift+Tab
+    // leave it.
     void setTabMovesWithinList(bool on) { tabWithin_ = on; }
     bool tabMovesWithinList() const { return tabWithin_; }
 
