@@ -120,6 +120,10 @@ TEST_F(AccessibilityTest, KeyboardReachesEveryActionAndFocusShows)
         ASSERT_EQ(focused(), control) << control->objectName().toStdString();
         EXPECT_NE(control->grab().toImage(), before) << control->objectName().toStdString();
     }
+    // The note shows it by a steady ring, not only by its blinking caret.
+    w.DBMemo1->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(w.DBMemo1->grab().toImage().pixelColor(1, w.DBMemo1->height() / 2),
+              w.DBMemo1->palette().color(QPalette::Active, QPalette::Highlight));
     w.DBGrid1->setFocus(Qt::TabFocusReason);
     press(Qt::Key_Backtab, Qt::ShiftModifier | Qt::ControlModifier);
     EXPECT_EQ(focused(), w.DBGrid3);

@@ -70,7 +70,8 @@ QString extensionOf(const QString& fileName);
 // 2 plain text): ".rtf" or ".txt" appended unless already there.
 QString savedFileName(const QString& fileName, int filterIndex);
 
-// Names the window's view and menus for assistive technology.
+// Names the window's view and menus for assistive technology and gives the
+// view a steady focus indicator.
 void nameControls(TForm2& form);
 
 } // namespace help

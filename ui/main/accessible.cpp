@@ -13,6 +13,7 @@
 #include "chart.h"
 #include "dbgrid.h"
 #include "dbmemo.h"
+#include "focusring.h"
 #include "searchedit.h"
 #include "stringgrid.h"
 #include "tform1.h"
@@ -337,6 +338,7 @@ void setUp(TForm1& form)
     name(form.Bevel1, QStringLiteral("Detalle de la unidad"), QStringLiteral("Datos de la unidad seleccionada"));
     form.Label8->setAccessibleDescription(QStringLiteral("Tipo y nombre de la unidad seleccionada"));
     name(form.DBMemo1, QStringLiteral("Nota"), QStringLiteral("Nota descriptiva de la unidad seleccionada"));
+    ui::showFocusRing(form.DBMemo1);
     name(form.StringGrid1, form.Label5->text(),
          QStringLiteral("Población de la unidad seleccionada en cada censo y en el padrón de 2004"));
     form.Label5->setBuddy(form.StringGrid1);
