@@ -336,13 +336,13 @@ void DBGrid::focusInEvent(QFocusEvent* event)
 {
     QListView::focusInEvent(event);
     followView();
+    // Told after the list itself is announced as focused.
+    QMetaObject::invokeMethod(this, &DBGrid::announceCurrent, Qt::QueuedConnection);
     // Coming back to the window is no entering of the list.
     if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
         return;
     if (OnEnter)
         ui::guarded(window(), [&] { OnEnter(); });
-    // After the list itself is announced as focused.
-    QMetaObject::invokeMethod(this, &DBGrid::announceCurrent, Qt::QueuedConnection);
 }
 
 void DBGrid::focusOutEvent(QFocusEvent* event)
