@@ -26,8 +26,6 @@ namespace {
 // As item views do, the children are the column headers first, then the
 // cells: twelve years and twelve values for the census.
 
-class CensusTable;
-
 class CensusCell : public QAccessibleInterface, public QAccessibleTableCellInterface {
 public:
     CensusCell(StringGrid* grid, int column, bool header) : grid_(grid), column_(column), header_(header) {}
