@@ -192,6 +192,7 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent)
     connect(Guardar1, &QAction::triggered, this, handler(&TForm2::Guardar1Click));
     connect(Salir2, &QAction::triggered, this, handler(&TForm2::Salir1Click));
     connect(Salir1, &QAction::triggered, this, handler(&TForm2::Salir1Click));
+    help::nameControls(*this);
 }
 
 void TForm2::keyPressEvent(QKeyEvent* event)

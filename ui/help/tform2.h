@@ -73,6 +73,10 @@ QString extensionOf(const QString& fileName);
 // 2 plain text): ".rtf" or ".txt" appended unless already there.
 QString savedFileName(const QString& fileName, int filterIndex);
 
+// Names the window's view and menus for assistive technology and gives the
+// view a steady focus indicator.
+void nameControls(TForm2& form);
+
 } // namespace help
 
 // Creates a fresh help window, shows it modally and destroys it afterwards.

@@ -1,5 +1,6 @@
 #include "dbgrid.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -142,7 +143,9 @@ DBGrid::DBGrid(QWidget* parent) : QListView(parent), model_(new DataSourceListMo
     setModel(model_);
     setItemDelegate(new CellDelegate(this));
     setUniformItemSizes(true);
-    setSelectionMode(QAbstractItemView::NoSelection);
+    // The current row is also the selected one, so that assistive technology
+    // reads it as the list's choice; the rows are painted by the delegate alone.
+    setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setTabKeyNavigation(false);
     setDragEnabled(false);
@@ -177,8 +180,8 @@ void DBGrid::followView()
         return;
     }
     const QModelIndex index = model_->index(row);
-    if (currentIndex() != index)
-        selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    if (currentIndex() != index || !selectionModel()->isSelected(index))
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     scrollTo(index, QAbstractItemView::EnsureVisible);
     viewport()->update();
 }
@@ -213,6 +216,14 @@ bool DBGrid::event(QEvent* event)
                 else if (!back && row < v.RecordCount() - 1)
                     v.MoveBy(1);
             });
+            event->accept();
+            return true;
+        }
+        // Ctrl+Tab and Ctrl+Shift+Tab leave the list, so that the keyboard
+        // alone can always go on to the next control.
+        if (tab && key->modifiers() & Qt::ControlModifier) {
+            const bool back = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
+            focusNextPrevChild(!back);
             event->accept();
             return true;
         }
@@ -313,6 +324,8 @@ void DBGrid::focusInEvent(QFocusEvent* event)
 {
     QListView::focusInEvent(event);
     followView();
+    // Told after the list itself is announced as focused.
+    QMetaObject::invokeMethod(this, &DBGrid::announceCurrent, Qt::QueuedConnection);
     // Coming back to the window is no entering of the list.
     if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
         return;
@@ -323,5 +336,28 @@ void DBGrid::focusInEvent(QFocusEvent* event)
 void DBGrid::focusOutEvent(QFocusEvent* event)
 {
     QListView::focusOutEvent(event);
+    announcedRow_ = -1;
     viewport()->update();
+}
+
+void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    // The list view would announce every new current row, also while the
+    // focus is elsewhere (as during a search): only the list with the focus
+    // announces its unit.
+    QAbstractItemView::currentChanged(current, previous);
+    QMetaObject::invokeMethod(this, &DBGrid::announceCurrent, Qt::QueuedConnection);
+}
+
+void DBGrid::announceCurrent()
+{
+    const int row = currentIndex().row();
+    if (!hasFocus() || row < 0 || row == announcedRow_)
+        return;
+    announcedRow_ = row;
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleEvent event(this, QAccessible::Focus);
+    event.setChild(row);
+    QAccessible::updateAccessibility(&event);
 }

@@ -55,7 +55,8 @@ public:
     void setFieldName(std::string name) { model_->setFieldName(std::move(name)); }
 
     // Tab and Shift+Tab move to the next and previous row instead of
-    // leaving the list (nothing at either end).
+    // leaving the list (nothing at either end); Ctrl+Tab and Ctrl+Shift+Tab
+    // leave it.
     void setTabMovesWithinList(bool on) { tabWithin_ = on; }
     bool tabMovesWithinList() const { return tabWithin_; }
 
@@ -79,6 +80,7 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
     // Runs a move of the view through the guard.
@@ -87,8 +89,12 @@ private:
     void moveBy(int n);
     void pressAt(const QPoint& pos);
     void followView();
+    // Tells assistive technology which unit is current, while the list has
+    // the focus and that unit was not told yet.
+    void announceCurrent();
 
     DataSourceListModel* model_;
     bool tabWithin_ = false;
     int wheelRemainder_ = 0;
+    int announcedRow_ = -1;
 };

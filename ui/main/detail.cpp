@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <qcustomplot.h>
 
+#include "accessible.h"
 #include "census.h"
 #include "chart.h"
 #include "cp1252.h"
@@ -59,12 +60,14 @@ void TForm1::ClientDataSet4AfterScroll(catalogue::View&)
     const chart::Census census = chart::readCensus(*StringGrid1);
     chart::build(*Chart1, census, LineSeries, PointSeries);
     Chart1->replot(QCustomPlot::rpQueuedReplot);
+    a11y::panelChanged(*this);
 }
 
 void TForm1::FreeChartSeries()
 {
     chart::freeGraph(Chart1, LineSeries);
     chart::freeGraph(Chart1, PointSeries);
+    a11y::panelChanged(*this);
 }
 
 void TForm1::setUpChart()

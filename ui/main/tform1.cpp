@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "accessible.h"
 #include "datasource.h"
 #include "frame.h"
 #include "dbgrid.h"
@@ -135,6 +136,7 @@ TForm1::TForm1(QWidget* parent, const QString& catalogue) : QWidget(parent), cat
     ClientDataSet4.AfterScroll = [this](catalogue::View& v) { ClientDataSet4AfterScroll(v); };
 
     createControls();
+    a11y::setUp(*this);
     ui::guarded(this, [this] { FormCreate(); });
 }
 
@@ -177,7 +179,7 @@ void TForm1::createControls()
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setGeometry(424, 58, 23, 22);
     SpeedButton1->setFocusPolicy(Qt::NoFocus);
-    SpeedButton1->setIcon(QIcon(QStringLiteral(":/images/search.xpm")));
+    SpeedButton1->setIcon(a11y::buttonImage(QStringLiteral("search.xpm"), QStringLiteral("search@2x.png")));
     SpeedButton1->setIconSize(QSize(16, 16));
     SpeedButton1->setToolTip(QStringLiteral("Buscar una cadena\nde texto"));
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { ui::guarded(this, [this] { SpeedButton1Click(); }); });
@@ -252,10 +254,10 @@ void TForm1::createControls()
     };
     BitBtn3 = makeButton("BitBtn3", {360, 504, 137, 33}, QStringLiteral("Listar todas"));
     BitBtn1 = makeButton("BitBtn1", {552, 504, 75, 33}, QStringLiteral("Ayuda"));
-    BitBtn1->setIcon(QIcon(QStringLiteral(":/images/help.xpm")));
+    BitBtn1->setIcon(a11y::buttonImage(QStringLiteral("help.xpm"), QStringLiteral("help@2x.png")));
     BitBtn1->setIconSize(QSize(18, 18));
     BitBtn2 = makeButton("BitBtn2", {680, 504, 75, 33}, QStringLiteral("Salir"));
-    BitBtn2->setIcon(QIcon(QStringLiteral(":/images/exit.xpm")));
+    BitBtn2->setIcon(a11y::buttonImage(QStringLiteral("exit.xpm"), QStringLiteral("exit@2x.png")));
     BitBtn2->setIconSize(QSize(18, 18));
     connect(BitBtn1, &QPushButton::clicked, this, [this] { ui::guarded(this, [this] { BitBtn1Click(); }); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { ui::guarded(this, [this] { BitBtn2Click(); }); });
