@@ -80,21 +80,17 @@ struct Collation::Impl {
     void appendKey(std::string& out, std::string_view text, bool dropHyphens) const
     {
         const Utf16 u(text, dropHyphens);
-        const std::size_t start = out.size();
-        std::size_t room = 4 * static_cast<std::size_t>(u.size()) + 16;
-        for (;;) {
-            out.resize(start + room);
-            const std::int32_t needed = ucol_getSortKey(collator, u.data(), u.size(),
-                                                        reinterpret_cast<std::uint8_t*>(out.data() + start),
-                                                        static_cast<std::int32_t>(room));
-            if (needed <= 0)
-                throw std::runtime_error("sort key failed");
-            if (static_cast<std::size_t>(needed) <= room) {
-                out.resize(start + static_cast<std::size_t>(needed));
-                return;
-            }
-            room = static_cast<std::size_t>(needed);
+        std::uint8_t buffer[512];
+        const std::int32_t needed = ucol_getSortKey(collator, u.data(), u.size(), buffer, sizeof buffer);
+        if (needed <= 0)
+            throw std::runtime_error("sort key failed");
+        if (static_cast<std::size_t>(needed) <= sizeof buffer) {
+            out.append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(needed));
+            return;
         }
+        const std::size_t start = out.size();
+        out.resize(start + static_cast<std::size_t>(needed));
+        ucol_getSortKey(collator, u.data(), u.size(), reinterpret_cast<std::uint8_t*>(out.data() + start), needed);
     }
 };
 
@@ -130,36 +126,57 @@ int Collation::compare(std::string_view a, std::string_view b) const
 std::string Collation::sortKey(std::string_view a) const
 {
     std::string key;
-    impl_->appendKey(key, a, true);
-    if (hasHyphen(a)) {
-        impl_->appendKey(key, a, false);
-    } else {
-        const std::size_t first = key.size();
-        key.resize(2 * first);
-        std::memcpy(key.data() + first, key.data(), first);
-    }
+    appendSortKey(key, a);
     return key;
+}
+
+void Collation::appendSortKey(std::string& out, std::string_view a) const
+{
+    const std::size_t start = out.size();
+    impl_->appendKey(out, a, true);
+    if (hasHyphen(a)) {
+        impl_->appendKey(out, a, false);
+    } else {
+        const std::size_t first = out.size() - start;
+        out.resize(start + 2 * first);
+        std::memcpy(out.data() + start + first, out.data() + start, first);
+    }
 }
 
 namespace {
 
 // The sort keys of one field of every record, back to back; a null value has
-// the empty key, which orders before every other.
+// the empty key, which orders before every other. The first eight bytes of
+// each key, as a number, decide most comparisons without reading the keys.
 class Keys {
 public:
     Keys(const Table& table, std::size_t field, const Collation& collation)
-        : offsets_(table.recordCount() + 1, 0)
+        : offsets_(table.recordCount() + 1, 0), prefixes_(table.recordCount(), 0)
     {
         const std::size_t n = table.recordCount();
+        bytes_.reserve(n * 48);
         for (std::size_t r = 0; r < n; ++r) {
             if (!table.isNull(r, field))
-                bytes_ += collation.sortKey(table.text(r, field));
-            offsets_[r + 1] = bytes_.size();
+                collation.appendSortKey(bytes_, table.text(r, field));
+            if (bytes_.size() > 0xFFFFFFFFu)
+                throw std::length_error("sort keys too large");
+            offsets_[r + 1] = static_cast<std::uint32_t>(bytes_.size());
+            std::uint64_t prefix = 0;
+            for (std::size_t i = 0; i < 8; ++i) {
+                const std::size_t at = offsets_[r] + i;
+                prefix = prefix << 8 | (at < offsets_[r + 1] ? static_cast<unsigned char>(bytes_[at]) : 0u);
+            }
+            prefixes_[r] = prefix;
         }
     }
 
+    // A key shorter than eight bytes is read with zeros after it: a
+    // difference there still orders as the whole keys do, since the shorter
+    // key then begins the longer one.
     int compare(std::uint32_t a, std::uint32_t b) const
     {
+        if (prefixes_[a] != prefixes_[b])
+            return prefixes_[a] < prefixes_[b] ? -1 : 1;
         const std::size_t la = offsets_[a + 1] - offsets_[a];
         const std::size_t lb = offsets_[b + 1] - offsets_[b];
         const int c = std::memcmp(bytes_.data() + offsets_[a], bytes_.data() + offsets_[b], la < lb ? la : lb);
@@ -170,7 +187,8 @@ public:
 
 private:
     std::string bytes_;
-    std::vector<std::size_t> offsets_;
+    std::vector<std::uint32_t> offsets_;
+    std::vector<std::uint64_t> prefixes_;
 };
 
 // The view's ordering procedure: a median-of-three quicksort that leaves
