@@ -173,10 +173,11 @@ public:
     // A key shorter than eight bytes is read with zeros after it: a
     // difference there still orders as the whole keys do, since the shorter
     // key then begins the longer one.
-    int compare(std::uint32_t a, std::uint32_t b) const
+    std::uint64_t prefix(std::uint32_t record) const { return prefixes_[record]; }
+
+    // The order of two records whose prefixes are equal.
+    int compareWhole(std::uint32_t a, std::uint32_t b) const
     {
-        if (prefixes_[a] != prefixes_[b])
-            return prefixes_[a] < prefixes_[b] ? -1 : 1;
         const std::size_t la = offsets_[a + 1] - offsets_[a];
         const std::size_t lb = offsets_[b + 1] - offsets_[b];
         const int c = std::memcmp(bytes_.data() + offsets_[a], bytes_.data() + offsets_[b], la < lb ? la : lb);
@@ -196,7 +197,14 @@ private:
 // one insertion pass over everything at the end. A is 1-based: A[1..n].
 class OrderSort {
 public:
-    OrderSort(std::vector<std::uint32_t>& a, const Keys& keys) : a_(a), keys_(keys) {}
+    // A record with the prefix of its key beside it, so that most
+    // comparisons read nothing else.
+    struct Item {
+        std::uint64_t prefix;
+        std::uint32_t record;
+    };
+
+    OrderSort(std::vector<Item>& a, const Keys& keys) : a_(a), keys_(keys) {}
 
     void run(std::size_t n)
     {
@@ -208,7 +216,13 @@ public:
 private:
     static constexpr std::size_t kSmall = 10;
 
-    int cmp(std::size_t i, std::size_t j) const { return keys_.compare(a_[i], a_[j]); }
+    int compare(const Item& x, const Item& y) const
+    {
+        if (x.prefix != y.prefix)
+            return x.prefix < y.prefix ? -1 : 1;
+        return keys_.compareWhole(x.record, y.record);
+    }
+    int cmp(std::size_t i, std::size_t j) const { return compare(a_[i], a_[j]); }
 
     void sortRange(std::size_t lo, std::size_t hi)
     {
@@ -221,17 +235,17 @@ private:
                 if (cmp(lo, hi) > 0)
                     std::swap(a_[lo], a_[hi]);
             }
-            const std::uint32_t p = a_[lo];
+            const Item p = a_[lo];
             std::size_t i = lo;
             std::size_t j = hi + 1;
             for (;;) {
                 // The median of three stops both scans inside the range.
                 do
                     ++i;
-                while (i <= hi && keys_.compare(a_[i], p) < 0);
+                while (i <= hi && compare(a_[i], p) < 0);
                 do
                     --j;
-                while (j > lo && keys_.compare(p, a_[j]) < 0);
+                while (j > lo && compare(p, a_[j]) < 0);
                 if (i < j)
                     std::swap(a_[i], a_[j]);
                 else
@@ -262,9 +276,9 @@ private:
         for (std::size_t i = 2; i <= n; ++i) {
             if (cmp(i - 1, i) <= 0)
                 continue;
-            const std::uint32_t x = a_[i];
+            const Item x = a_[i];
             std::size_t j = i - 1;
-            while (j >= 1 && keys_.compare(a_[j], x) > 0) {
+            while (j >= 1 && compare(a_[j], x) > 0) {
                 a_[j + 1] = a_[j];
                 --j;
             }
@@ -272,7 +286,7 @@ private:
         }
     }
 
-    std::vector<std::uint32_t>& a_;
+    std::vector<Item>& a_;
     const Keys& keys_;
 };
 
@@ -284,12 +298,14 @@ std::vector<std::uint32_t> orderBy(const Table& table, std::size_t field, const 
     if (field >= table.fieldCount())
         throw std::out_of_range("order field out of range");
     const Keys keys(table, field, collation);
-    std::vector<std::uint32_t> a(n + 1);
-    for (std::size_t r = 0; r < n; ++r)
-        a[r + 1] = static_cast<std::uint32_t>(r);
+    std::vector<OrderSort::Item> a(n + 1);
+    for (std::uint32_t r = 0; r < n; ++r)
+        a[r + 1] = {keys.prefix(r), r};
     OrderSort(a, keys).run(n);
-    a.erase(a.begin());
-    return a;
+    std::vector<std::uint32_t> order(n);
+    for (std::size_t i = 0; i < n; ++i)
+        order[i] = a[i + 1].record;
+    return order;
 }
 
 } // namespace catalogue
