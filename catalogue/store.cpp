@@ -1,7 +1,12 @@
 #include "store.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "cp1252.h"
 #include "packet.h"
@@ -34,6 +39,38 @@ bool plainHash(std::string_view text, std::uint64_t& hash)
     }
     hash = h ^ (h >> 29);
     return true;
+}
+
+// Where `x` (not empty) next occurs in `text` at or after `from`; npos when
+// nowhere. Sixteen places at a time are tested for the first and the last
+// byte of `x` before the bytes between are compared.
+std::size_t findFrom(std::string_view text, std::string_view x, std::size_t from)
+{
+    const std::size_t n = text.size();
+    const std::size_t m = x.size();
+    const char* s = text.data();
+    std::size_t i = from;
+    if (m > n)
+        return std::string_view::npos;
+#if defined(__SSE2__)
+    const __m128i first = _mm_set1_epi8(x.front());
+    const __m128i last = _mm_set1_epi8(x.back());
+    for (; i + m - 1 + 16 <= n; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + m - 1));
+        auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+        while (mask != 0) {
+            const auto bit = static_cast<std::size_t>(__builtin_ctz(mask));
+            if (m <= 2 || std::memcmp(s + i + bit + 1, x.data() + 1, m - 2) == 0)
+                return i + bit;
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i + m <= n; ++i)
+        if (s[i] == x.front() && std::memcmp(s + i, x.data(), m) == 0)
+            return i;
+    return std::string_view::npos;
 }
 
 } // namespace
@@ -270,14 +307,26 @@ bool Store::select(const Filter::Shape& shape, int orderField, std::vector<std::
         if (!p)
             return false;
         rows.clear();
-        const std::string_view names = p->names;
         const std::string_view x = shape.literal;
-        std::uint32_t start = 0;
-        for (std::size_t i = 0; i < p->records.size(); ++i) {
-            const std::uint32_t end = p->ends[i];
-            if (!p->nulls[i] && names.substr(start, end - start).find(x) != std::string_view::npos)
+        if (x.empty()) {
+            for (std::size_t i = 0; i < p->records.size(); ++i)
+                if (!p->nulls[i])
+                    rows.push_back(p->records[i]);
+            return true;
+        }
+        // Every place where the text occurs, in order: the record whose value
+        // holds it whole passes, and the search goes on after that value.
+        std::size_t i = 0;
+        std::size_t at = 0;
+        while ((at = findFrom(p->names, x, at)) != std::string_view::npos) {
+            while (p->ends[i] <= at)
+                ++i;
+            if (at + x.size() <= p->ends[i]) {
                 rows.push_back(p->records[i]);
-            start = end;
+                at = p->ends[i];
+            } else {
+                ++at;
+            }
         }
         return true;
     }
