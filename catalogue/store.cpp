@@ -82,6 +82,7 @@ std::size_t findFrom(std::string_view text, std::string_view x, std::size_t from
 struct Store::Equality {
     std::vector<std::uint32_t> slots;   // open addressing: group + 1, 0 when free
     std::vector<std::uint32_t> first;   // group: its first record
+    std::vector<std::uint64_t> hashes;  // group: the hash of its value
     std::vector<std::uint32_t> begin;   // group: where its records start (one more at the end)
     std::vector<std::uint32_t> records; // group by group, stored order within one
     std::vector<std::uint32_t> others;  // records of values that are not plain, stored order
@@ -105,7 +106,8 @@ struct Store::Partition {
 
 Store::Store(Table table)
     : table_(std::move(table)), collation_(table_.lcid()), orders_(table_.fieldCount() + 1),
-      ranks_(table_.fieldCount() + 1), equalities_(table_.fieldCount())
+      ranks_(table_.fieldCount() + 1), equalities_(table_.fieldCount()),
+      equalityAsked_(table_.fieldCount(), false)
 {
 }
 
@@ -152,12 +154,18 @@ const std::vector<std::uint32_t>& Store::rank(int field) const
     return *slot;
 }
 
-const Store::Equality& Store::equality(std::size_t field) const
+// Built when a field is asked for the second time: one test of every record
+// costs less than building the index, and many fields are asked only once.
+const Store::Equality* Store::equality(std::size_t field) const
 {
     const std::lock_guard lock(mutex_);
     auto& slot = equalities_.at(field);
     if (slot)
-        return *slot;
+        return slot.get();
+    if (!equalityAsked_.at(field)) {
+        equalityAsked_[field] = true;
+        return nullptr;
+    }
     auto e = std::make_unique<Equality>();
     const std::size_t n = table_.recordCount();
     std::size_t size = 16;
@@ -178,11 +186,12 @@ const Store::Equality& Store::equality(std::size_t field) const
             continue;
         }
         std::size_t h = hash & mask;
-        while (e->slots[h] != 0 && table_.text(e->first[e->slots[h] - 1], field) != text)
+        while (e->slots[h] != 0 && (e->hashes[e->slots[h] - 1] != hash || table_.text(e->first[e->slots[h] - 1], field) != text))
             h = (h + 1) & mask;
         if (e->slots[h] == 0) {
             e->slots[h] = static_cast<std::uint32_t>(e->first.size() + 1);
             e->first.push_back(static_cast<std::uint32_t>(r));
+            e->hashes.push_back(hash);
             counts.push_back(0);
         }
         groupOf[r] = e->slots[h] - 1;
@@ -197,21 +206,26 @@ const Store::Equality& Store::equality(std::size_t field) const
         if (groupOf[r] != kNone)
             e->records[next[groupOf[r]]++] = static_cast<std::uint32_t>(r);
     slot = std::move(e);
-    return *slot;
+    return slot.get();
 }
 
 // The records whose value of `field` equals `text` as a filter compares them,
-// in stored order. False when the text is not plain (left to the evaluator).
+// in stored order. False when the text is not plain, or the field has no
+// index yet (left to the evaluator).
 bool Store::equalRecords(std::size_t field, std::string_view text, std::vector<std::uint32_t>& out) const
 {
     if (!plainText(text))
         return false;
-    const Equality& e = equality(field);
+    const Equality* index = equality(field);
+    if (!index)
+        return false;
+    const Equality& e = *index;
     out.clear();
-    std::size_t h = hashOf(text) & (e.slots.size() - 1);
+    const std::uint64_t hash = hashOf(text);
+    std::size_t h = hash & (e.slots.size() - 1);
     while (e.slots[h] != 0) {
         const std::uint32_t g = e.slots[h] - 1;
-        if (table_.text(e.first[g], field) == text) {
+        if (e.hashes[g] == hash && table_.text(e.first[g], field) == text) {
             out.assign(e.records.begin() + e.begin[g], e.records.begin() + e.begin[g + 1]);
             break;
         }

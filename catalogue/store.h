@@ -43,7 +43,7 @@ private:
     struct Equality;
     struct Partition;
 
-    const Equality& equality(std::size_t field) const;
+    const Equality* equality(std::size_t field) const;
     const std::vector<std::uint32_t>& rank(int field) const;
     bool equalRecords(std::size_t field, std::string_view text, std::vector<std::uint32_t>& out) const;
     void inOrder(const std::vector<std::uint32_t>& records, int orderField, std::vector<std::uint32_t>& out) const;
@@ -55,6 +55,7 @@ private:
     mutable std::vector<std::unique_ptr<std::vector<std::uint32_t>>> orders_; // field + 1
     mutable std::vector<std::unique_ptr<std::vector<std::uint32_t>>> ranks_;  // field + 1
     mutable std::vector<std::unique_ptr<Equality>> equalities_;              // field
+    mutable std::vector<bool> equalityAsked_;                                // field
     mutable std::vector<std::shared_ptr<const Partition>> partitions_;       // latest first
 };
 
