@@ -30,8 +30,8 @@ public:
 
     // The filters the main window builds, recognised when compiled so that
     // they can be answered from the catalogue's indexes:
-    //   field = constant                              (Equal)
-    //   (field = constant) and (Upper(other) like '%x%')  (EqualAndContains)
+    //   field = constant                                   (Equal)
+    //   (field = constant) and (Upper(other) like '%x%')   (EqualAndContains)
     // the like side also without Upper. Passing records are exactly those
     // whose `field` is not null and equal to `text` under the table locale
     // and, for EqualAndContains, whose `likeField` is not null and, in

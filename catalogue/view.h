@@ -1,7 +1,9 @@
 #pragma once
-// A view: one data set over its own copy of the catalogue, with a filter, an
-// order, a current record and an after-scroll notification. Every rule of when
-// the current record moves and when AfterScroll runs lives in this class.
+// A view: one data set over the catalogue, with a filter, an order, a current
+// record and an after-scroll notification of its own. The catalogue itself
+// never changes once read, so views loaded from the same packet share it.
+// Every rule of when the current record moves and when AfterScroll runs lives
+// in this class.
 
 #include <cstdint>
 #include <functional>
