@@ -80,21 +80,17 @@ struct Collation::Impl {
     void appendKey(std::string& out, std::string_view text, bool dropHyphens) const
     {
         const Utf16 u(text, dropHyphens);
-        const std::size_t start = out.size();
-        std::size_t room = 4 * static_cast<std::size_t>(u.size()) + 16;
-        for (;;) {
-            out.resize(start + room);
-            const std::int32_t needed = ucol_getSortKey(collator, u.data(), u.size(),
-                                                        reinterpret_cast<std::uint8_t*>(out.data() + start),
-                                                        static_cast<std::int32_t>(room));
-            if (needed <= 0)
-                throw std::runtime_error("sort key failed");
-            if (static_cast<std::size_t>(needed) <= room) {
-                out.resize(start + static_cast<std::size_t>(needed));
-                return;
-            }
-            room = static_cast<std::size_t>(needed);
+        std::uint8_t buffer[512];
+        const std::int32_t needed = ucol_getSortKey(collator, u.data(), u.size(), buffer, sizeof buffer);
+        if (needed <= 0)
+            throw std::runtime_error("sort key failed");
+        if (static_cast<std::size_t>(needed) <= sizeof buffer) {
+            out.append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(needed));
+            return;
         }
+        const std::size_t start = out.size();
+        out.resize(start + static_cast<std::size_t>(needed));
+        ucol_getSortKey(collator, u.data(), u.size(), reinterpret_cast<std::uint8_t*>(out.data() + start), needed);
     }
 };
 
@@ -130,35 +126,57 @@ int Collation::compare(std::string_view a, std::string_view b) const
 std::string Collation::sortKey(std::string_view a) const
 {
     std::string key;
-    impl_->appendKey(key, a, true);
-    if (hasHyphen(a)) {
-        impl_->appendKey(key, a, false);
-    } else {
-        const std::size_t first = key.size();
-        key.resize(2 * first);
-        std::memcpy(key.data() + first, key.data(), first);
-    }
+    appendSortKey(key, a);
     return key;
+}
+
+void Collation::appendSortKey(std::string& out, std::string_view a) const
+{
+    const std::size_t start = out.size();
+    impl_->appendKey(out, a, true);
+    if (hasHyphen(a)) {
+        impl_->appendKey(out, a, false);
+    } else {
+        const std::size_t first = out.size() - start;
+        out.resize(start + 2 * first);
+        std::memcpy(out.data() + start + first, out.data() + start, first);
+    }
 }
 
 namespace {
 
 // The sort keys of one field of every record, back to back; a null value has
-// the empty key, which orders before every other.
+// the empty key, which orders before every other. The first eight bytes of
+// each key, as a number, decide most comparisons without reading the keys.
 class Keys {
 public:
     Keys(const Table& table, std::size_t field, const Collation& collation)
-        : offsets_(table.recordCount() + 1, 0)
+        : offsets_(table.recordCount() + 1, 0), prefixes_(table.recordCount(), 0)
     {
         const std::size_t n = table.recordCount();
+        bytes_.reserve(n * 48);
         for (std::size_t r = 0; r < n; ++r) {
             if (!table.isNull(r, field))
-                bytes_ += collation.sortKey(table.text(r, field));
-            offsets_[r + 1] = bytes_.size();
+                collation.appendSortKey(bytes_, table.text(r, field));
+            if (bytes_.size() > 0xFFFFFFFFu)
+                throw std::length_error("sort keys too large");
+            offsets_[r + 1] = static_cast<std::uint32_t>(bytes_.size());
+            std::uint64_t prefix = 0;
+            for (std::size_t i = 0; i < 8; ++i) {
+                const std::size_t at = offsets_[r] + i;
+                prefix = prefix << 8 | (at < offsets_[r + 1] ? static_cast<unsigned char>(bytes_[at]) : 0u);
+            }
+            prefixes_[r] = prefix;
         }
     }
 
-    int compare(std::uint32_t a, std::uint32_t b) const
+    // A key shorter than eight bytes is read with zeros after it: a
+    // difference there still orders as the whole keys do, since the shorter
+    // key then begins the longer one.
+    std::uint64_t prefix(std::uint32_t record) const { return prefixes_[record]; }
+
+    // The order of two records whose prefixes are equal.
+    int compareWhole(std::uint32_t a, std::uint32_t b) const
     {
         const std::size_t la = offsets_[a + 1] - offsets_[a];
         const std::size_t lb = offsets_[b + 1] - offsets_[b];
@@ -170,7 +188,8 @@ public:
 
 private:
     std::string bytes_;
-    std::vector<std::size_t> offsets_;
+    std::vector<std::uint32_t> offsets_;
+    std::vector<std::uint64_t> prefixes_;
 };
 
 // The view's ordering procedure: a median-of-three quicksort that leaves
@@ -178,7 +197,14 @@ private:
 // one insertion pass over everything at the end. A is 1-based: A[1..n].
 class OrderSort {
 public:
-    OrderSort(std::vector<std::uint32_t>& a, const Keys& keys) : a_(a), keys_(keys) {}
+    // A record with the prefix of its key beside it, so that most
+    // comparisons read nothing else.
+    struct Item {
+        std::uint64_t prefix;
+        std::uint32_t record;
+    };
+
+    OrderSort(std::vector<Item>& a, const Keys& keys) : a_(a), keys_(keys) {}
 
     void run(std::size_t n)
     {
@@ -190,7 +216,13 @@ public:
 private:
     static constexpr std::size_t kSmall = 10;
 
-    int cmp(std::size_t i, std::size_t j) const { return keys_.compare(a_[i], a_[j]); }
+    int compare(const Item& x, const Item& y) const
+    {
+        if (x.prefix != y.prefix)
+            return x.prefix < y.prefix ? -1 : 1;
+        return keys_.compareWhole(x.record, y.record);
+    }
+    int cmp(std::size_t i, std::size_t j) const { return compare(a_[i], a_[j]); }
 
     void sortRange(std::size_t lo, std::size_t hi)
     {
@@ -203,17 +235,17 @@ private:
                 if (cmp(lo, hi) > 0)
                     std::swap(a_[lo], a_[hi]);
             }
-            const std::uint32_t p = a_[lo];
+            const Item p = a_[lo];
             std::size_t i = lo;
             std::size_t j = hi + 1;
             for (;;) {
                 // The median of three stops both scans inside the range.
                 do
                     ++i;
-                while (i <= hi && keys_.compare(a_[i], p) < 0);
+                while (i <= hi && compare(a_[i], p) < 0);
                 do
                     --j;
-                while (j > lo && keys_.compare(p, a_[j]) < 0);
+                while (j > lo && compare(p, a_[j]) < 0);
                 if (i < j)
                     std::swap(a_[i], a_[j]);
                 else
@@ -244,9 +276,9 @@ private:
         for (std::size_t i = 2; i <= n; ++i) {
             if (cmp(i - 1, i) <= 0)
                 continue;
-            const std::uint32_t x = a_[i];
+            const Item x = a_[i];
             std::size_t j = i - 1;
-            while (j >= 1 && keys_.compare(a_[j], x) > 0) {
+            while (j >= 1 && compare(a_[j], x) > 0) {
                 a_[j + 1] = a_[j];
                 --j;
             }
@@ -254,7 +286,7 @@ private:
         }
     }
 
-    std::vector<std::uint32_t>& a_;
+    std::vector<Item>& a_;
     const Keys& keys_;
 };
 
@@ -266,12 +298,14 @@ std::vector<std::uint32_t> orderBy(const Table& table, std::size_t field, const 
     if (field >= table.fieldCount())
         throw std::out_of_range("order field out of range");
     const Keys keys(table, field, collation);
-    std::vector<std::uint32_t> a(n + 1);
-    for (std::size_t r = 0; r < n; ++r)
-        a[r + 1] = static_cast<std::uint32_t>(r);
+    std::vector<OrderSort::Item> a(n + 1);
+    for (std::uint32_t r = 0; r < n; ++r)
+        a[r + 1] = {keys.prefix(r), r};
     OrderSort(a, keys).run(n);
-    a.erase(a.begin());
-    return a;
+    std::vector<std::uint32_t> order(n);
+    for (std::size_t i = 0; i < n; ++i)
+        order[i] = a[i + 1].record;
+    return order;
 }
 
 } // namespace catalogue

@@ -26,6 +26,7 @@ public:
 
     // A byte string whose memcmp order is the order of compare().
     std::string sortKey(std::string_view a) const;
+    void appendSortKey(std::string& out, std::string_view a) const;
 
 private:
     struct Impl;

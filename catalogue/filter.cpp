@@ -239,7 +239,9 @@ std::string numberText(double value)
     return buffer;
 }
 
-bool plainAscii(std::string_view text)
+} // namespace
+
+bool plainText(std::string_view text)
 {
     for (char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
@@ -248,8 +250,6 @@ bool plainAscii(std::string_view text)
     }
     return true;
 }
-
-} // namespace
 
 // ------------------------------------------------------------------- tree
 
@@ -290,6 +290,7 @@ public:
             return {};
         return {false, table_.text(record, field_), 0};
     }
+    std::size_t field() const { return field_; }
 
 private:
     const Table& table_;
@@ -327,7 +328,7 @@ public:
 // Upper and Lower by code page 1252.
 class CaseNode final : public Node {
 public:
-    CaseNode(NodePtr arg, bool upper) : Node(arg->type), arg_(std::move(arg))
+    CaseNode(NodePtr arg, bool upper) : Node(arg->type), arg_(std::move(arg)), upper_(upper)
     {
         for (unsigned b = 0; b < 256; ++b)
             map_[b] = static_cast<char>(upper ? cp1252::upper(static_cast<unsigned char>(b)) : lowerOf(static_cast<unsigned char>(b)));
@@ -343,6 +344,8 @@ public:
         v.text = scratch_;
         return v;
     }
+    bool upper() const { return upper_; }
+    const Node& arg() const { return *arg_; }
 
 private:
     static unsigned char lowerOf(unsigned char b)
@@ -355,6 +358,7 @@ private:
     }
 
     NodePtr arg_;
+    bool upper_;
     std::array<char, 256> map_{};
     mutable std::string scratch_; // filters are evaluated on one thread
 };
@@ -422,7 +426,7 @@ public:
         // constant once.
         if (right_->constant() && !numeric_) {
             constant_ = right_->value(0);
-            constantPlain_ = !constant_.null && plainAscii(constant_.text);
+            constantPlain_ = !constant_.null && plainText(constant_.text);
         }
     }
 
@@ -436,7 +440,7 @@ public:
                 return Truth::Unknown;
             if (op_ == Tok::Eq || op_ == Tok::Ne) {
                 bool equal = a.text == constant_.text;
-                if (!equal && !(constantPlain_ && plainAscii(a.text)))
+                if (!equal && !(constantPlain_ && plainText(a.text)))
                     equal = collation_.compare(a.text, constant_.text) == 0;
                 return equal == (op_ == Tok::Eq) ? Truth::True : Truth::False;
             }
@@ -464,6 +468,17 @@ public:
         return r ? Truth::True : Truth::False;
     }
 
+    // "field = constant": the field and the constant's text.
+    bool equality(std::size_t& field, std::string& text) const
+    {
+        const auto* f = dynamic_cast<const FieldNode*>(left_.get());
+        if (op_ != Tok::Eq || numeric_ || !f || !right_->constant() || constant_.null)
+            return false;
+        field = f->field();
+        text = std::string(constant_.text);
+        return true;
+    }
+
 private:
     // Equality under the table locale; for texts of plain letters and digits
     // only equal bytes compare equal, so the locale is not asked.
@@ -471,7 +486,7 @@ private:
     {
         if (a == b)
             return true;
-        if (plainAscii(a) && plainAscii(b))
+        if (plainText(a) && plainText(b))
             return false;
         return collation_.compare(a, b) == 0;
     }
@@ -508,6 +523,20 @@ public:
         return LikePattern(p.text).matches(v.text) ? Truth::True : Truth::False;
     }
 
+    // "field like '%x%'" or "Upper(field) like '%x%'".
+    bool contains(std::size_t& field, bool& upper, std::string& literal) const
+    {
+        const auto* c = dynamic_cast<const CaseNode*>(value_.get());
+        const auto* f = dynamic_cast<const FieldNode*>(c ? &c->arg() : value_.get());
+        const auto x = compiled_ ? compiled_->contained() : std::nullopt;
+        if (!f || (c && !c->upper()) || !x)
+            return false;
+        field = f->field();
+        upper = c != nullptr;
+        literal = std::string(*x);
+        return true;
+    }
+
 private:
     NodePtr value_, pattern_;
     std::optional<LikePattern> compiled_;
@@ -530,6 +559,10 @@ private:
 class LogicNode final : public BoolNode {
 public:
     LogicNode(bool isAnd, NodePtr left, NodePtr right) : isAnd_(isAnd), left_(std::move(left)), right_(std::move(right)) {}
+    bool isAnd() const { return isAnd_; }
+    const Node& left() const { return *left_; }
+    const Node& right() const { return *right_; }
+
     Truth truth(std::size_t record) const override
     {
         const Truth a = left_->truth(record);
@@ -561,6 +594,30 @@ public:
 private:
     NodePtr arg_;
 };
+
+Filter::Shape shapeOf(const Node& root)
+{
+    Filter::Shape shape;
+    const Node* equal = &root;
+    const Node* like = nullptr;
+    if (const auto* logic = dynamic_cast<const LogicNode*>(&root)) {
+        if (!logic->isAnd())
+            return shape;
+        equal = &logic->left();
+        like = &logic->right();
+    }
+    const auto* compare = dynamic_cast<const CompareNode*>(equal);
+    if (!compare || !compare->equality(shape.field, shape.text))
+        return {};
+    shape.kind = Filter::Shape::Kind::Equal;
+    if (like) {
+        const auto* node = dynamic_cast<const LikeNode*>(like);
+        if (!node || !node->contains(shape.likeField, shape.upper, shape.literal))
+            return {};
+        shape.kind = Filter::Shape::Kind::EqualAndContains;
+    }
+    return shape;
+}
 
 // ----------------------------------------------------------------- parser
 
@@ -835,8 +892,10 @@ Filter Filter::compile(std::string_view text, const Table& table, const Collatio
     f.table_ = &table;
     f.collation_ = &collation;
     Parser parser(text, Context{&table, &collation});
-    if (!parser.empty())
+    if (!parser.empty()) {
         f.root_ = parser.parse();
+        f.shape_ = shapeOf(*f.root_);
+    }
     return f;
 }
 

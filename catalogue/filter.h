@@ -1,7 +1,9 @@
 #pragma once
 // The filter expression language of the views: compiled once, evaluated per record.
 
+#include <cstddef>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "collation.h"
@@ -26,12 +28,36 @@ public:
     // space of its own: one thread at a time.
     bool matches(std::size_t record) const;
 
+    // The filters the main window builds, recognised when compiled so that
+    // they can be answered from the catalogue's indexes:
+    //   field = constant                                   (Equal)
+    //   (field = constant) and (Upper(other) like '%x%')   (EqualAndContains)
+    // the like side also without Upper. Passing records are exactly those
+    // whose `field` is not null and equal to `text` under the table locale
+    // and, for EqualAndContains, whose `likeField` is not null and, in
+    // capitals when `upper`, contains `literal`.
+    struct Shape {
+        enum class Kind { Other, Equal, EqualAndContains };
+        Kind kind = Kind::Other;
+        std::size_t field = 0;
+        std::string text;
+        std::size_t likeField = 0;
+        bool upper = false;
+        std::string literal;
+    };
+    const Shape& shape() const { return shape_; }
+
     struct Node;
 
 private:
     std::unique_ptr<Node> root_;
+    Shape shape_;
     const Table* table_ = nullptr;
     const Collation* collation_ = nullptr;
 };
+
+// Whether the text holds only ASCII letters and digits: two such texts are
+// equal under the table locale only when they are equal byte for byte.
+bool plainText(std::string_view text);
 
 } // namespace catalogue

@@ -63,6 +63,13 @@ bool LikePattern::matches(std::string_view text) const
     }
 }
 
+std::optional<std::string_view> LikePattern::contained() const
+{
+    if (shape_ == Shape::Contains || shape_ == Shape::Everything)
+        return std::string_view(literal_);
+    return std::nullopt;
+}
+
 // Greedy matching that, on a mismatch, goes back only to the latest "%" and
 // lets it take one more character: never more than text × pattern steps.
 bool LikePattern::matchGeneral(std::string_view text) const

@@ -2,6 +2,7 @@
 // The like operator's patterns: "%" any run of characters, "_" exactly one,
 // "\" makes the next character ordinary; everything else matches its own byte.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,11 @@ public:
     // Whether the whole of `text` matches. Linear in the text for the usual
     // shapes ("%x%", "x%", "x"), at most text × pattern steps otherwise.
     bool matches(std::string_view text) const;
+
+    // For a pattern "%x%" (x without "%" or "_", escapes undone) or one of
+    // "%" only, the x that a text must contain (empty: every text matches);
+    // nothing for any other pattern.
+    std::optional<std::string_view> contained() const;
 
 private:
     enum class Kind : unsigned char { Byte, One, Any };

@@ -344,7 +344,8 @@ Table readPacket(std::string_view bytes)
     // Never trust the record count beyond what the bytes left can hold (a
     // record with values takes at least a byte per field besides its flags).
     const std::size_t plausible = std::min<std::size_t>(recordCount, in.remaining() / (minRecord + fieldCount));
-    table.reserve(plausible, in.remaining());
+    table.reserve(plausible, 0);
+    table.keepPacket(bytes);
 
     for (std::uint32_t r = 0; r < recordCount; ++r) {
         const std::size_t start = in.pos();
@@ -385,7 +386,8 @@ Table readPacket(std::string_view bytes)
             if (in.remaining() < length)
                 in.truncated(valueAt + layout.prefix,
                              "el valor del campo " + shown(table.fields()[f].name) + " en " + recordLabel(), length);
-            table.appendValue(in.take(length, {}));
+            const std::string_view value = in.take(length, {});
+            table.appendKeptValue(static_cast<std::size_t>(value.data() - bytes.data()), value.size());
         }
     }
     if (in.remaining() != 0)

@@ -16,25 +16,13 @@ int Table::fieldIndex(std::string_view name) const
     return -1;
 }
 
-bool Table::isNull(std::size_t record, std::size_t field) const
-{
-    return cells_[record * fields_.size() + field].length == kNull;
-}
-
-std::string_view Table::text(std::size_t record, std::size_t field) const
-{
-    const Cell& cell = cells_[record * fields_.size() + field];
-    if (cell.length == kNull)
-        return {};
-    return std::string_view(text_).substr(cell.offset, cell.length);
-}
-
 void Table::appendValue(std::optional<std::string_view> value)
 {
     if (!value) {
         cells_.push_back({0, kNull});
         return;
     }
+    packet_ = false;
     if (text_.size() + value->size() >= kNull)
         throw std::length_error("catalogue table too large");
     cells_.push_back({static_cast<std::uint32_t>(text_.size()), static_cast<std::uint32_t>(value->size())});
@@ -47,6 +35,19 @@ void Table::addRecord(const std::vector<std::optional<std::string>>& values)
         throw std::invalid_argument("record does not have one value per field");
     for (const auto& value : values)
         appendValue(value ? std::optional<std::string_view>(*value) : std::nullopt);
+}
+
+void Table::keepPacket(std::string_view bytes)
+{
+    if (bytes.size() >= kNull)
+        throw std::length_error("catalogue table too large");
+    text_.assign(bytes);
+    packet_ = true;
+}
+
+void Table::keptValueOutside()
+{
+    throw std::out_of_range("value outside the kept packet");
 }
 
 void Table::reserve(std::size_t records, std::size_t textBytes)

@@ -38,9 +38,16 @@ public:
     int fieldIndex(std::string_view name) const;
 
     std::size_t recordCount() const { return fields_.empty() ? 0 : cells_.size() / fields_.size(); }
-    bool isNull(std::size_t record, std::size_t field) const;
+    bool isNull(std::size_t record, std::size_t field) const
+    {
+        return cells_[record * fields_.size() + field].length == kNull;
+    }
     // The stored cp1252 text; empty for a null value.
-    std::string_view text(std::size_t record, std::size_t field) const;
+    std::string_view text(std::size_t record, std::size_t field) const
+    {
+        const Cell& cell = cells_[record * fields_.size() + field];
+        return cell.length == kNull ? std::string_view() : std::string_view(text_).substr(cell.offset, cell.length);
+    }
 
     // Appends a record: one value per field, nullopt for null.
     void addRecord(const std::vector<std::optional<std::string>>& values);
@@ -49,7 +56,22 @@ public:
     void appendValue(std::optional<std::string_view> value);
     void reserve(std::size_t records, std::size_t textBytes);
 
+    // Reading a packet: the table keeps the packet's bytes whole as its text,
+    // and each value refers to its place in them, so nothing is copied twice.
+    void keepPacket(std::string_view bytes);
+    void appendKeptValue(std::size_t offset, std::size_t length)
+    {
+        if (!packet_ || offset > text_.size() || length > text_.size() - offset)
+            keptValueOutside();
+        cells_.push_back({static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(length)});
+    }
+    // The packet the table was read from, while no value has been added
+    // from elsewhere; empty otherwise.
+    std::string_view packet() const { return packet_ ? std::string_view(text_) : std::string_view(); }
+
 private:
+    [[noreturn]] static void keptValueOutside();
+
     struct Cell {
         std::uint32_t offset;
         std::uint32_t length; // kNull for a null value
@@ -60,6 +82,7 @@ private:
     std::int32_t lcid_ = 0;
     std::string text_;        // all values, back to back
     std::vector<Cell> cells_; // records × fields
+    bool packet_ = false;     // text_ is the packet the values came from
 };
 
 } // namespace catalogue

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <istream>
 #include <limits>
-#include <numeric>
 
 #include "cp1252.h"
 #include "error.h"
@@ -83,15 +82,14 @@ void View::LoadFromStream(std::istream& stream)
 void View::LoadFromBytes(std::string_view packet)
 {
     Close();
-    open(readPacket(packet));
+    open(Store::read(packet));
 }
 
-void View::open(Table table)
+void View::open(std::shared_ptr<const Store> store)
 {
-    table_ = std::make_unique<Table>(std::move(table));
-    collation_ = std::make_unique<Collation>(table_->lcid());
+    store_ = std::move(store);
     try {
-        order_ = orderFor(indexFieldNames_);
+        orderField_ = orderFieldOf(indexFieldNames_);
         if (filtered_)
             compileFilter();
     } catch (...) {
@@ -105,17 +103,17 @@ void View::open(Table table)
         AfterScroll(*this);
 }
 
-std::vector<std::uint32_t> View::orderFor(std::string_view field) const
+// The field that orders the view (-1 for stored order); the order itself is
+// built by the store, once for all the views that share it.
+int View::orderFieldOf(std::string_view field) const
 {
-    if (field.empty()) {
-        std::vector<std::uint32_t> stored(table_->recordCount());
-        std::iota(stored.begin(), stored.end(), 0u);
-        return stored;
-    }
-    const int index = table_->fieldIndex(field);
+    if (field.empty())
+        return -1;
+    const int index = store_->table().fieldIndex(field);
     if (index < 0)
         fieldNotFound(field);
-    return orderBy(*table_, static_cast<std::size_t>(index), *collation_);
+    store_->order(index);
+    return index;
 }
 
 void View::Close()
@@ -123,19 +121,18 @@ void View::Close()
     compiled_ = catalogue::Filter();
     filterState_ = FilterState::None;
     rows_.clear();
-    order_.clear();
-    collation_.reset();
-    const bool wasActive = table_ != nullptr;
-    table_.reset();
+    orderField_ = -1;
+    const bool wasActive = store_ != nullptr;
+    store_.reset();
     cursor_ = -1;
     bof_ = eof_ = true;
     if (wasActive)
         notify(DataEvent::DataSetChange);
 }
 
-bool View::Active() const { return table_ != nullptr; }
+bool View::Active() const { return store_ != nullptr; }
 
-const Table& View::table() const { return table_ ? *table_ : emptyTable(); }
+const Table& View::table() const { return store_ ? store_->table() : emptyTable(); }
 
 void View::compileFilter()
 {
@@ -147,7 +144,7 @@ void View::compileFilter()
     // Until the new text has been read, nothing passes: a text that cannot be
     // read lets no record through.
     filterState_ = FilterState::Broken;
-    compiled_ = catalogue::Filter::compile(filterText_, *table_, *collation_);
+    compiled_ = catalogue::Filter::compile(filterText_, store_->table(), store_->collation());
     filterState_ = FilterState::InForce;
     inForce_ = filterText_;
 }
@@ -157,19 +154,24 @@ void View::rebuildRows()
     rows_.clear();
     if (filterState_ == FilterState::Broken)
         return;
+    const std::vector<std::uint32_t>& order = store_->order(orderField_);
     if (filterState_ == FilterState::None) {
-        rows_ = order_;
+        rows_ = order;
         return;
     }
-    // Test the records in stored order (the table's memory order), then walk
-    // the view order: far kinder to the cache than testing in name order.
-    const std::size_t count = table_->recordCount();
+    // The filters the window builds are answered from the store's indexes.
+    if (store_->select(compiled_.shape(), orderField_, rows_))
+        return;
+    // Any other: test the records in stored order (the table's memory order),
+    // then walk the view order: far kinder to the cache than testing in name
+    // order.
+    const std::size_t count = store_->table().recordCount();
     std::vector<unsigned char> passes(count);
     std::size_t passing = 0;
     for (std::size_t record = 0; record < count; ++record)
         passing += passes[record] = compiled_.matches(record) ? 1 : 0;
     rows_.reserve(passing);
-    for (std::uint32_t record : order_)
+    for (std::uint32_t record : order)
         if (passes[record])
             rows_.push_back(record);
 }
@@ -238,10 +240,10 @@ void View::setIndexFieldNames(std::string name)
         indexFieldNames_ = std::move(name);
         return;
     }
-    std::vector<std::uint32_t> order = orderFor(name);
+    const int field = orderFieldOf(name);
     indexFieldNames_ = std::move(name);
     const std::size_t current = currentRecord();
-    order_ = std::move(order);
+    orderField_ = field;
     rebuildRows();
     if (rows_.empty()) {
         moveFirst();

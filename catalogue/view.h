@@ -1,7 +1,9 @@
 #pragma once
-// A view: one data set over its own copy of the catalogue, with a filter, an
-// order, a current record and an after-scroll notification. Every rule of when
-// the current record moves and when AfterScroll runs lives in this class.
+// A view: one data set over the catalogue, with a filter, an order, a current
+// record and an after-scroll notification of its own. The catalogue itself
+// never changes once read, so views loaded from the same packet share it.
+// Every rule of when the current record moves and when AfterScroll runs lives
+// in this class.
 
 #include <cstdint>
 #include <functional>
@@ -13,6 +15,7 @@
 
 #include "collation.h"
 #include "filter.h"
+#include "store.h"
 #include "table.h"
 
 namespace catalogue {
@@ -108,23 +111,24 @@ public:
 private:
     enum class FilterState { None, InForce, Broken };
 
-    void open(Table table);
-    std::vector<std::uint32_t> orderFor(std::string_view field) const;
+    void open(std::shared_ptr<const Store> store);
+    int orderFieldOf(std::string_view field) const;
     void compileFilter();
     void refilter();
     void rebuildRows();
     void moveFirst();
     void notify(DataEvent event);
 
-    std::unique_ptr<Table> table_;
-    std::unique_ptr<Collation> collation_;
+    // The catalogue, read once and shared with every view loaded from the
+    // same packet; it never changes, so sharing it is the same as a copy.
+    std::shared_ptr<const Store> store_;
     catalogue::Filter compiled_;
     FilterState filterState_ = FilterState::None;
     std::string inForce_; // the text of compiled_
     std::string filterText_;
     bool filtered_ = false;
     std::string indexFieldNames_;
-    std::vector<std::uint32_t> order_; // table records in index order (or stored)
+    int orderField_ = -1;              // the field of IndexFieldNames; -1: stored order
     std::vector<std::uint32_t> rows_;  // the records that pass, in view order
     int cursor_ = -1;
     bool bof_ = true;

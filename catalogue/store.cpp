@@ -1,0 +1,351 @@
+#include "store.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "cp1252.h"
+#include "packet.h"
+
+namespace catalogue {
+namespace {
+
+constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+// Partitions kept for reuse: one per kind and order the window searches in,
+// with room to spare.
+constexpr std::size_t kPartitionsKept = 16;
+
+std::uint64_t hashOf(std::string_view text)
+{
+    std::uint64_t h = 1469598103934665603ull;
+    for (char c : text)
+        h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    return h ^ (h >> 29);
+}
+
+// The hash of a plain text (see plainText); false for any other text.
+bool plainHash(std::string_view text, std::uint64_t& hash)
+{
+    std::uint64_t h = 1469598103934665603ull;
+    for (char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (!((c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z')))
+            return false;
+        h = (h ^ c) * 1099511628211ull;
+    }
+    hash = h ^ (h >> 29);
+    return true;
+}
+
+// Where `x` (not empty) next occurs in `text` at or after `from`; npos when
+// nowhere. Sixteen places at a time are tested for the first and the last
+// byte of `x` before the bytes between are compared.
+std::size_t findFrom(std::string_view text, std::string_view x, std::size_t from)
+{
+    const std::size_t n = text.size();
+    const std::size_t m = x.size();
+    const char* s = text.data();
+    std::size_t i = from;
+    if (m > n)
+        return std::string_view::npos;
+#if defined(__SSE2__)
+    const __m128i first = _mm_set1_epi8(x.front());
+    const __m128i last = _mm_set1_epi8(x.back());
+    for (; i + m - 1 + 16 <= n; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + m - 1));
+        auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+        while (mask != 0) {
+            const auto bit = static_cast<std::size_t>(__builtin_ctz(mask));
+            if (m <= 2 || std::memcmp(s + i + bit + 1, x.data() + 1, m - 2) == 0)
+                return i + bit;
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i + m <= n; ++i)
+        if (s[i] == x.front() && std::memcmp(s + i, x.data(), m) == 0)
+            return i;
+    return std::string_view::npos;
+}
+
+} // namespace
+
+// The records of one field grouped by value. Plain values (see plainText)
+// equal a plain constant only byte for byte, so they are found by hashing;
+// the few other values are kept apart with their sort keys, which are equal
+// exactly when the locale calls the texts equal.
+struct Store::Equality {
+    std::vector<std::uint32_t> slots;   // open addressing: group + 1, 0 when free
+    std::vector<std::uint32_t> first;   // group: its first record
+    std::vector<std::uint64_t> hashes;  // group: the hash of its value
+    std::vector<std::uint32_t> begin;   // group: where its records start (one more at the end)
+    std::vector<std::uint32_t> records; // group by group, stored order within one
+    std::vector<std::uint32_t> others;  // records of values that are not plain, stored order
+    std::vector<std::string> otherKeys;
+};
+
+// The records that pass "field = text", in one view order, with the values
+// of the like field (in capitals when asked) back to back in the same order.
+struct Store::Partition {
+    std::size_t field;
+    std::string text;
+    int orderField;
+    std::size_t likeField;
+    bool upper;
+
+    std::vector<std::uint32_t> records;
+    std::string names;
+    std::vector<std::uint32_t> ends;  // end of each record's value in names
+    std::vector<unsigned char> nulls; // 1 where the value is null
+};
+
+Store::Store(Table table)
+    : table_(std::move(table)), collation_(table_.lcid()), orders_(table_.fieldCount() + 1),
+      ranks_(table_.fieldCount() + 1), equalities_(table_.fieldCount()),
+      equalityAsked_(table_.fieldCount(), false)
+{
+}
+
+Store::~Store() = default;
+
+std::shared_ptr<const Store> Store::read(std::string_view packet)
+{
+    static std::mutex mutex;
+    static std::weak_ptr<const Store> latest;
+    const std::lock_guard lock(mutex);
+    if (auto store = latest.lock(); store && store->table().packet() == packet)
+        return store;
+    auto store = std::make_shared<const Store>(readPacket(packet));
+    latest = store;
+    return store;
+}
+
+const std::vector<std::uint32_t>& Store::order(int field) const
+{
+    const std::lock_guard lock(mutex_);
+    auto& slot = orders_.at(static_cast<std::size_t>(field + 1));
+    if (!slot) {
+        if (field < 0) {
+            slot = std::make_unique<std::vector<std::uint32_t>>(table_.recordCount());
+            std::iota(slot->begin(), slot->end(), 0u);
+        } else {
+            slot = std::make_unique<std::vector<std::uint32_t>>(
+                orderBy(table_, static_cast<std::size_t>(field), collation_));
+        }
+    }
+    return *slot;
+}
+
+const std::vector<std::uint32_t>& Store::rank(int field) const
+{
+    const std::lock_guard lock(mutex_);
+    auto& slot = ranks_.at(static_cast<std::size_t>(field + 1));
+    if (!slot) {
+        const std::vector<std::uint32_t>& records = order(field);
+        slot = std::make_unique<std::vector<std::uint32_t>>(records.size());
+        for (std::size_t i = 0; i < records.size(); ++i)
+            (*slot)[records[i]] = static_cast<std::uint32_t>(i);
+    }
+    return *slot;
+}
+
+// Built when a field is asked for the second time: one test of every record
+// costs less than building the index, and many fields are asked only once.
+const Store::Equality* Store::equality(std::size_t field) const
+{
+    const std::lock_guard lock(mutex_);
+    auto& slot = equalities_.at(field);
+    if (slot)
+        return slot.get();
+    if (!equalityAsked_.at(field)) {
+        equalityAsked_[field] = true;
+        return nullptr;
+    }
+    auto e = std::make_unique<Equality>();
+    const std::size_t n = table_.recordCount();
+    std::size_t size = 16;
+    while (size < 2 * n)
+        size *= 2;
+    const std::size_t mask = size - 1;
+    e->slots.assign(size, 0);
+    std::vector<std::uint32_t> groupOf(n, kNone);
+    std::vector<std::uint32_t> counts;
+    for (std::size_t r = 0; r < n; ++r) {
+        if (table_.isNull(r, field))
+            continue;
+        const std::string_view text = table_.text(r, field);
+        std::uint64_t hash = 0;
+        if (!plainHash(text, hash)) {
+            e->others.push_back(static_cast<std::uint32_t>(r));
+            e->otherKeys.push_back(collation_.sortKey(text));
+            continue;
+        }
+        std::size_t h = hash & mask;
+        while (e->slots[h] != 0 && (e->hashes[e->slots[h] - 1] != hash || table_.text(e->first[e->slots[h] - 1], field) != text))
+            h = (h + 1) & mask;
+        if (e->slots[h] == 0) {
+            e->slots[h] = static_cast<std::uint32_t>(e->first.size() + 1);
+            e->first.push_back(static_cast<std::uint32_t>(r));
+            e->hashes.push_back(hash);
+            counts.push_back(0);
+        }
+        groupOf[r] = e->slots[h] - 1;
+        ++counts[groupOf[r]];
+    }
+    e->begin.assign(counts.size() + 1, 0);
+    for (std::size_t g = 0; g < counts.size(); ++g)
+        e->begin[g + 1] = e->begin[g] + counts[g];
+    e->records.resize(e->begin.back());
+    std::vector<std::uint32_t> next(e->begin.begin(), e->begin.end() - 1);
+    for (std::size_t r = 0; r < n; ++r)
+        if (groupOf[r] != kNone)
+            e->records[next[groupOf[r]]++] = static_cast<std::uint32_t>(r);
+    slot = std::move(e);
+    return slot.get();
+}
+
+// The records whose value of `field` equals `text` as a filter compares them,
+// in stored order. False when the text is not plain, or the field has no
+// index yet (left to the evaluator).
+bool Store::equalRecords(std::size_t field, std::string_view text, std::vector<std::uint32_t>& out) const
+{
+    if (!plainText(text))
+        return false;
+    const Equality* index = equality(field);
+    if (!index)
+        return false;
+    const Equality& e = *index;
+    out.clear();
+    const std::uint64_t hash = hashOf(text);
+    std::size_t h = hash & (e.slots.size() - 1);
+    while (e.slots[h] != 0) {
+        const std::uint32_t g = e.slots[h] - 1;
+        if (e.hashes[g] == hash && table_.text(e.first[g], field) == text) {
+            out.assign(e.records.begin() + e.begin[g], e.records.begin() + e.begin[g + 1]);
+            break;
+        }
+        h = (h + 1) & (e.slots.size() - 1);
+    }
+    if (!e.others.empty()) {
+        const std::string key = collation_.sortKey(text);
+        const std::size_t plain = out.size();
+        for (std::size_t i = 0; i < e.others.size(); ++i)
+            if (e.otherKeys[i] == key)
+                out.push_back(e.others[i]);
+        std::inplace_merge(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(plain), out.end());
+    }
+    return true;
+}
+
+// Records in stored order put in the order of `orderField`.
+void Store::inOrder(const std::vector<std::uint32_t>& records, int orderField, std::vector<std::uint32_t>& out) const
+{
+    out.clear();
+    if (orderField < 0) {
+        out = records;
+        return;
+    }
+    const std::size_t n = table_.recordCount();
+    if (records.size() * 8 < n) {
+        const std::vector<std::uint32_t>& ranks = rank(orderField);
+        out = records;
+        std::sort(out.begin(), out.end(), [&ranks](std::uint32_t a, std::uint32_t b) { return ranks[a] < ranks[b]; });
+        return;
+    }
+    std::vector<unsigned char> in(n, 0);
+    for (std::uint32_t r : records)
+        in[r] = 1;
+    out.reserve(records.size());
+    for (std::uint32_t r : order(orderField))
+        if (in[r])
+            out.push_back(r);
+}
+
+std::shared_ptr<const Store::Partition> Store::partition(const Filter::Shape& shape, int orderField) const
+{
+    const std::lock_guard lock(mutex_);
+    for (auto at = partitions_.begin(); at != partitions_.end(); ++at) {
+        const Partition& p = **at;
+        if (p.field == shape.field && p.text == shape.text && p.orderField == orderField
+            && p.likeField == shape.likeField && p.upper == shape.upper) {
+            std::rotate(partitions_.begin(), at, at + 1);
+            return partitions_.front();
+        }
+    }
+    std::vector<std::uint32_t> stored;
+    if (!equalRecords(shape.field, shape.text, stored))
+        return nullptr;
+    auto p = std::make_shared<Partition>();
+    p->field = shape.field;
+    p->text = shape.text;
+    p->orderField = orderField;
+    p->likeField = shape.likeField;
+    p->upper = shape.upper;
+    inOrder(stored, orderField, p->records);
+    p->ends.reserve(p->records.size());
+    p->nulls.reserve(p->records.size());
+    for (std::uint32_t r : p->records) {
+        const bool null = table_.isNull(r, shape.likeField);
+        const std::string_view value = table_.text(r, shape.likeField);
+        p->nulls.push_back(null ? 1 : 0);
+        if (shape.upper)
+            for (char c : value)
+                p->names += static_cast<char>(cp1252::upper(static_cast<unsigned char>(c)));
+        else
+            p->names += value;
+        p->ends.push_back(static_cast<std::uint32_t>(p->names.size()));
+    }
+    partitions_.insert(partitions_.begin(), std::move(p));
+    if (partitions_.size() > kPartitionsKept)
+        partitions_.pop_back();
+    return partitions_.front();
+}
+
+bool Store::select(const Filter::Shape& shape, int orderField, std::vector<std::uint32_t>& rows) const
+{
+    switch (shape.kind) {
+    case Filter::Shape::Kind::Equal: {
+        std::vector<std::uint32_t> stored;
+        if (!equalRecords(shape.field, shape.text, stored))
+            return false;
+        inOrder(stored, orderField, rows);
+        return true;
+    }
+    case Filter::Shape::Kind::EqualAndContains: {
+        const std::shared_ptr<const Partition> p = partition(shape, orderField);
+        if (!p)
+            return false;
+        rows.clear();
+        const std::string_view x = shape.literal;
+        if (x.empty()) {
+            for (std::size_t i = 0; i < p->records.size(); ++i)
+                if (!p->nulls[i])
+                    rows.push_back(p->records[i]);
+            return true;
+        }
+        // Every place where the text occurs, in order: the record whose value
+        // holds it whole passes, and the search goes on after that value.
+        std::size_t i = 0;
+        std::size_t at = 0;
+        while ((at = findFrom(p->names, x, at)) != std::string_view::npos) {
+            while (p->ends[i] <= at)
+                ++i;
+            if (at + x.size() <= p->ends[i]) {
+                rows.push_back(p->records[i]);
+                at = p->ends[i];
+            } else {
+                ++at;
+            }
+        }
+        return true;
+    }
+    default: return false;
+    }
+}
+
+} // namespace catalogue

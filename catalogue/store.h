@@ -1,0 +1,62 @@
+#pragma once
+// One catalogue read from a packet and shared by every view that loads the
+// same bytes. The table never changes once read; what is worked out from it
+// (orders, equality indexes, the records of one kind with their names in
+// capitals) is worked out once, the first time a view needs it.
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string_view>
+#include <vector>
+
+#include "collation.h"
+#include "filter.h"
+#include "table.h"
+
+namespace catalogue {
+
+class Store {
+public:
+    explicit Store(Table table);
+    ~Store();
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
+
+    // The store of a packet: the one some view still holds for the same
+    // bytes, or a new one read from them (PacketError when they are no packet).
+    static std::shared_ptr<const Store> read(std::string_view packet);
+
+    const Table& table() const { return table_; }
+    const Collation& collation() const { return collation_; }
+
+    // The records in stored order (field -1) or in the order of the field
+    // (as orderBy puts them).
+    const std::vector<std::uint32_t>& order(int field) const;
+
+    // The records that pass a filter of a recognised shape, in the order of
+    // `orderField` (-1: stored order), answered from the indexes. False, with
+    // `rows` untouched, when the shape is not one the indexes answer.
+    bool select(const Filter::Shape& shape, int orderField, std::vector<std::uint32_t>& rows) const;
+
+private:
+    struct Equality;
+    struct Partition;
+
+    const Equality* equality(std::size_t field) const;
+    const std::vector<std::uint32_t>& rank(int field) const;
+    bool equalRecords(std::size_t field, std::string_view text, std::vector<std::uint32_t>& out) const;
+    void inOrder(const std::vector<std::uint32_t>& records, int orderField, std::vector<std::uint32_t>& out) const;
+    std::shared_ptr<const Partition> partition(const Filter::Shape& shape, int orderField) const;
+
+    Table table_;
+    Collation collation_;
+    mutable std::recursive_mutex mutex_;
+    mutable std::vector<std::unique_ptr<std::vector<std::uint32_t>>> orders_; // field + 1
+    mutable std::vector<std::unique_ptr<std::vector<std::uint32_t>>> ranks_;  // field + 1
+    mutable std::vector<std::unique_ptr<Equality>> equalities_;              // field
+    mutable std::vector<bool> equalityAsked_;                                // field
+    mutable std::vector<std::shared_ptr<const Partition>> partitions_;       // latest first
+};
+
+} // namespace catalogue

@@ -1,0 +1,154 @@
+// The filters the window builds are answered from the store's indexes; on
+// random catalogues and filters of those shapes a view must hold exactly the
+// records, in exactly the order, that the general evaluator lets through.
+#include <gtest/gtest.h>
+
+#include <numeric>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "collation.h"
+#include "filter.h"
+#include "packet.h"
+#include "view.h"
+
+namespace {
+
+using catalogue::View;
+using Value = std::optional<std::string>;
+
+// Texts the table locale calls equal to "2" (ignorable controls and the soft
+// hyphen), and others that are not ("2-", "02", "2 "), beside the kinds.
+const std::vector<Value> kKinds = {"2", "3", "4", "2\x01", "\x7F" "2", "2\xAD", "\x81" "2", "2-", "02", "2 ", "", "a",
+                                   "A", std::nullopt};
+const std::vector<Value> kIdents = {"20001", "20002", "30001", "20001\xAD", "0", "", std::nullopt};
+// Letters in both cases, with and without accents, and the like operator's
+// own characters.
+const std::string kAlphabet = "aAsSnN\xF1\xD1\xE1\xC1\xFC _%\\-\xAD";
+
+struct Case {
+    std::string filter;
+    bool recognised; // taken from the indexes
+};
+
+std::string randomText(std::mt19937& rng, int maxLength)
+{
+    std::string s(std::uniform_int_distribution<int>(0, maxLength)(rng), ' ');
+    for (char& c : s)
+        c = kAlphabet[std::uniform_int_distribution<std::size_t>(0, kAlphabet.size() - 1)(rng)];
+    return s;
+}
+
+template <class T>
+const T& pick(std::mt19937& rng, const std::vector<T>& from)
+{
+    return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(rng)];
+}
+
+std::string randomPacket(std::mt19937& rng, int records)
+{
+    catalogue::Table table({{"IDENT", catalogue::FieldKind::String, 9},
+                            {"TIPONUM", catalogue::FieldKind::String, 9},
+                            {"NOMBREBUSC", catalogue::FieldKind::String, 9}},
+                           catalogue::kSpanishTraditional);
+    for (int r = 0; r < records; ++r) {
+        const Value name = rng() % 10 == 0 ? std::nullopt : Value(randomText(rng, 6));
+        table.addRecord({pick(rng, kIdents), pick(rng, kKinds), name});
+    }
+    return catalogue::writePacket(table);
+}
+
+std::string randomFilter(std::mt19937& rng)
+{
+    static const std::vector<std::string> kConstants = {"2", "3", "'2'", "'2\xAD'", "'\x7F" "2'", "''", "'a'", "2.0", "null"};
+    static const std::vector<std::string> kIdentConstants = {"20001", "'20001'", "30001", "0", "'20001\xAD'"};
+    const std::string kind = "tiponum = " + pick(rng, kConstants);
+    switch (rng() % 4) {
+    case 0: return kind;
+    case 1: return "ident = " + pick(rng, kIdentConstants);
+    default: {
+        std::string pattern = rng() % 2 ? "%" + randomText(rng, 3) + "%" : randomText(rng, 5);
+        const char* value = rng() % 3 ? "Upper(nombrebusc)" : "nombrebusc";
+        return "(" + kind + ") and (" + value + " like '" + pattern + "')";
+    }
+    }
+}
+
+// The records the general evaluator lets through, in view order.
+std::vector<std::size_t> expected(const View& view, const std::string& filter)
+{
+    const catalogue::Table& table = view.table();
+    const catalogue::Collation collation(table.lcid());
+    const catalogue::Filter general = catalogue::Filter::compile(filter, table, collation);
+    std::vector<std::uint32_t> order(table.recordCount());
+    std::iota(order.begin(), order.end(), 0u);
+    if (!view.IndexFieldNames().empty())
+        order = catalogue::orderBy(table, static_cast<std::size_t>(table.fieldIndex(view.IndexFieldNames())), collation);
+    std::vector<std::size_t> out;
+    for (std::uint32_t r : order)
+        if (general.matches(r))
+            out.push_back(r);
+    return out;
+}
+
+TEST(FastFilterTest, ViewsHoldWhatTheGeneralEvaluatorLetsThrough)
+{
+    std::mt19937 rng(1034);
+    int recognised = 0;
+    for (int round = 0; round < 60; ++round) {
+        const std::string packet = randomPacket(rng, 1 + round * 7);
+        View views[2];
+        views[1].setIndexFieldNames("NOMBREBUSC");
+        for (View& view : views) {
+            view.setFiltered(true);
+            view.LoadFromBytes(packet);
+        }
+        for (int f = 0; f < 40; ++f) {
+            const std::string filter = randomFilter(rng);
+            View& view = views[f % 2];
+            view.setFilter(filter);
+            recognised += catalogue::Filter::compile(filter, view.table(), catalogue::Collation(1034)).shape().kind
+                          != catalogue::Filter::Shape::Kind::Other;
+            std::vector<std::size_t> rows;
+            for (int row = 0; row < view.RecordCount(); ++row)
+                rows.push_back(view.recordAt(row));
+            ASSERT_EQ(rows, expected(view, filter)) << filter << " in round " << round;
+        }
+    }
+    // Most filters must have been answered from the indexes.
+    EXPECT_GT(recognised, 60 * 40 / 2);
+}
+
+TEST(FastFilterTest, RecognisesOnlyTheShapesTheIndexesAnswer)
+{
+    std::mt19937 rng(1);
+    const catalogue::Table table = catalogue::readPacket(randomPacket(rng, 3));
+    const catalogue::Collation collation(1034);
+    using Kind = catalogue::Filter::Shape::Kind;
+    const struct {
+        const char* filter;
+        Kind kind;
+        const char* literal;
+    } cases[] = {
+        {"tiponum = 2", Kind::Equal, ""},
+        {"/* kind */ (TIPONUM = '3')", Kind::Equal, ""},
+        {"(tiponum = 2) and (Upper(nombrebusc) like '%S\\_N%%')", Kind::EqualAndContains, "S_N"},
+        {"(tiponum = 2) and (nombrebusc like '%%')", Kind::EqualAndContains, ""},
+        {"(tiponum = 2) and (Upper(nombrebusc) like '%S_N%')", Kind::Other, ""},
+        {"(tiponum = 2) and (Upper(nombrebusc) like 'S%')", Kind::Other, ""},
+        {"(tiponum = 2) and (Lower(nombrebusc) like '%s%')", Kind::Other, ""},
+        {"(tiponum = 2) or (Upper(nombrebusc) like '%S%')", Kind::Other, ""},
+        {"tiponum <> 2", Kind::Other, ""},
+        {"2 = tiponum", Kind::Other, ""},
+        {"tiponum = null", Kind::Other, ""},
+    };
+    for (const auto& c : cases) {
+        const catalogue::Filter filter = catalogue::Filter::compile(c.filter, table, collation);
+        EXPECT_EQ(filter.shape().kind, c.kind) << c.filter;
+        EXPECT_EQ(filter.shape().literal, c.literal) << c.filter;
+    }
+}
+
+} // namespace

@@ -1,0 +1,40 @@
+// Views loaded from the same bytes share one catalogue; other bytes, even of
+// the same size at the same place, are read anew.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "packet.h"
+#include "view.h"
+
+namespace {
+
+std::string packetNamed(const std::string& name)
+{
+    catalogue::Table table({{"NOMBREBUSC", catalogue::FieldKind::String, 9}}, catalogue::kSpanishTraditional);
+    table.addRecord({name});
+    return catalogue::writePacket(table);
+}
+
+TEST(StoreTest, SameBytesShareOneTableOtherBytesDoNot)
+{
+    std::string bytes = packetNamed("Abay");
+    catalogue::View a, b, c;
+    a.LoadFromBytes(bytes);
+    b.LoadFromBytes(std::string(bytes));
+    EXPECT_EQ(&a.table(), &b.table());
+
+    // The same buffer, changed in place: read anew.
+    bytes.replace(bytes.find("Abay"), 4, "Biel");
+    c.LoadFromBytes(bytes);
+    EXPECT_NE(&a.table(), &c.table());
+    EXPECT_EQ(c.table().text(0, 0), "Biel");
+    EXPECT_EQ(a.table().text(0, 0), "Abay");
+
+    a.Close();
+    b.Close();
+    b.LoadFromBytes(packetNamed("Abay"));
+    EXPECT_EQ(b.table().text(0, 0), "Abay");
+}
+
+} // namespace
