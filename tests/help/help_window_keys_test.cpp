@@ -135,9 +135,11 @@ TEST_F(HelpKeys, BulletsOnScreenAndTripleClickCopy)
     form.Copiar1->trigger();
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     EXPECT_EQ(data->text(), "• Municipio: entidad local básica de la organización territorial, con término municipal y "
-                            "ayuntamiento propios.\n");
+                            "ayuntamiento propios. El catálogo recoge los municipios actuales de Aragón; sus cifras "
+                            "son las de su término actual en cada censo, de modo que incluyen la población de los "
+                            "municipios históricos que hoy forman parte de él.\n");
     EXPECT_EQ(data->data("text/rtf").count("\\pntext"), 1);
-    EXPECT_TRUE(data->data("text/rtf").endsWith("propios.}\\par\n}\n"));
+    EXPECT_TRUE(data->data("text/rtf").endsWith("\\'e9l.}\\par\n}\n"));
 }
 
 // The name of an existing document without its extension, and Enter held a
