@@ -173,7 +173,8 @@ TEST_F(FilterTest, OnlyTheFirst255CharactersOfALiteralCount)
     const std::string differs = "'" + long255 + "' = '" + std::string(254, 'x') + "'";
     EXPECT_EQ(Filter::compile(differs, table_, collation_).matches(0), false);
     // Doubled quotes count as one character, also at the limit.
-    const std::string quotes = "'" + std::string(254, 'x') + "''yyy' = '" + std::string(254, 'x') + "'''";
+    const std::string x254(254, 'x');
+    const std::string quotes = "'" + x254 + "''yyy' = '" + x254 + "'''";
     EXPECT_EQ(Filter::compile(quotes, table_, collation_).matches(0), true);
 }
 
