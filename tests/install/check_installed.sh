@@ -82,7 +82,7 @@ QT_QPA_PLATFORM=offscreen timeout 4 usr/bin/poblacion >out.txt 2>&1 || code=$?
 # "POBLACION" (the report of a catalogue that did not load) follows it.
 if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null; then
     code=0
-    xvfb-run -a sh -c '
+    QT_QPA_PLATFORM=xcb xvfb-run -a sh -c '
         usr/bin/poblacion & pid=$!
         timeout 30 xdotool search --sync --onlyvisible --name "^Catálogo\$" >/dev/null || exit 3
         sleep 1
