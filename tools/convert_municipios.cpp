@@ -44,7 +44,7 @@ constexpr std::size_t kCensusCount = 11; // 1900 … 2001; the twelfth figure is
 constexpr std::size_t kSourceCells = 3 + kYears.size();
 
 // Widths of the catalogue fields, in cp1252 bytes.
-constexpr std::size_t kIdentWidth = 5;
+[[maybe_unused]] constexpr std::size_t kIdentWidth = 5; // IDENT values are numbered, never cut
 constexpr std::size_t kSearchWidth = 46;
 constexpr std::size_t kDictionaryWidth = 46;
 constexpr std::size_t kDisplayWidth = 55;
