@@ -14,6 +14,8 @@ int main(int argc, char* argv[])
         QApplication application(argc, argv);
         // The window keeps its own caption.
         prepareApplication();
+        // Ties the windows to the installed menu entry (Wayland's application id).
+        QGuiApplication::setDesktopFileName(QStringLiteral(POBLACION_APP_ID));
 
         TForm1 form;
         form.show();

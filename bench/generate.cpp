@@ -96,7 +96,12 @@ private:
             const std::size_t at = static_cast<std::size_t>(pick(static_cast<int>(w.size())));
             for (const auto& [plain, accented] : kVowels)
                 if (w[at] == plain) {
-                    w.replace(at, 1, accented);
+                    // A new string rather than replace() in place, which GCC 12
+                    // at -O3 flags (-Wrestrict) as a possibly overlapping copy.
+                    std::string out;
+                    out.reserve(w.size() + accented.size());
+                    out.append(w, 0, at).append(accented).append(w, at + 1);
+                    w = std::move(out);
                     return;
                 }
         }
@@ -151,7 +156,7 @@ Census census(Names& names, int kind)
     for (auto& value : c.values) {
         population = std::min(999999, std::max(0, population + names.pick(population / 5 + 3) - population / 10 - 1));
         if (names.chance(missing)) {
-            value = "-";
+            value.emplace("-");
         } else {
             value = catalogue::censusValue(population);
             any = true;

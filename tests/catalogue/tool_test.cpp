@@ -59,9 +59,14 @@ protected:
     Outcome run(const std::vector<std::string>& args) const
     {
         std::string command = shellQuote(TOOL_PATH);
-        for (const auto& a : args)
-            command += " " + shellQuote(a);
-        command += " >" + shellQuote(path("stdout")) + " 2>" + shellQuote(path("stderr"));
+        for (const auto& a : args) {
+            command += ' ';
+            command += shellQuote(a);
+        }
+        command += " >";
+        command += shellQuote(path("stdout"));
+        command += " 2>";
+        command += shellQuote(path("stderr"));
         const int status = std::system(command.c_str());
         Outcome r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readAll(path("stdout")), readAll(path("stderr"))};
         fs::remove(path("stdout"));
