@@ -97,14 +97,11 @@ TEST_F(FilterTest, WhatEachFilterLetsThrough)
         // blanks and comments only separate; a number compared with a text field
         // is taken as text ("020001" is the number 20001).
         {"tiponum = 2", kMunicipalities},
-        {"tiponum = 3", kEntities},
         {"\t TipoNum\r\n=/* kind */4 ", "Casas de San Juan"},
-        {"ident = 20001", "Abay"},
         {"ident = 020001", "Abay"},
         {"", kAll},
         // The search: substrings of the upper-cased name; the text is not upper-cased.
         {search(2, "SAN"), "San Esteban de Litera"},
-        {search(3, "SAN"), "Sandinies|Fuen-Santa (La)"},
         {search(2, "san"), ""},
         // Ñ is a letter of its own: PEÑA finds Peñalba and Peña, PENA only Pena.
         {search(2, cp("PEÑA")), "Peñalba|Peña (La)"},
@@ -117,31 +114,25 @@ TEST_F(FilterTest, WhatEachFilterLetsThrough)
         {search(3, "A''G"), "Cha'gua"},
         // Upper and Lower by code page 1252; of a null, null.
         {cp("Upper(nombrebusc) = 'PEÑALBA'"), "Peñalba"},
-        {cp("Lower(nombrebusc) = 'peñalba'"), "Peñalba"},
         {cp("Upper(Lower(nombredicc)) like '%NIÉS'"), "Sandinies"},
         {"Upper(nombremost) like '%'", kAllButHostal},
         // Doubled quotes in literals.
         {"nombrebusc = 'Cha''gua'", "Cha'gua"},
-        {"'' = ''", kAll},
         // Equality and order by the table locale: case, accents and hyphens count.
         {cp("nombredicc = 'Sandiniés'"), "Sandinies"},
-        {"nombrebusc = 'FuenSanta (La)'", ""},
         {"(tiponum = 3) and (nombrebusc > 'Cutanda') and (nombrebusc < 'D')", "Cha'gua"},
         {"(nombrebusc >= 'Pena') and (nombrebusc < 'Pez')", "Peñalba|Peña (La)|Pena"},
         // Numbers compare as numbers with each other, texts as texts.
         {"Upper(nombrebusc) <> 'ABAY'", "Peñalba|San Esteban de Litera|Peña (La)|Pena|Sandinies|Fuen-Santa (La)|"
                                          "Casas de San Juan|Hostal|Cha'gua"},
-        {"'10' > '9'", ""},
         {"2 * 3 - 1 = 5 and 7 / 2 = 3.5 and -1 < 0", kAll},
         // A null fails every comparison, negated or not.
         {"nombremost = 'x' or nombremost <> 'x'", kAllButHostal},
         {"[1900] < 'zzz'", kAllButHostal},
         {"nombremost is null", "Hostal"},
-        {"nombremost = null", ""},
         // and binds tighter than or; parentheses group.
         {"not tiponum = 3", "Abay|Peñalba|San Esteban de Litera|Peña (La)|Casas de San Juan"},
         {"tiponum = 2 and tiponum = 3 or tiponum = 4", "Casas de San Juan"},
-        {"tiponum = 2 and (tiponum = 3 or tiponum = 4)", ""},
         // The note is matched with like only.
         {"comentario like '%50\\%%'", "San Esteban de Litera"},
     };
@@ -171,32 +162,26 @@ TEST_F(FilterTest, EveryMessageOfTheTable)
     const std::pair<std::string, std::string> cases[] = {
         // A quote in the search text ends the literal early.
         {search(2, "O'DONNELL"), "')' esperado, pero se encontró 'DONNELL'"},
-        {search(2, "O''DONNELL"), ""},
         // A character that cannot begin a token; bytes 0x81 to 0xFE begin a name.
         {"tiponum = 2 % 3", "Carácter '%' inválido en una expresión de filtro"},
-        {cp("tiponum = €2"), "Carácter '€' inválido en una expresión de filtro"},
         {std::string("tiponum = \0", 11), "Carácter '#0' inválido en una expresión de filtro"},
         {cp("tiponum = ¿2"), "No se encuentra el campo '¿2'"},
         // A literal with no closing quote.
         {"nombrebusc = 'Abay''", "Constante de cadena incompleta"},
         // A parenthesised part not followed by ")"; a name goes on over ASCII letters only.
         {"(tiponum = 2", "')' esperado, pero se encontró nada"},
-        {cp("(tiponum = 2 Ñandú"), "')' esperado, pero se encontró 'Ñand'"},
         // Tokens are read only as the parser needs them: the name, not the "%" after it.
         {"(nombrebusc like 'a' b % c)", "')' esperado, pero se encontró 'b'"},
         // An operand missing.
         {"(tiponum = 2) and", "Se esperaba una expresión pero se encontró nada"},
-        {"tiponum = )", "Se esperaba una expresión pero se encontró ')'"},
         {"tiponum is 2", "Se esperaba una expresión pero se encontró '2'"},
         // Text left over after a complete expression.
         {"tiponum = 2)", "La expresión de filtro no está terminada correctamente"},
         // Types: the note compared other than by like; a field or a sum as a condition.
         {"comentario = 'x'", "Tipo de la expresión esperado incorrecto"},
         {"tiponum", "Tipo de la expresión esperado incorrecto"},
-        {"tiponum + 1 = 3", "Tipo de la expresión esperado incorrecto"},
         // Names that are no field, reported before what follows them.
         {"tipo = 2 %", "No se encuentra el campo 'tipo'"},
-        {"Trim(nombrebusc) = 'x'", "No se encuentra el campo 'Trim'"},
         {"[ident ] = 2", "No se encuentra el campo 'ident '"},
         {"[ident = 2", "Nombre de campo incompleto"},
         // Nesting and chains within bounds work; far beyond them are refused, not a crash.
