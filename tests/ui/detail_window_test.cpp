@@ -56,7 +56,8 @@ struct Unit {
 TEST_F(DetailWindow, EveryKindOfUnitShowsTitleTableAndChart)
 {
     // After listing: municipalities Almudévar, Huesca, Torres de Albarracín,
-    // Zaragoza; entities Abejar, Despoblado de Arriba, Hostal, Mas de Blanco.
+    // Zaragoza; entities Abejar, Despoblado de Arriba, Hostal, Mas de Blanco;
+    // nucleus Valdespartera.
     const Unit units[] = {
         // Gaps at the first, third, sixth and last year.
         {nullptr, 2, 0, "Municipio: Almudévar",
@@ -66,6 +67,7 @@ TEST_F(DetailWindow, EveryKindOfUnitShowsTitleTableAndChart)
          {"12.126", "11.755", "13.113", "14.896", "18.011", "21.100", "24.377", "33.185", "40.538", "44.165",
           "46.243", "49.312"},
          {12126, 11755, 13113, 14896, 18011, 21100, 24377, 33185, 40538, 44165, 46243, 49312}, 51777.6},
+        {nullptr, 1, 0, "Núcleo: Valdespartera", {}, {}, 10552.5},
         {nullptr, 3, 1, "Entidad: Despoblado de Arriba", QStringList(12, QStringLiteral("-")),
          std::vector<double>(12, M), 1},
         // Words and nulls where numbers belong: shown as stored, gaps in the

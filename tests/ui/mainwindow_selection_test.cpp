@@ -60,7 +60,7 @@ TEST_F(MainWindowTest, ArrowPageKeysAndWheelShowTheUnitMovedTo)
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(MainWindowTest, TabStepsThroughTheEntityAndNucleusLists)
+TEST_F(MainWindowTest, TabStepsThroughTheEntityList)
 {
     TForm1& w = open();
     listAll();
@@ -77,15 +77,6 @@ TEST_F(MainWindowTest, TabStepsThroughTheEntityAndNucleusLists)
     backtab();
     EXPECT_EQ(w.ClientDataSet2.RecNo(), kEntities - 2);
     expectShowing(w.ClientDataSet2);
-
-    // The nucleus list too; Ctrl+Tab is no move within it.
-    w.DBGrid1->setFocus(Qt::TabFocusReason);
-    tab();
-    EXPECT_EQ(focused(), w.DBGrid1);
-    EXPECT_EQ(w.ClientDataSet3.RecNo(), 1);
-    expectShowing(w.ClientDataSet3);
-    press(Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(w.ClientDataSet3.RecNo(), 1);
 }
 
 TEST_F(MainWindowTest, AnyMouseButtonReleasedOverAListShowsItsUnit)
