@@ -129,7 +129,6 @@ TEST_F(HelpWindow, LayoutMenusAndClosing)
     for (QAction* a : form->MainMenu1->actions() + form->Acciones1->menu()->actions())
         captions << (a->isSeparator() ? "-" : a->text());
     EXPECT_EQ(captions, (QStringList{"Acciones", "Salir", "Copiar", "Marcar todo y copiar", "Imprimir", "Guardar", "-", "Salir"}));
-    EXPECT_EQ(form->Acciones1->menu()->actions().value(4), form->N1);
 
     // The read-only view fills the client area below the menu, also when resized.
     EXPECT_TRUE(form->RichEdit1->isReadOnly());
@@ -214,8 +213,6 @@ TEST_F(HelpWindow, BothCopyActionsPutRichPlainAndHtmlText)
     EXPECT_EQ(form->RichEdit1->textCursor().selectionEnd(), doc()->characterCount() - 1);
     const QString all = clipboard->mimeData()->text();
     EXPECT_TRUE(all.startsWith("CATÁLOGO DE LA POBLACIÓN DE ARAGÓN\n1900 – 2004\nEscriba en"));
-    EXPECT_TRUE(all.contains("\n• Municipio: entidad local básica"));
-    EXPECT_TRUE(all.endsWith("recopilación «La casa caída», CC BY-SA 4.0."));
     ASSERT_TRUE(rtf::read(clipboard->mimeData()->data("text/rtf"), copied));
     EXPECT_EQ(copied.toRawText(), doc()->toRawText());
 }
@@ -247,7 +244,6 @@ TEST_F(HelpWindow, SaveRichAndPlainTextOverExistingFiles)
     const QByteArray plain = readFile(dir.filePath("ayuda.rtf.txt"));
     EXPECT_TRUE(plain.startsWith("CAT\xc1LOGO DE LA POBLACI\xd3N DE ARAG\xd3N\n1900 \x96 2004\n"));
     EXPECT_TRUE(plain.contains("\n\x95 Municipio: entidad local b\xe1sica"));
-    EXPECT_TRUE(plain.endsWith("recopilaci\xf3n \xab" "La casa ca\xed" "da\xbb, CC BY-SA 4.0."));
 
     form->saveDialog = [] { return std::optional<TForm2::SaveChoice>(); }; // cancelled: nothing saved
     form->Guardar1->trigger();
@@ -319,7 +315,7 @@ TEST_F(HelpWindow, PrintToPdfAndFailures)
     EXPECT_EQ(g_messages, std::vector<QString>(2, "No se puede imprimir el documento."));
 }
 
-// The real print dialog (the real save dialog: help_window_keys_test.cpp).
+// The real print dialog (the real save dialog: SavingByEnterOverAnExistingDocument).
 TEST_F(HelpWindow, RealPrintDialog)
 {
     bool printDialogShown = false;
