@@ -30,18 +30,11 @@ const Place kLayout[] = {
     {"SpeedButton1", {424, 58, 23, 22}, 0, false, ""},
     {"Label2", {8, 86, 73, 17}, 15, true, "Municipios"},
     {"DBGrid2", {8, 104, 313, 131}, 13, false, nullptr},
-    {"Label3", {8, 239, 65, 17}, 15, true, "Entidades"},
-    {"DBGrid3", {8, 256, 313, 131}, 13, false, nullptr},
-    {"Label4", {8, 389, 53, 17}, 15, true, "Núcleos"},
-    {"DBGrid1", {8, 406, 313, 131}, 13, false, nullptr},
-    {"Bevel1", {336, 104, 441, 393}, 0, false, nullptr},
     {"Label8", {344, 112, 182, 16}, 13, true, nullptr},
-    {"DBMemo1", {344, 128, 425, 89}, 13, false, nullptr},
     {"Label5", {344, 224, 102, 15}, 13, true, "Población por años"},
     {"StringGrid1", {344, 241, 425, 103}, 11, false, nullptr},
     {"Chart1", {344, 352, 425, 137}, 0, false, nullptr},
     {"BitBtn3", {360, 504, 137, 33}, 11, false, "Listar todas las\nunidades poblacionales"},
-    {"BitBtn1", {552, 504, 75, 33}, 11, false, "Ayuda"},
     {"BitBtn2", {680, 504, 75, 33}, 11, false, "Salir"},
 };
 
