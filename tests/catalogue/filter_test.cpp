@@ -97,71 +97,38 @@ TEST_F(FilterTest, WhatEachFilterLetsThrough)
         // blanks and comments only separate; a number compared with a text field
         // is taken as text ("020001" is the number 20001).
         {"tiponum = 2", kMunicipalities},
-        {"tiponum = 3", kEntities},
-        {"tiponum = 5", ""},
         {"\t TipoNum\r\n=/* kind */4 ", "Casas de San Juan"},
-        {"[TIPONUM] = '4'", "Casas de San Juan"},
-        {"ident = 20001", "Abay"},
         {"ident = 020001", "Abay"},
-        {"ident = 31625", "Hostal"},
-        {"ident = 20005", ""},
         {"", kAll},
-        {"  /* nothing */ ", kAll},
         // The search: substrings of the upper-cased name; the text is not upper-cased.
         {search(2, "SAN"), "San Esteban de Litera"},
-        {search(3, "SAN"), "Sandinies|Fuen-Santa (La)"},
-        {search(2, ""), kMunicipalities},
-        {search(2, "san"), ""},
         // Ñ is a letter of its own: PEÑA finds Peñalba and Peña, PENA only Pena.
         {search(2, cp("PEÑA")), "Peñalba|Peña (La)"},
-        {search(3, cp("PEÑA")), ""},
         {search(3, "PENA"), "Pena"},
-        {search(2, "PENA"), ""},
         // Pattern characters of the typed text act as such: "_" any one character,
         // "\" escapes the closing "%", which must then end the name.
         {search(3, "_"), kEntities},
-        {search(2, "\\"), ""},
         {search(2, "SAN%LITERA"), "San Esteban de Litera"},
         {search(3, "A''G"), "Cha'gua"},
         // Upper and Lower by code page 1252; of a null, null.
         {cp("Upper(nombrebusc) = 'PEÑALBA'"), "Peñalba"},
-        {cp("upper(NOMBREBUSC) like 'PE_ALBA'"), "Peñalba"},
-        {cp("Lower(nombrebusc) = 'peñalba'"), "Peñalba"},
         {cp("Upper(Lower(nombredicc)) like '%NIÉS'"), "Sandinies"},
-        {"Upper(nombremost) like '%'", kAllButHostal},
         // Doubled quotes in literals.
         {"nombrebusc = 'Cha''gua'", "Cha'gua"},
-        {"nombrebusc like ''''", ""},
-        {"'' = ''", kAll},
         // Equality and order by the table locale: case, accents and hyphens count.
-        {"nombrebusc = 'abay'", ""},
-        {"nombredicc = 'Sandinies'", ""},
         {cp("nombredicc = 'Sandiniés'"), "Sandinies"},
-        {"nombrebusc = 'FuenSanta (La)'", ""},
-        {"(tiponum = 3) and (nombrebusc > 'Cutanda') and (nombrebusc < 'D')", "Cha'gua"},
         {"(nombrebusc >= 'Pena') and (nombrebusc < 'Pez')", "Peñalba|Peña (La)|Pena"},
-        {cp("(nombrebusc > 'Pena') and (nombrebusc <= 'Peñalba')"), "Peñalba|Peña (La)"},
         // Numbers compare as numbers with each other, texts as texts.
         {"Upper(nombrebusc) <> 'ABAY'", "Peñalba|San Esteban de Litera|Peña (La)|Pena|Sandinies|Fuen-Santa (La)|"
                                          "Casas de San Juan|Hostal|Cha'gua"},
-        {"10 > 9 and 1 <> 2", kAll},
-        {"'10' > '9'", ""},
         {"2 * 3 - 1 = 5 and 7 / 2 = 3.5 and -1 < 0", kAll},
         // A null fails every comparison, negated or not.
         {"nombremost = 'x' or nombremost <> 'x'", kAllButHostal},
-        {"not (nombremost = 'x')", kAllButHostal},
-        {"[1900] < 'zzz'", kAllButHostal},
         {"nombremost is null", "Hostal"},
-        {"nombremost is not null", kAllButHostal},
-        {"nombremost = null", ""},
         // and binds tighter than or; parentheses group.
         {"not tiponum = 3", "Abay|Peñalba|San Esteban de Litera|Peña (La)|Casas de San Juan"},
-        {"tiponum = 2 and tiponum = 3 or tiponum = 4", "Casas de San Juan"},
-        {"tiponum = 2 and (tiponum = 3 or tiponum = 4)", ""},
-        {"((((tiponum = 4))))", "Casas de San Juan"},
         // The note is matched with like only.
         {"comentario like '%50\\%%'", "San Esteban de Litera"},
-        {"Upper(comentario) like 'MUNICIPIO%'", kMunicipalities},
     };
     for (const auto& [filter, expected] : cases)
         EXPECT_EQ(names(filter), expected) << cp1252::toUtf8(filter);
@@ -189,54 +156,27 @@ TEST_F(FilterTest, EveryMessageOfTheTable)
     const std::pair<std::string, std::string> cases[] = {
         // A quote in the search text ends the literal early.
         {search(2, "O'DONNELL"), "')' esperado, pero se encontró 'DONNELL'"},
-        {search(2, "ABC'"), "Carácter '%' inválido en una expresión de filtro"},
-        {search(2, "O''DONNELL"), ""},
         // A character that cannot begin a token; bytes 0x81 to 0xFE begin a name.
         {"tiponum = 2 % 3", "Carácter '%' inválido en una expresión de filtro"},
-        {cp("tiponum = €2"), "Carácter '€' inválido en una expresión de filtro"},
-        {cp("tiponum = ÿ"), "Carácter 'ÿ' inválido en una expresión de filtro"},
-        {std::string("tiponum = \0", 11), "Carácter '#0' inválido en una expresión de filtro"},
         {cp("tiponum = ¿2"), "No se encuentra el campo '¿2'"},
-        {cp("tiponum = þ"), "No se encuentra el campo 'þ'"},
         // A literal with no closing quote.
         {"nombrebusc = 'Abay''", "Constante de cadena incompleta"},
-        {"'", "Constante de cadena incompleta"},
         // A parenthesised part not followed by ")"; a name goes on over ASCII letters only.
-        {"(tiponum = 2", "')' esperado, pero se encontró nada"},
-        {"Upper(nombrebusc, 'x') = 'A'", "')' esperado, pero se encontró ','"},
-        {cp("(tiponum = 2 Ñandú"), "')' esperado, pero se encontró 'Ñand'"},
         // Tokens are read only as the parser needs them: the name, not the "%" after it.
         {"(nombrebusc like 'a' b % c)", "')' esperado, pero se encontró 'b'"},
         // An operand missing.
         {"(tiponum = 2) and", "Se esperaba una expresión pero se encontró nada"},
-        {"tiponum = )", "Se esperaba una expresión pero se encontró ')'"},
-        {"= 2", "Se esperaba una expresión pero se encontró '='"},
-        {"tiponum = and", "Se esperaba una expresión pero se encontró 'and'"},
-        {"tiponum is 2", "Se esperaba una expresión pero se encontró '2'"},
         // Text left over after a complete expression.
         {"tiponum = 2)", "La expresión de filtro no está terminada correctamente"},
-        {"tiponum = 2 tiponum", "La expresión de filtro no está terminada correctamente"},
         // Types: the note compared other than by like; a field or a sum as a condition.
         {"comentario = 'x'", "Tipo de la expresión esperado incorrecto"},
-        {"'x' <> comentario", "Tipo de la expresión esperado incorrecto"},
-        {"Upper(comentario) < 'x'", "Tipo de la expresión esperado incorrecto"},
-        {"tiponum", "Tipo de la expresión esperado incorrecto"},
-        {"tiponum and tiponum = 2", "Tipo de la expresión esperado incorrecto"},
-        {"tiponum + 1 = 3", "Tipo de la expresión esperado incorrecto"},
-        {"(tiponum = 2) = (tiponum = 3)", "Tipo de la expresión esperado incorrecto"},
         // Names that are no field, reported before what follows them.
         {"tipo = 2 %", "No se encuentra el campo 'tipo'"},
-        {"Upper = 2", "No se encuentra el campo 'Upper'"},
-        {"Trim(nombrebusc) = 'x'", "No se encuentra el campo 'Trim'"},
-        {"[ident ] = 2", "No se encuentra el campo 'ident '"},
-        {"tiponum.x = 2", "No se encuentra el campo 'tiponum.x'"},
         {"[ident = 2", "Nombre de campo incompleto"},
         // Nesting and chains within bounds work; far beyond them are refused, not a crash.
         {std::string(150, '(') + "tiponum = 4" + std::string(150, ')'), ""},
         {nested, complex},
-        {search(2, "O' and " + std::string(50000, '(')), complex},
         {nots + "tiponum = 4", complex},
-        {"tiponum = " + std::string(50000, '-') + "4", complex},
         {chain.substr(0, 11 + 15 * 1000), ""}, // a thousand and one terms
         {chain, complex},
     };
@@ -257,16 +197,13 @@ TEST(LikePattern, MatchesTheWholeText)
         bool matches;
     };
     const Case cases[] = {
-        {"abc", "abc", true},   {"abc", "abcd", false}, {"abc", "ABC", false}, {"", "", true},
-        {"", "a", false},       {"%", "", true},        {"%%%", "any", true},  {"a%", "a", true},
-        {"a%", "ba", false},    {"%a", "ba", true},     {"%a", "ab", false},   {"%b%", "abc", true},
-        {"%d%", "abc", false},  {"_", "x", true},       {"_", "", false},      {"_", "xy", false},
-        {"%_%", "", false},     {"a_c", "a\xF1" "c", true}, // one byte: ñ
-        {"\\%", "%", true},     {"\\%", "x", false},    {"%\\%", "50%", true}, {"%\\%", "50% x", false},
-        {"\\_", "_", true},     {"\\_", "a", false},    {"\\\\", "\\", true},  {"a\\bc", "abc", true},
-        {"a\\", "a\\", true}, // a final "\" is itself
-        {"%ab%ab", "xxabyyabzzab", true}, {"%a_c%", "aaxabc", true}, {"%a_c%", "aaxab", false},
-        {"a%b%c", "aXbYbZc", true},       {"a%b%c", "aXcYb", false}, {"%aab", "aaaab", true},
+        {"abc", "abc", true},   {"abc", "abcd", false}, {"abc", "ABC", false}, {"", "a", false},
+        {"%%%", "any", true},   {"a%", "ba", false},    {"%a", "ab", false},   {"%b%", "abc", true},
+        {"_", "", false},       {"_", "xy", false},     {"a_c", "a\xF1" "c", true}, // one byte: ñ
+        {"\\%", "x", false},    {"%\\%", "50%", true},  {"%\\%", "50% x", false}, {"\\_", "a", false},
+        {"\\\\", "\\", true},   {"a\\", "a\\", true}, // a final "\" is itself
+        {"%ab%ab", "xxabyyabzzab", true}, {"%a_c%", "aaxabc", true}, {"a%b%c", "aXcYb", false},
+        {"%aab", "aaaab", true},
         {many + "%b", text, false},       {many, text, true},
     };
     for (const Case& c : cases)

@@ -32,20 +32,6 @@ TEST(Table, FieldsByNameValuesAndNulls)
     EXPECT_EQ(t.recordCount(), 2u);
 }
 
-TEST(Table, ValuesAppendedOneByOne)
-{
-    Table t({{"A", FieldKind::String, 10}, {"B", FieldKind::String, 10}}, 0);
-    t.reserve(1000, 10);
-    for (int r = 0; r < 1000; ++r) {
-        t.appendValue(std::to_string(r));
-        t.appendValue(r % 3 ? std::optional<std::string_view>("b") : std::nullopt);
-    }
-    ASSERT_EQ(t.recordCount(), 1000u);
-    EXPECT_EQ(t.text(999, 0), "999");
-    EXPECT_TRUE(t.isNull(999, 1));
-    EXPECT_EQ(t.text(998, 1), "b");
-}
-
 TEST(WholeNumber, AcceptsAndRefuses)
 {
     using catalogue::toInteger;

@@ -113,6 +113,9 @@ TEST(RtfWriter, RoundTripsKeepTextAndFormatting)
         EXPECT_EQ(rtf::write(back), rtf::write(*doc)); // and a second time the very same
     }
     EXPECT_EQ(rtf::plainText(numbered), "1. primero\n2. segundo");
+    QTextDocument back;
+    ASSERT_TRUE(rtf::read(rtf::write(sample), back));
+    EXPECT_EQ(describe::paragraphs(back).section(u'|', 1, 1).section(u'[', 1), "j li20 fi-10 ri4 sa6]");
 }
 
 TEST(RtfWriter, PlainTextSelectionAndFragment)

@@ -7,17 +7,39 @@ using namespace mwtest;
 
 namespace {
 
+constexpr double M = -1; // stands for NaN in an expected series
+
 class DetailWindow : public MainWindowTest {
 protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        open(detailPacket());
+        open(QStringLiteral(TEST_PACKET_DIR "/detail.pkt"));
         ASSERT_TRUE(form->LoadError.isEmpty()) << form->LoadErrorMessage.toStdString();
     }
+    // The title is shown, as wide as its caption.
+    void expectTitle(const QString& title)
+    {
+        EXPECT_EQ(form->Label8->text(), title);
+        EXPECT_TRUE(form->Label8->isVisibleTo(form.get()));
+        EXPECT_EQ(form->Label8->width(), form->Label8->sizeHint().width());
+    }
+    // Two series, line then points, holding exactly these values at x 0..11.
+    void expectSeries(const std::vector<double>& values)
+    {
+        ASSERT_EQ(form->Chart1->graphCount(), 2);
+        EXPECT_EQ(form->Chart1->graph(0), form->LineSeries);
+        EXPECT_EQ(form->Chart1->graph(1), form->PointSeries);
+        for (QCPGraph* graph : {form->LineSeries, form->PointSeries}) {
+            ASSERT_EQ(graph->data()->size(), 12);
+            for (int i = 0; i < 12; ++i) {
+                const double value = graph->data()->at(i)->value, expected = values[static_cast<std::size_t>(i)];
+                EXPECT_EQ(graph->data()->at(i)->key, i);
+                EXPECT_TRUE(expected == M ? std::isnan(value) : value == expected) << i << ": " << value;
+            }
+        }
+    }
 };
-
-const double M = kMissing;
 
 struct Unit {
     const char* search; // nullptr: list every unit
@@ -45,14 +67,9 @@ TEST_F(DetailWindow, EveryKindOfUnitShowsTitleTableAndChart)
          {"12.126", "11.755", "13.113", "14.896", "18.011", "21.100", "24.377", "33.185", "40.538", "44.165",
           "46.243", "49.312"},
          {12126, 11755, 13113, 14896, 18011, 21100, 24377, 33185, 40538, 44165, 46243, 49312}, 51777.6},
-        {nullptr, 2, 2, "Municipio: Torres de Albarracín", {}, {9, 8, M, 7, 6, 5, 4, 3, 2, 1, 0, 0}, 9.45},
-        {nullptr, 2, 3, "Municipio: Zaragoza", {},
-         {98125, 109635, 140426, 162121, 205094, 244015, 303975, 469366, 571855, 594394, 614905, 638799},
-         670738.95},
+        {nullptr, 1, 0, "Núcleo: Valdespartera", {}, {}, 10552.5},
         {nullptr, 3, 1, "Entidad: Despoblado de Arriba", QStringList(12, QStringLiteral("-")),
          std::vector<double>(12, M), 1},
-        {nullptr, 3, 0, "Entidad: Abejar", {}, {}, 512.4},
-        {nullptr, 1, 0, "Núcleo: Valdespartera", {}, {}, 10552.5},
         // Words and nulls where numbers belong: shown as stored, gaps in the
         // chart, no error anywhere (the search itself runs the update too).
         {"HOSTAL", 3, 0, "Entidad: El Ciervo",
@@ -115,20 +132,6 @@ TEST_F(DetailWindow, UpdatesKeepTwoSeriesAndTheChartDrawsThem)
     expectTitle(QStringLiteral("Municipio: Zaragoza"));
     EXPECT_EQ(form->StringGrid1->Cells(5, 3), "638.799");
     EXPECT_EQ(form->Chart1->graphCount(), 2);
-
-    // Huesca drawn: the series colour inside the plotting area, the window
-    // tint behind everything.
-    clickRow(form->DBGrid2, 1);
-    form->Chart1->replot();
-    const QImage image = form->Chart1->grab().toImage();
-    const QRect area = form->Chart1->axisRect()->rect();
-    int series = 0;
-    for (int i = 0; i < area.width() * area.height(); ++i) {
-        const QColor c(image.pixel(area.left() + i % area.width(), area.top() + i / area.width()));
-        series += c.red() - c.green() >= 45 && c.blue() > c.green() ? 1 : 0;
-    }
-    EXPECT_GT(series, 200);
-    EXPECT_EQ(QColor(image.pixel(area.left() + 2, area.top() + 1)), QColor(255, 238, 221));
 
     form->close();
     EXPECT_EQ(form->Chart1->graphCount(), 0);
