@@ -922,7 +922,7 @@ int usage()
 std::string withYears(std::string header, std::size_t count)
 {
     for (std::size_t k = 0; k < count; ++k)
-        header += "," + std::string(kYears[k]);
+        header.append(",").append(kYears[k]);
     return header;
 }
 

@@ -71,7 +71,7 @@ std::string shown(int kind, const std::string& text, int* count = nullptr)
     const catalogue::Table& t = view.table();
     std::string out;
     for (int row = 0; row < view.RecordCount(); ++row)
-        out += (row ? "|" : "") + utf8(t.text(view.recordAt(row), static_cast<std::size_t>(t.fieldIndex("NOMBREMOST"))));
+        out.append(row ? "|" : "").append(utf8(t.text(view.recordAt(row), static_cast<std::size_t>(t.fieldIndex("NOMBREMOST")))));
     if (count)
         *count = view.RecordCount();
     return out;

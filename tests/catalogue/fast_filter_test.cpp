@@ -69,7 +69,7 @@ std::string randomFilter(std::mt19937& rng)
     case 0: return kind;
     case 1: return "ident = " + pick(rng, kIdentConstants);
     default: {
-        std::string pattern = rng() % 2 ? "%" + randomText(rng, 3) + "%" : randomText(rng, 5);
+        std::string pattern = rng() % 2 ? std::string("%").append(randomText(rng, 3)).append("%") : randomText(rng, 5);
         const char* value = rng() % 3 ? "Upper(nombrebusc)" : "nombrebusc";
         return "(" + kind + ") and (" + value + " like '" + pattern + "')";
     }

@@ -58,7 +58,7 @@ protected:
         std::string out;
         for (std::size_t r = 0; r < table_.recordCount(); ++r)
             if (filter.matches(r))
-                out += (out.empty() ? "" : "|") + cp1252::toUtf8(table_.text(r, 2));
+                out.append(out.empty() ? "" : "|").append(cp1252::toUtf8(table_.text(r, 2)));
         return out;
     }
 

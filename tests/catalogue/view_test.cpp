@@ -54,7 +54,7 @@ std::string idents(const View& view)
 {
     std::string out;
     for (int row = 0; row < view.RecordCount(); ++row)
-        out += (row ? " " : "") + std::string(view.table().text(view.recordAt(row), 0));
+        out.append(row ? " " : "").append(view.table().text(view.recordAt(row), 0));
     return out;
 }
 
@@ -63,7 +63,7 @@ protected:
     void SetUp() override
     {
         view.AfterScroll = [this](View& v) {
-            log += (log.empty() ? "" : " ") + (v.RecordCount() > 0 ? v.FieldByName("ident").AsString() : "-");
+            log.append(log.empty() ? "" : " ").append(v.RecordCount() > 0 ? v.FieldByName("ident").AsString() : "-");
         };
     }
     // The IDENT at each AfterScroll since the last call ("-" for an empty view).
