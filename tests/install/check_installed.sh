@@ -84,7 +84,8 @@ if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null; then
     code=0
     QT_QPA_PLATFORM=xcb xvfb-run -a sh -c '
         usr/bin/poblacion & pid=$!
-        timeout 30 xdotool search --sync --onlyvisible --name "^Catálogo\$" >/dev/null || exit 3
+        # (any locale: under C the title may come back in another encoding)
+        timeout 30 xdotool search --sync --onlyvisible --name "^Cat.+logo\$" >/dev/null || exit 3
         sleep 1
         if xdotool search --onlyvisible --name "^POBLACION\$" >/dev/null; then exit 4; fi
         kill -0 $pid || exit 5
