@@ -57,30 +57,25 @@ std::string with(const std::string& table, std::size_t n = 0, const std::string&
     return out;
 }
 
-// The cells of one CSV line: comma separated, a cell with commas between
-// double quotes (none of the texts here holds a quote).
+// The cells of each row of a CSV text after its header: comma separated, a cell
+// with commas between double quotes (none of the texts here holds a quote).
 using Record = std::vector<std::string>;
-Record cells(const std::string& line)
-{
-    Record out(1);
-    bool quoted = false;
-    for (char c : line) {
-        if (c == '"')
-            quoted = !quoted;
-        else if (c == ',' && !quoted)
-            out.emplace_back();
-        else
-            out.back() += c;
-    }
-    return out;
-}
-
-// The rows of a CSV text after its header.
 std::vector<Record> rowsOf(const std::string& text)
 {
     std::vector<Record> rows;
-    for (std::size_t at = text.find('\n') + 1; at > 0 && at < text.size(); at = text.find('\n', at) + 1)
-        rows.push_back(cells(text.substr(at, text.find('\n', at) - at)));
+    bool quoted = false, start = true;
+    for (char c : text.substr(text.find('\n') + 1)) {
+        if (start)
+            rows.emplace_back(1), start = false;
+        if (c == '"')
+            quoted = !quoted;
+        else if (c == ',' && !quoted)
+            rows.back().emplace_back();
+        else if (c == '\n')
+            start = true;
+        else
+            rows.back().back() += c;
+    }
     return rows;
 }
 

@@ -23,14 +23,6 @@ QByteArray readFile(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QTextBlock findBlock(const QTextDocument& doc, const QString& text)
-{
-    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
-        if (b.text() == text)
-            return b;
-    return {};
-}
-
 QTextCharFormat formatAt(const QTextBlock& block, int offset)
 {
     QTextCursor c(block);
@@ -93,9 +85,10 @@ TEST_F(HelpDoc, HeadingsAndBulletedDefinitions)
 {
     int last = -1;
     for (const char* heading : {"ACLARACIONES PARA LA INTERPRETACIÓN DEL CATÁLOGO", "Entradas", "Referencias", "Población"}) {
-        const QTextBlock b = findBlock(doc, heading);
-        ASSERT_TRUE(b.isValid()) << heading;
-        EXPECT_GT(b.blockNumber(), last) << heading;
+        QTextBlock b = doc.begin();
+        while (b.isValid() && b.text() != heading)
+            b = b.next();
+        ASSERT_TRUE(b.isValid() && b.blockNumber() > last) << heading;
         EXPECT_EQ(formatAt(b, 0).fontWeight(), QFont::Bold) << heading;
         last = b.blockNumber();
     }
@@ -174,11 +167,6 @@ TEST(AyudaBuildStep, FiguresFromTheTool)
           "población y 55 núcleos de población. Al pulsar «Listar todas», los encabezamientos de las listas indican "
           "Municipios (995), Entidades (3976) y Núcleos (55)."},
          {"No contiene"}},
-        {"entradas 731\\r\\nreferencias 731\\r\\n", {"731", "0", "0", "0"}, 0, 0, // line ends of another system
-         {"731 entradas.", "731 referencias.",
-          "Esta edición del catálogo contiene 731 municipios. No contiene entidades de población ni núcleos de "
-          "población, de modo que las listas de entidades y de núcleos aparecen siempre vacías. Al pulsar"},
-         {}},
         {nullptr, {}, 0, 0, {none, "ACLARACIONES PARA LA INTERPRETACIÓN DEL CATÁLOGO"}, {" entradas.", " referencias."}}, // no tool
     };
     int n = 0;

@@ -102,12 +102,6 @@ struct HelpWindow : ::testing::Test {
             b = b.next();
         return b;
     }
-    // The first line of a paragraph in the view's coordinates.
-    QRect firstLine(const QTextBlock& b) const
-    {
-        const QRectF line = b.layout()->lineAt(0).rect().translated(b.layout()->position());
-        return line.toRect().translated(0, -form->RichEdit1->verticalScrollBar()->value());
-    }
 
     QTemporaryDir dir;
     std::unique_ptr<TForm2> form;
@@ -350,7 +344,9 @@ TEST_F(HelpWindow, BulletsOnScreenAndTripleClickCopy)
 {
     form->resize(587, 2000);
     QApplication::processEvents();
-    const QRect line = firstLine(bullet());
+    const QTextLayout* layout = bullet().layout(); // its first line, in the view's coordinates
+    const QRect line = layout->lineAt(0).rect().translated(layout->position()).toRect().translated(
+        0, -form->RichEdit1->verticalScrollBar()->value());
     const QImage shot = form->RichEdit1->viewport()->grab().toImage();
     const auto ink = [&](int from, int to) {
         int n = 0;
