@@ -3,14 +3,8 @@
 // population entities and 61 nuclei, read back as packet and as the lists. What
 // each unit says is the converter's (convert_test.cpp).
 
-#include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -20,18 +14,11 @@
 #include "collation.h"
 #include "cp1252.h"
 #include "packet.h"
+#include "process_test.h"
 #include "table.h"
 #include "view.h"
 
-namespace fs = std::filesystem;
-
 namespace {
-
-std::string readAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 const std::string& packetBytes()
 {
