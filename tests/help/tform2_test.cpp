@@ -95,10 +95,10 @@ struct HelpWindow : ::testing::Test {
         form->Guardar1->trigger();
     }
     QTextDocument* doc() const { return form->RichEdit1->document(); }
-    QTextBlock bullet() const
+    QTextBlock block(const char* start) const // the paragraph that begins so
     {
         QTextBlock b = doc()->begin();
-        while (!b.text().startsWith("Municipio: entidad"))
+        while (b.isValid() && !b.text().startsWith(QString::fromUtf8(start)))
             b = b.next();
         return b;
     }
@@ -155,9 +155,7 @@ TEST_F(HelpWindow, EveryShowingStartsTheSame)
     };
     const auto expectFresh = [&] {
         for (const auto& p : kParagraphs) {
-            QTextBlock b = doc()->begin();
-            while (b.isValid() && !b.text().startsWith(QString::fromUtf8(p.start)))
-                b = b.next();
+            const QTextBlock b = block(p.start);
             ASSERT_TRUE(b.isValid()) << p.start;
             const QTextBlockFormat f = b.blockFormat();
             const double first = b.textList() ? f.doubleProperty(rtf::kListMarkerIndent) : f.textIndent();
@@ -341,7 +339,7 @@ TEST_F(HelpWindow, BulletsOnScreenAndTripleClickCopy)
 {
     form->resize(587, 2000);
     QApplication::processEvents();
-    const QTextLayout* layout = bullet().layout(); // its first line, in the view's coordinates
+    const QTextLayout* layout = block("Municipio: entidad").layout(); // its first line, in the view's coordinates
     const QRect line = layout->lineAt(0).rect().translated(layout->position()).toRect().translated(
         0, -form->RichEdit1->verticalScrollBar()->value());
     const QImage shot = form->RichEdit1->viewport()->grab().toImage();
@@ -360,7 +358,7 @@ TEST_F(HelpWindow, BulletsOnScreenAndTripleClickCopy)
     // nothing of that one is copied, not even its bullet.
     QTest::mouseDClick(form->RichEdit1->viewport(), Qt::LeftButton, Qt::NoModifier, line.center());
     QTest::mouseClick(form->RichEdit1->viewport(), Qt::LeftButton, Qt::NoModifier, line.center());
-    ASSERT_EQ(form->RichEdit1->textCursor().selectionEnd(), bullet().next().position());
+    ASSERT_EQ(form->RichEdit1->textCursor().selectionEnd(), block("Municipio: entidad").next().position());
     form->Copiar1->trigger();
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     EXPECT_TRUE(data->text().startsWith("• Municipio: entidad") && data->text().endsWith("forman parte de él.\n"));

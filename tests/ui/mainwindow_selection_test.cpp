@@ -70,7 +70,7 @@ TEST_F(MainWindowTest, TabStepsThroughTheEntityList)
         tab();
     EXPECT_EQ(focused(), w.DBGrid3);
     EXPECT_EQ(w.ClientDataSet2.RecNo(), kEntities - 1);
-    backtab();
+    press(Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(w.ClientDataSet2.RecNo(), kEntities - 2);
     expectShowing(w.ClientDataSet2);
 }
