@@ -1,6 +1,6 @@
-// The data packet reader and writer: exact bytes of what the writer produces,
-// round trips, and a clean PacketError for every kind of damaged packet
-// (random damage is left to fuzz/packet_fuzz.cpp).
+// The data packet reader and writer: the bytes the writer produces, round trips,
+// what the reader must accept, and a clean PacketError for each kind of damage
+// (random bytes, and round trips of any table read, are left to fuzz/packet_fuzz.cpp).
 
 #include <gtest/gtest.h>
 
@@ -78,12 +78,12 @@ struct Bytes {
 // Everything a table holds, as one text: fields, locale, values and nulls.
 std::string describe(const Table& t)
 {
-    std::string out = "LCID " + std::to_string(t.lcid());
+    std::string out = std::string("LCID ").append(std::to_string(t.lcid()));
     for (const FieldDef& f : t.fields())
-        out += "\n" + f.name + (f.kind == FieldKind::Memo ? " memo " : " string ") + std::to_string(f.width);
+        out.append("\n").append(f.name).append(f.kind == FieldKind::Memo ? " memo " : " string ").append(std::to_string(f.width));
     for (std::size_t r = 0; r < t.recordCount(); ++r)
         for (std::size_t f = 0; f < t.fieldCount(); ++f)
-            out += t.isNull(r, f) ? std::string("\n(null)") : "\n=" + std::string(t.text(r, f));
+            out.append(t.isNull(r, f) ? "\n(null)" : "\n=").append(t.isNull(r, f) ? "" : t.text(r, f));
     return out;
 }
 
@@ -102,33 +102,18 @@ std::string failure(std::string_view packet)
 
 // --- The bytes the writer produces --------------------------------------------
 
-TEST(PacketLayout, BytesOfHeaderDescriptorsPropertiesAndRecords)
+TEST(PacketLayout, BytesOfTheHeaderAndOfARecord)
 {
-    const std::string empty = writePacket(catalogueTable({}));
-    ASSERT_EQ(empty.size(), 536u);
-    // Header: magic, version 1.0, size 24, 18 fields, 0 records, attributes 3, metadata size 536.
-    EXPECT_EQ(empty.substr(0, 24), bytes({0x96, 0x19, 0xE0, 0xBD, 1, 0, 0, 0, 24, 0, 0, 0, 18, 0, 0, 0, 0, 0, 3, 0,
-                                          0, 0, 0x18, 0x02}));
-    EXPECT_EQ(empty.substr(24, 26), "\x05IDENT" + bytes({1, 0, 0x49, 0, 0, 0, 1, 0}) + "\x05WIDTH"
-                                        + bytes({2, 0, 2, 0, 5, 0}));
-    // The note field: byte string with SUBTYPE "Text" and its NUL, then WIDTH 1.
-    EXPECT_EQ(empty.substr(171, 50), "\x0A" "COMENTARIO" + bytes({4, 0, 0x4B, 0, 0, 0, 2, 0}) + "\x07SUBTYPE"
-                                         + bytes({2, 0, 0x49, 0, 5, 0}) + std::string("Text\0\x05WIDTH", 11)
-                                         + bytes({2, 0, 2, 0, 1, 0}));
-    EXPECT_EQ(empty.substr(496, 25), Bytes().stringField("2004", 7).s);
-    EXPECT_EQ(empty.substr(521), bytes({1, 0, 4, 'L', 'C', 'I', 'D', 4, 0, 1, 0, 0x0A, 4, 0, 0}));
-
-    // Records: status byte, null flags (two bits a field), then the values.
-    const std::string p = writePacket(catalogueTable({abay(), hostal()}));
-    EXPECT_EQ(p.substr(14, 4), bytes({2, 0, 0, 0}));
-    const std::string first = p.substr(536, 256);
-    EXPECT_EQ(first.substr(0, 33), bytes({0, 0, 0, 0, 0, 0}) + "\x05" "20001\x01" "2\x04" "Abay\x04" "Abay\x04" "Abay"
-                                       + bytes({0xBD, 0, 0, 0}));
-    EXPECT_EQ(first.substr(33 + 189), "\x03" "488\x03" "462\x03" "442\x03" "516\x03" "505"
-                                      + std::string("\x01-\x01-\x01-\x01-\x01-\x01-\x01-"));
-    // Null flags for fields 4, 8 and 11; no bytes for the null NOMBREMOST.
-    EXPECT_EQ(p.substr(536 + 256, 35), bytes({0, 0x00, 0x01, 0x41, 0x00, 0x00}) + "\x05" "31625\x01" "3\x06"
-                                           "Hostal\x09" "El Ciervo" + bytes({120, 0, 0, 0}));
+    const std::string p = writePacket(catalogueTable({abay()}));
+    ASSERT_EQ(p.size(), 536u + 256u);
+    // Magic, version 1.0, size 24, 18 fields, 1 record, attributes 3, metadata size 536.
+    EXPECT_EQ(p.substr(0, 24), bytes({0x96, 0x19, 0xE0, 0xBD, 1, 0, 0, 0, 24, 0, 0, 0, 18, 0, 1, 0, 0, 0, 3, 0,
+                                      0, 0, 0x18, 0x02}));
+    // Status byte, null flags (two bits a field), then the values; the note with a 4-byte length.
+    EXPECT_EQ(p.substr(536, 33), bytes({0, 0, 0, 0, 0, 0}) + "\x05" "20001\x01" "2\x04" "Abay\x04" "Abay\x04" "Abay"
+                                     + bytes({0xBD, 0, 0, 0}));
+    EXPECT_EQ(p.substr(536 + 33 + 189), "\x03" "488\x03" "462\x03" "442\x03" "516\x03" "505"
+                                           + std::string("\x01-\x01-\x01-\x01-\x01-\x01-\x01-"));
 }
 
 // --- Reading ------------------------------------------------------------------------
@@ -144,13 +129,6 @@ TEST(PacketRead, RoundTrips)
     longest[6] = "638.799";
     const Table t = catalogueTable({abay(), hostal(), longest});
     EXPECT_EQ(describe(readPacket(writePacket(t))), describe(t));
-
-    // Empty values next to nulls, bytes 0x80-0xFF, a note beyond 65,535 bytes, LCID 0.
-    Table odd({{"A", FieldKind::String, 255}, {"N", FieldKind::Memo, 1}, {"B", FieldKind::String, 1}}, 0);
-    odd.addRecord({std::string(), std::string(), std::nullopt});
-    odd.addRecord({std::string(255, '\xFF'), std::string(70000, '\0'), std::string("\x80")});
-    odd.addRecord({std::nullopt, std::nullopt, std::nullopt});
-    EXPECT_EQ(describe(readPacket(writePacket(odd))), describe(odd));
 
     // 300 fields with long names: the records start beyond 65,535, and the
     // metadata-size flag is cleared.
@@ -180,15 +158,9 @@ TEST(PacketRead, AcceptsWhatTheFormatAllowsBeyondTheWriter)
     b.name("Memo").u32(0x004B0004).u16(0).u16(1).name("SUBTYPE").u32(0x00490002).u16(4).raw("Text");
     b.u16(1).name("OTHER").u32(0x00020004).u32(7);
     b.u8(0).u8(0).u16(300).raw(std::string(300, 'L')).u8(2).raw("ab").u32(3).raw(std::string("n\0t", 3));
-    const Table t = readPacket(b.s);
-    ASSERT_EQ(t.fieldCount(), 3u);
-    EXPECT_EQ(t.fields()[0].width, 300);
-    EXPECT_EQ(t.fields()[2].kind, FieldKind::Memo);
-    EXPECT_EQ(t.lcid(), 0);
-    ASSERT_EQ(t.recordCount(), 1u);
-    EXPECT_EQ(t.text(0, 0), std::string(300, 'L'));
-    EXPECT_EQ(t.text(0, 1), "ab");
-    EXPECT_EQ(t.text(0, 2), std::string("n\0t", 3));
+    EXPECT_EQ(describe(readPacket(b.s)), std::string("LCID 0\nLong string 300\nShort string 2\nMemo memo 1\n=")
+                                             .append(300, 'L')
+                                             .append("\n=ab\n=n\0t", 9));
 }
 
 // --- Damaged packets ----------------------------------------------------------------

@@ -56,7 +56,7 @@ struct Chart {
 
 } // namespace
 
-TEST(Chart, AppearanceAndTwoSeriesRebuiltAtEveryUpdate)
+TEST(Chart, AppearanceSeriesStylesAndYearLabels)
 {
     Chart chart;
     QCustomPlot& plot = chart.plot;
@@ -71,21 +71,12 @@ TEST(Chart, AppearanceAndTwoSeriesRebuiltAtEveryUpdate)
     chart::setUp(plot); // twice: still one panner
     EXPECT_EQ(plot.findChildren<chart::VerticalPanner*>().size(), 1);
 
-    for (int i = 0; i < 2; ++i) {
-        chart.show({100, 200, 300, 400, 500, 600, 700, 800, 900, 1000, 1100, 1200 + i});
-        ASSERT_EQ(plot.graphCount(), 2);
-        EXPECT_EQ(plot.graph(0), chart.line);
-        EXPECT_EQ(plot.graph(1), chart.points);
-    }
+    // A line and points (their values: the detail window test), the bottom axis labelled with the years.
+    chart.show({100, 200, 300, 400, 500, 600, 700, 800, 900, 1000, 1100, 1200});
+    ASSERT_EQ(plot.graphCount(), 2);
     EXPECT_EQ(chart.line->lineStyle(), QCPGraph::lsLine);
     EXPECT_EQ(chart.points->lineStyle(), QCPGraph::lsNone);
     EXPECT_EQ(chart.points->scatterStyle().shape(), QCPScatterStyle::ssCircle);
-    // Twelve points at x 0..11, the bottom axis labelled with the years.
-    ASSERT_EQ(chart.points->data()->size(), 12);
-    for (int i = 0; i < 12; ++i) {
-        EXPECT_EQ(chart.points->data()->at(i)->key, i);
-        EXPECT_EQ(chart.line->data()->at(i)->value, 100 * (i + 1) + (i == 11 ? 1 : 0));
-    }
     EXPECT_EQ(plot.xAxis->ticker().dynamicCast<QCPAxisTickerText>()->ticks().values(), kYears.toVector());
 
     chart::freeGraph(&plot, chart.line);
@@ -119,7 +110,6 @@ TEST(Chart, MissingValuesAreGapsInTheLine)
     EXPECT_EQ(chart.ink(x(1) + margin, x(3) - margin), 0);
     EXPECT_GT(chart.ink(x(4) + margin, x(5) - margin), 5);
     EXPECT_GT(chart.ink(x(1) - 1, x(1) + 1), 0);
-
 
     // One value among missing ones: one marker, no line; NaN elsewhere in both series.
     chart.show({M, M, M, M, M, 300, M, M, M, M, M, M});
@@ -170,7 +160,6 @@ TEST(Chart, RightButtonDragPansTheLeftAxisOnly)
     const QCPRange xBefore = chart.plot.xAxis->range();
     const QPoint start = chart.plot.axisRect()->rect().center();
     const QPoint end = start + QPoint(0, 20);
-
 
     // A right-button drag down by 20 pixels: both ends up by 20 pixels' worth.
     QTest::mousePress(&chart.plot, Qt::RightButton, {}, start);

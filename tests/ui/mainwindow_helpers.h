@@ -79,7 +79,6 @@ protected:
         QTest::sendKeyEvent(QTest::Release, focused(), key, QString(), modifiers);
     }
     void tab() { press(Qt::Key_Tab); }
-    void backtab() { press(Qt::Key_Backtab, Qt::ShiftModifier); }
 
     // Types text into a control character by character, accents included.
     static void type(QWidget* widget, const QString& text)

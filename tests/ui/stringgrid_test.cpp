@@ -1,4 +1,5 @@
-// The census table widget and its cell painter, on a grid of its own.
+// The census table widget and its cell painter, on a grid of its own (the fills
+// of heading and value rows in the window: mainwindow_test.cpp).
 #include <QImage>
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -77,23 +78,6 @@ TEST(StringGrid, CellsAndGeometry)
     EXPECT_EQ(grid.Cells(0, 4), "");
 }
 
-TEST(StringGrid, EmptyCellsArePlainFillsBetweenGridLines)
-{
-    CensusGrid table;
-    table.grid.setCells(5, 2, QString()); // an empty heading
-    const QImage image = table.image();
-    for (const auto& [col, row] : {std::pair{0, 1}, {3, 3}, {5, 2}}) {
-        const QRect cell = table.grid.CellRect(col, row);
-        for (int y = cell.top(); y <= cell.bottom(); ++y)
-            for (int x = cell.left(); x <= cell.right(); ++x)
-                ASSERT_EQ(QColor(image.pixel(x, y)), CensusGrid::fill(row)) << col << "," << row << " at " << x;
-    }
-    const QRect first = table.grid.CellRect(0, 0);
-    const QColor line(image.pixel(first.right() + 1, first.center().y()));
-    EXPECT_NE(line, census::kHeaderFill);
-    EXPECT_NE(line, QColor(Qt::white));
-}
-
 TEST(StringGrid, TextsAreCentredInTheirRowColours)
 {
     // The text is centred in the cell less 2 pixels on the left: texts of
@@ -121,22 +105,4 @@ TEST(StringGrid, TextsAreCentredInTheirRowColours)
     const auto extent = [&](int col) { return inkOf(image, table.grid.CellRect(col, 1), Qt::white); };
     EXPECT_GT(extent(0).count, 0);
     EXPECT_GT(extent(1).right - extent(1).left, extent(2).right - extent(2).left + 3);
-}
-
-TEST(StringGrid, EveryCellSetsItsFullStyle)
-{
-    // Painting a value cell right after a header cell with the same painter
-    // (and the other way round) gives the same pixels as painting it alone.
-    CensusGrid table;
-    table.grid.setCells(3, 1, "1.016");
-    const auto paint = [&](std::array<int, 2> rows) {
-        QImage image(table.grid.size(), QImage::Format_RGB32);
-        image.fill(Qt::gray);
-        QPainter painter(&image);
-        for (const int row : rows)
-            census::drawCell(painter, table.grid, 3, row, table.grid.CellRect(3, row));
-        painter.end();
-        return image;
-    };
-    EXPECT_EQ(paint({0, 1}), paint({1, 0}));
 }
