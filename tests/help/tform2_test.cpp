@@ -111,10 +111,15 @@ struct HelpWindow : ::testing::Test {
 
 } // namespace
 
-TEST_F(HelpWindow, LayoutMenusAndClosing)
+TEST_F(HelpWindow, LayoutFontMenusAndClosing)
 {
     EXPECT_EQ(form->windowTitle(), "AYUDA");
     EXPECT_FALSE(form->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(form->frameGeometry().size(), QSize(587, 526)); // the outer size
+    for (QWidget* w : {static_cast<QWidget*>(form.get()), static_cast<QWidget*>(form->MainMenu1)}) {
+        EXPECT_EQ(w->font().pixelSize(), 11); // the layout's font, not the system's
+        EXPECT_TRUE(w->font().families().contains("MS Sans Serif"));
+    }
 
     QStringList captions;
     for (QAction* a : form->MainMenu1->actions() + form->Acciones1->menu()->actions())
