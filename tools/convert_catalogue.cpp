@@ -23,8 +23,6 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -33,12 +31,12 @@
 #include <set>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "collation.h"
 #include "cp1252.h"
 #include "csv.h"
+#include "files.h"
 #include "table.h"
 #include "units.h"
 
@@ -239,7 +237,7 @@ Source readSource(const std::string& path, const std::string& header, Problems& 
     Source source{path, {}, false};
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        problems.add(path, std::string("no se puede leer: ") + std::strerror(errno));
+        problems.add(path, std::string("no se puede leer: ").append(systemReason(errno)));
         return source;
     }
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -874,39 +872,6 @@ std::optional<std::vector<std::size_t>> storedOrder(const std::vector<Unit>& uni
     return shown == wanted ? std::optional(stored) : std::nullopt;
 }
 
-bool writeFile(const std::string& path, const std::string& bytes, std::string& why)
-{
-    // Written beside the target and renamed, so that a failure never leaves a
-    // partial catalogue behind.
-    const std::filesystem::path target(path);
-    std::filesystem::path temporary = target;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            why = std::strerror(errno);
-            return false;
-        }
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            why = "error de escritura";
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, target, error);
-    if (error) {
-        why = error.message();
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return false;
-    }
-    return true;
-}
-
 int usage()
 {
     std::cerr << "uso: poblacion-convert MUNICIPIOS.csv HISTORICOS.csv NOMENCLATOR.csv SALIDA.csv\n"
@@ -999,9 +964,8 @@ int main(int argc, char** argv)
         }
         out += '\n';
     }
-    std::string why;
-    if (!writeFile(outputPath, out, why)) {
-        std::cerr << "poblacion-convert: no se puede escribir " << outputPath << ": " << why << "\n";
+    if (const int error = writeFileAtomically(outputPath, out)) {
+        std::cerr << "poblacion-convert: no se puede escribir " << outputPath << ": " << systemReason(error) << "\n";
         return 1;
     }
     return 0;

@@ -27,6 +27,7 @@
 #include "cp1252.h"
 #include "csv.h"
 #include "error.h"
+#include "files.h"
 #include "packet.h"
 #include "table.h"
 #include "units.h"
@@ -58,22 +59,6 @@ struct Rejected {
     std::string message;
 };
 
-std::string systemReason(int error)
-{
-    switch (error) {
-    case ENOENT: return "no existe";
-    case EACCES:
-    case EPERM: return "permiso denegado";
-    case EISDIR: return "es una carpeta";
-    case ENOTDIR: return "una parte de la ruta no es una carpeta";
-    case ENOSPC: return "no queda espacio en el disco";
-    case EROFS: return "el sistema de archivos es de solo lectura";
-    case EDQUOT: return "se ha superado la cuota de disco";
-    case ENAMETOOLONG: return "el nombre es demasiado largo";
-    default: return "error del sistema " + std::to_string(error) + " (" + std::strerror(error) + ")";
-    }
-}
-
 std::string readFile(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -103,44 +88,10 @@ std::string readFile(const std::string& path)
     return data;
 }
 
-bool writeAll(int fd, std::string_view data)
+void writeFile(const std::string& path, std::string_view data)
 {
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-// Writes `data` to `path` through a temporary file in the same folder, so that
-// the file at `path` is either the old one or the complete new one.
-void writeFileAtomically(const std::string& path, std::string_view data)
-{
-    std::string temp = path + ".tmp.XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        throw Rejected{"No se puede escribir el archivo " + path + ": " + systemReason(errno) + "."};
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    bool ok = ::fchmod(fd, 0666 & ~mask) == 0 && writeAll(fd, data) && ::fsync(fd) == 0;
-    int error = ok ? 0 : errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        error = errno;
-    }
-    if (!ok) {
-        ::unlink(temp.c_str());
+    if (const int error = writeFileAtomically(path, data))
         throw Rejected{"No se puede escribir el archivo " + path + ": " + systemReason(error) + "."};
-    }
 }
 
 void writeStdout(std::string_view data)
@@ -343,7 +294,7 @@ int build(const std::string& csvPath, const std::string& packetPath)
     } catch (const catalogue::PacketError& e) {
         throw Rejected{e.what()};
     }
-    writeFileAtomically(packetPath, packet);
+    writeFile(packetPath, packet);
     return kOk;
 }
 
