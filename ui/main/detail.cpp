@@ -67,7 +67,6 @@ void TForm1::FreeChartSeries()
 {
     chart::freeGraph(Chart1, LineSeries);
     chart::freeGraph(Chart1, PointSeries);
-    a11y::panelChanged(*this);
 }
 
 void TForm1::setUpChart()

@@ -364,6 +364,7 @@ void TForm1::FormCreate()
     }
     // 11.
     FreeChartSeries();
+    a11y::panelChanged(*this);
     // 12.
     applyStartColours();
     // 13.
@@ -515,6 +516,7 @@ void TForm1::SpeedButton1Click()
     }
     // 9.
     FreeChartSeries();
+    a11y::panelChanged(*this);
 }
 
 void TForm1::ClientDataSet1AfterScroll(catalogue::View& dataSet)
