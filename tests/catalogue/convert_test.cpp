@@ -1,7 +1,9 @@
 // poblacion-convert as a process: what it makes of small tables of real rows, its refusals of
 // bad input, and the committed catalogue against the shared source tables.
 
+#include <algorithm>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -214,6 +216,75 @@ TEST_F(ConvertTest, CommittedCatalogueIsTheConverterOutput)
     ASSERT_EQ(outcome.code, 0) << outcome.err;
     EXPECT_TRUE(readAll(path("out.csv")) == readAll(fs::path(SOURCE_DIR) / "resources/pueblos.csv"))
         << "resources/pueblos.csv is stale: regenerate it with poblacion-convert";
+}
+
+// "1.016": a figure as the catalogue writes it.
+std::string dotted(const std::string& digits)
+{
+    std::string out;
+    for (std::size_t k = 0; k < digits.size(); ++k)
+        out.append(k > 0 && (digits.size() - k) % 3 == 0 ? "." : "").append(1, digits[k]);
+    return out;
+}
+
+// Every figure of the source tables, read here on their own, is in the committed catalogue: the census
+// figures of each municipality in the census fields of the unit whose note gives its INE code; the
+// latest padrón of each entity and of each núcleo named otherwise than its entity in one sentence
+// ("… padrón de 2020 … tenía 68 habitantes …") of the note that gives its code.
+TEST(CommittedCatalogue, HoldsEveryFigureOfTheSourceTables)
+{
+    if (!fs::exists(kData / kTables[2]))
+        GTEST_SKIP() << "no source tables in " << kData;
+    std::map<std::string, std::vector<const Record*>> byCode; // every code a note names after "código"
+    const std::vector<Record> units = rowsOf(readAll(fs::path(SOURCE_DIR) / "resources/pueblos.csv"));
+    for (const Record& r : units)
+        for (std::size_t at = r[5].find("código "); at != std::string::npos; at = r[5].find("código ", at + 1)) {
+            const std::size_t from = r[5].find_first_of("0123456789", at);
+            byCode[r[5].substr(from, r[5].find_first_not_of("0123456789", from) - from)].push_back(&r);
+        }
+    for (int t = 0; t < 2; ++t) // ine,… with the figures from cell 3 (current) or 8 (historical)
+        for (const Record& source : rowsOf(readAll(kData / kTables[t]))) {
+            ASSERT_EQ(byCode[source[0]].size(), 1u) << source[0];
+            const Record& unit = *byCode[source[0]].front();
+            EXPECT_EQ(unit[1], "2");
+            for (std::size_t k = 0; k < 12; ++k) {
+                const std::size_t cell = (t == 0 ? 3 : 8) + k;
+                EXPECT_EQ(unit[6 + k], cell < source.size() && !source[cell].empty() ? dotted(source[cell]) : "-")
+                    << source[0] << " field " << k;
+            }
+        }
+
+    // anio,provincia,municipio_ine,municipio,entidad_codigo,entidad,unidad_codigo,unidad,tipo,habitantes: the
+    // latest year of each entity and each núcleo named otherwise, and its people.
+    std::map<std::string, std::pair<std::string, long>> latest;
+    for (const Record& c : rowsOf(readAll(kData / kTables[2])))
+        for (const std::string& code : {c[4], c[6]}) {
+            if (code == c[6] && (c[8] != "nucleo" || c[7] == c[5]))
+                continue;
+            auto& [year, people] = latest[code];
+            if (c[0] > year)
+                std::tie(year, people) = std::pair(c[0], 0L);
+            people += c[0] == year ? std::stol(c[9]) : 0;
+        }
+    std::set<const Record*> described;
+    for (const auto& [code, figure] : latest) {
+        ASSERT_EQ(byCode[code].size(), 1u) << code;
+        const Record& unit = *byCode[code].front();
+        described.insert(&unit);
+        const std::string padron = "padrón de " + figure.first,
+                          people = "tenía " + dotted(std::to_string(figure.second)) + (figure.second == 1 ? " habitante" : " habitantes");
+        bool found = false;
+        for (std::size_t start = 0, end = 0; start < unit[5].size() && !found; start = end + 2) {
+            end = std::min(unit[5].find(". ", start), unit[5].size());
+            const std::string sentence = unit[5].substr(start, end - start);
+            found = sentence.find(padron) != std::string::npos && sentence.find(people) != std::string::npos;
+        }
+        EXPECT_TRUE(found) << code << ": " << padron << ", " << people << " in " << unit[5];
+    }
+    // Each entity and nucleus of the catalogue gives one of those figures.
+    EXPECT_EQ(described.size(), static_cast<std::size_t>(std::count_if(units.begin(), units.end(), [](const Record& r) {
+                  return r[1] != "2";
+              })));
 }
 
 } // namespace
