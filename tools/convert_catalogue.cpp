@@ -320,6 +320,18 @@ std::string dictionaryName(const std::string& name)
     return name;
 }
 
+// A dictionary name as a sentence writes it, in UTF-8: the article first
+// ("Peñas de Riglos (Las)" is "Las Peñas de Riglos"), as the place is named.
+std::string inProse(const std::string& dictionary)
+{
+    for (std::string_view article : {"El", "La", "Los", "Las"}) {
+        const std::string suffix = " (" + std::string(article) + ")";
+        if (dictionary.size() > suffix.size() && dictionary.ends_with(suffix))
+            return std::string(article) + " " + cp1252::toUtf8(dictionary.substr(0, dictionary.size() - suffix.size()));
+    }
+    return cp1252::toUtf8(dictionary);
+}
+
 // The cp1252 dictionary name of a source name, or nothing with the fault reported.
 std::optional<std::string> checkedName(const std::string& name, const std::string& what, const std::string& file,
                                        std::size_t line, Problems& problems)
@@ -565,7 +577,7 @@ std::string fate(const Historical& h, const std::vector<Historical>& all, const 
 {
     std::vector<std::string> today;
     for (const std::string& ine : h.successors)
-        today.push_back(cp1252::toUtf8(current.at(ine).dictionary));
+        today.push_back(inProse(current.at(ine).dictionary));
 
     // The targets named as the catalogue spells them: a successor, else a
     // single historical municipality of that name; nothing when unknown.
@@ -575,14 +587,14 @@ std::string fate(const Historical& h, const std::vector<Historical>& all, const 
         std::optional<std::string> name;
         for (const std::string& ine : h.successors)
             if (plainName(current.at(ine).dictionary) == plainName(c.target))
-                name = cp1252::toUtf8(current.at(ine).dictionary);
+                name = inProse(current.at(ine).dictionary);
         if (name) {
             allHistorical = false;
         } else {
             int found = 0;
             for (const Historical& other : all)
                 if (&other != &h && plainName(other.dictionary) == plainName(c.target)) {
-                    name = cp1252::toUtf8(other.dictionary);
+                    name = inProse(other.dictionary);
                     ++found;
                 }
             if (found != 1)
@@ -785,7 +797,7 @@ void readNomenclator(const Source& source, const CurrentMap& current, Problems& 
                           const char* inhabited) {
         const Row& row = *latest.row;
         const Current& m = current.at(row[2]);
-        std::string text = lead + cp1252::toUtf8(m.dictionary) + ", en la provincia de " + m.province
+        std::string text = lead + inProse(m.dictionary) + ", en la provincia de " + m.province
                            + ". Ninguna fuente abierta da su población en los censos de 1900 a 2001 ni en el padrón "
                              "de 2004. En el padrón de " + row[0] + " tenía " + people(population);
         const std::vector<std::string> later(years.upper_bound(row[0]), years.end());
@@ -817,7 +829,7 @@ void readNomenclator(const Source& source, const CurrentMap& current, Problems& 
         Unit unit{kNucleus, code, file, latest.row->line, latest.dictionary, latest.dictionary, "", {}};
         unit.note = note(latest, latest.people,
                          "Núcleo de población con el código " + code + ", de la entidad "
-                             + cp1252::toUtf8(entities.at((*latest.row)[4]).dictionary) + " del municipio de ",
+                             + inProse(entities.at((*latest.row)[4]).dictionary) + " del municipio de ",
                          "habitado");
         units.push_back(std::move(unit));
     }

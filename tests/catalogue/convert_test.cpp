@@ -124,7 +124,8 @@ TEST_F(ConvertTest, UnitsOfEachKindWithNamesNotesAndCensusValues)
                        "Viacamp y Litera; 30005 Litera | Litera -- Fraga; 30006 Tozal (El); 30007 Used; 40001 Poblado (El); "
                        "40002 Urbanizacion El Tozal | Urbanización El Tozal; ");
 
-    // One note of each kind (current, historical, entity), and census values.
+    // One note of each kind (current, historical, entity, núcleo), and census values. Names inside a
+    // sentence take their article first.
     const std::vector<std::pair<const char*, const char*>> notes = {
         {"20015", // current, with census figures missing
          "Municipio de la provincia de Huesca, con el código INE 22909. Sin cifra de población en los censos de 1900 "
@@ -132,12 +133,16 @@ TEST_F(ConvertTest, UnitsOfEachKindWithNamesNotesAndCensusValues)
          "2004 tenía 446 habitantes."},
         {"20006", // shared between its two successors, named as the catalogue spells them
          "Municipio histórico de la provincia de Huesca, con el código INE 22030. Figura como municipio en los censos "
-         "de 1900 a 1970. Antes del censo de 1981 se repartió entre Caldearenas y Peñas de Riglos (Las). Su mayor "
+         "de 1900 a 1970. Antes del censo de 1981 se repartió entre Caldearenas y Las Peñas de Riglos. Su mayor "
          "población censal, 420 habitantes, corresponde al censo de 1910."},
         {"30007", // not in the latest padrón
          "Entidad de población con el código 221990051, del municipio de Sabiñánigo, en la provincia de Huesca. "
          "Ninguna fuente abierta da su población en los censos de 1900 a 2001 ni en el padrón de 2004. En el padrón "
          "de 2015 tenía 1 habitante, y no figura como habitada en el de 2020."},
+        {"40002",
+         "Núcleo de población con el código 22115000501, de la entidad El Tozal del municipio de El Grado, en la "
+         "provincia de Huesca. Ninguna fuente abierta da su población en los censos de 1900 a 2001 ni en el padrón de "
+         "2004. En el padrón de 2020 tenía 5 habitantes."},
     };
     for (const auto& [ident, expected] : notes)
         EXPECT_EQ(note[ident], expected) << ident;
