@@ -792,14 +792,17 @@ void readNomenclator(const Source& source, const CurrentMap& current, Problems& 
                 n = {&row, *unitName, *people};
     }
 
-    // The place, the rule for the census fields and the latest padrón.
-    const auto note = [&](const Latest& latest, std::uint64_t population, const std::string& lead,
+    // The place, why the census fields hold no figure (the sources of this
+    // catalogue have none by entity or núcleo before 2015; others may) and the
+    // latest padrón, with the table it comes from.
+    const auto note = [&](const Latest& latest, std::uint64_t population, const std::string& lead, const char* by,
                           const char* inhabited) {
         const Row& row = *latest.row;
         const Current& m = current.at(row[2]);
         std::string text = lead + inProse(m.dictionary) + ", en la provincia de " + m.province
-                           + ". Ninguna fuente abierta da su población en los censos de 1900 a 2001 ni en el padrón "
-                             "de 2004. En el padrón de " + row[0] + " tenía " + people(population);
+                           + ". Las fuentes de este catálogo no dan cifras por " + by
+                           + " de 1900 a 2004. Según el Nomenclátor del IAEST, en el padrón de " + row[0] + " tenía "
+                           + people(population);
         const std::vector<std::string> later(years.upper_bound(row[0]), years.end());
         if (!later.empty())
             text += ", y no figura como " + std::string(inhabited) + (later.size() == 1 ? " en el de " : " en los de ")
@@ -822,7 +825,7 @@ void readNomenclator(const Source& source, const CurrentMap& current, Problems& 
                                                   + " bytes y el catálogo admite " + std::to_string(kDisplayWidth));
         }
         unit.note = note(latest, sums.at({code, (*latest.row)[0]}),
-                         "Entidad de población con el código " + code + ", del municipio de ", "habitada");
+                         "Entidad de población con el código " + code + ", del municipio de ", "entidad", "habitada");
         units.push_back(std::move(unit));
     }
     for (const auto& [code, latest] : nuclei) {
@@ -830,7 +833,7 @@ void readNomenclator(const Source& source, const CurrentMap& current, Problems& 
         unit.note = note(latest, latest.people,
                          "Núcleo de población con el código " + code + ", de la entidad "
                              + inProse(entities.at((*latest.row)[4]).dictionary) + " del municipio de ",
-                         "habitado");
+                         "núcleo", "habitado");
         units.push_back(std::move(unit));
     }
 }

@@ -135,14 +135,14 @@ TEST_F(ConvertTest, UnitsOfEachKindWithNamesNotesAndCensusValues)
          "Municipio histórico de la provincia de Huesca, con el código INE 22030. Figura como municipio en los censos "
          "de 1900 a 1970. Antes del censo de 1981 se repartió entre Caldearenas y Las Peñas de Riglos. Su mayor "
          "población censal, 420 habitantes, corresponde al censo de 1910."},
-        {"30007", // not in the latest padrón
-         "Entidad de población con el código 221990051, del municipio de Sabiñánigo, en la provincia de Huesca. "
-         "Ninguna fuente abierta da su población en los censos de 1900 a 2001 ni en el padrón de 2004. En el padrón "
-         "de 2015 tenía 1 habitante, y no figura como habitada en el de 2020."},
+        {"30007", // not in the latest padrón; what the sources do not give, and where the padrón figure comes from
+         "Entidad de población con el código 221990051, del municipio de Sabiñánigo, en la provincia de Huesca. Las "
+         "fuentes de este catálogo no dan cifras por entidad de 1900 a 2004. Según el Nomenclátor del IAEST, en el "
+         "padrón de 2015 tenía 1 habitante, y no figura como habitada en el de 2020."},
         {"40002",
          "Núcleo de población con el código 22115000501, de la entidad El Tozal del municipio de El Grado, en la "
-         "provincia de Huesca. Ninguna fuente abierta da su población en los censos de 1900 a 2001 ni en el padrón de "
-         "2004. En el padrón de 2020 tenía 5 habitantes."},
+         "provincia de Huesca. Las fuentes de este catálogo no dan cifras por núcleo de 1900 a 2004. Según el "
+         "Nomenclátor del IAEST, en el padrón de 2020 tenía 5 habitantes."},
     };
     for (const auto& [ident, expected] : notes)
         EXPECT_EQ(note[ident], expected) << ident;
