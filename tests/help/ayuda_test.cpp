@@ -141,7 +141,7 @@ TEST_F(HelpDoc, ExampleEntryAgreesWithTheCatalogueSource)
     const QString example = "Santa María de Buil. 1. Municipio histórico de la provincia de Huesca, cuyo territorio pertenece "
                             "hoy a Aínsa-Sobrarbe. Población: " + buil["2"][6] + " habitantes en el censo de 1900 y "
                             + buil["2"][12] + " en el de 1960. 2. Entidad de población del municipio de Aínsa-Sobrarbe. "
-                            "Población: " + buil["3"][5].section("En el padrón de 2020 tenía ", 1).section(u' ', 0, 0)
+                            "Población: " + buil["3"][5].section("en el padrón de 2020 tenía ", 1).section(u' ', 0, 0)
                             + " habitantes en el padrón de 2020.";
     EXPECT_TRUE(text.contains(example)) << example.toStdString();
 }
