@@ -738,12 +738,16 @@ void readHistorical(const Source& source, const CurrentMap& current, Problems& p
 }
 
 // The entities and núcleos of the nomenclátor, each from the row of its latest year.
+// A place that the nomenclátor recodes (an entity that leaves it while a núcleo
+// of the same name appears later in the same municipality) is one unit, the
+// núcleo, whose note gives its code and padrón as an entity.
 void readNomenclator(const Source& source, const CurrentMap& current, Problems& problems, std::vector<Unit>& units)
 {
     struct Latest {
         const Row* row = nullptr;
         std::string dictionary; // cp1252
         std::uint32_t people = 0;
+        std::string first; // the first year it appears
     };
     std::map<std::string, Latest> entities, nuclei;                  // by code
     std::map<std::pair<std::string, std::string>, std::uint64_t> sums; // (entity code, year) → people
@@ -786,11 +790,31 @@ void readNomenclator(const Source& source, const CurrentMap& current, Problems& 
         years.insert(year);
         sums[{entity, year}] += *people;
         if (Latest& e = entities[entity]; !e.row || year > (*e.row)[0])
-            e = {&row, *entityName, 0};
-        if (unitName)
-            if (Latest& n = nuclei[unit]; !n.row || year > (*n.row)[0])
-                n = {&row, *unitName, *people};
+            e = {&row, *entityName, 0, std::min(e.row ? e.first : year, year)};
+        if (unitName) {
+            Latest& n = nuclei[unit];
+            n.first = std::min(n.row ? n.first : year, year);
+            if (!n.row || year > (*n.row)[0])
+                n = {&row, *unitName, *people, n.first};
+        }
     }
+
+    // Recodings: the entity that became a núcleo, by the núcleo's code.
+    std::map<std::string, std::string> entityBefore;
+    for (const auto& [code, e] : entities) {
+        if ((*e.row)[0] == *years.rbegin())
+            continue;
+        std::vector<std::string> same;
+        for (const auto& [nucleus, n] : nuclei)
+            if ((*n.row)[2] == (*e.row)[2] && (*n.row)[4] != code && n.first > (*e.row)[0]
+                && plainName(n.dictionary) == plainName(e.dictionary))
+                same.push_back(nucleus);
+        if (same.size() == 1)
+            entityBefore[same.front()] = code;
+    }
+    std::set<std::string> recoded;
+    for (const auto& [nucleus, entity] : entityBefore)
+        recoded.insert(entity);
 
     // The place, why the census fields hold no figure (the sources of this
     // catalogue have none by entity or núcleo before 2015; others may) and the
@@ -814,8 +838,10 @@ void readNomenclator(const Source& source, const CurrentMap& current, Problems& 
     // their municipality: "Name -- Municipality".
     std::map<std::string, int> uses;
     for (const auto& [code, latest] : entities)
-        ++uses[latest.dictionary];
+        uses[latest.dictionary] += recoded.count(code) ? 0 : 1;
     for (auto& [code, latest] : entities) {
+        if (recoded.count(code))
+            continue;
         Unit unit{kEntity, code, file, latest.row->line, latest.dictionary, latest.dictionary, "", {}};
         if (uses[latest.dictionary] > 1) {
             unit.display += " -- " + current.at((*latest.row)[2]).dictionary;
@@ -830,10 +856,19 @@ void readNomenclator(const Source& source, const CurrentMap& current, Problems& 
     }
     for (const auto& [code, latest] : nuclei) {
         Unit unit{kNucleus, code, file, latest.row->line, latest.dictionary, latest.dictionary, "", {}};
-        unit.note = note(latest, latest.people,
-                         "Núcleo de población con el código " + code + ", de la entidad "
-                             + inProse(entities.at((*latest.row)[4]).dictionary) + " del municipio de ",
-                         "núcleo", "habitado");
+        // "de la entidad El Tozal del municipio de El Grado"; "de la entidad y el
+        // municipio de Ejea de los Caballeros" when they share the name.
+        const std::string& entity = entities.at((*latest.row)[4]).dictionary;
+        const std::string of = entity == current.at((*latest.row)[2]).dictionary
+                                   ? "de la entidad y el municipio de "
+                                   : "de la entidad " + inProse(entity) + " del municipio de ";
+        unit.note = note(latest, latest.people, "Núcleo de población con el código " + code + ", " + of, "núcleo",
+                         "habitado");
+        if (const auto before = entityBefore.find(code); before != entityBefore.end()) {
+            const std::string& last = (*entities.at(before->second).row)[0];
+            unit.note += " Hasta el padrón de " + last + " figuró como entidad, con el código " + before->second + " y "
+                         + people(sums.at({before->second, last})) + ".";
+        }
         units.push_back(std::move(unit));
     }
 }

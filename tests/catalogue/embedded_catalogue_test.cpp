@@ -1,7 +1,7 @@
 // The catalogue the program embeds as PUEBLOS, built from resources/pueblos.csv:
-// Aragón's 991 municipalities of 1900-2004 (731 current, 260 historical), 1,511
-// population entities and 61 nuclei, read back as packet and as the lists. What
-// each unit says is the converter's (convert_test.cpp).
+// Aragón's 991 municipalities of 1900-2004 (731 current, 260 historical), 1,503
+// population entities and 61 nuclei, read back as packet and as the lists. How
+// the converter words each kind of note is its own test's (convert_test.cpp).
 
 #include <unistd.h>
 
@@ -114,8 +114,8 @@ TEST_F(EmbeddedCatalogue, FieldsKindsAndNumbering)
         const std::string note = utf8(text(r, "COMENTARIO"));
         count[note.substr(0, note.find(" de "))]++;
     }
-    EXPECT_EQ(count, (std::map<std::string, int>{{"2", 991}, {"3", 1511}, {"4", 61}, {"Municipio", 731},
-                                                 {"Municipio histórico", 260}, {"Entidad", 1511}, {"Núcleo", 61}}));
+    EXPECT_EQ(count, (std::map<std::string, int>{{"2", 991}, {"3", 1503}, {"4", 61}, {"Municipio", 731},
+                                                 {"Municipio histórico", 260}, {"Entidad", 1503}, {"Núcleo", 61}}));
 }
 
 // What the three lists show for a search.
@@ -131,12 +131,22 @@ TEST_F(EmbeddedCatalogue, SearchesListEveryKind)
         {"LITERA", "San Esteban de Litera|Tamarite de Litera|Viacamp y Litera",
          "Litera -- Fraga|Litera -- Viacamp y Litera|San Esteban de Litera|Tamarite de Litera", ""},
         {"TOZAL", "", "Tozal (El)", "Urbanización El Tozal"},
+        // A village of Ejea de los Caballeros recoded as a núcleo: listed once, as the núcleo.
+        {"FARASDU", "Farasdués", "", "Farasdués"},
         {"PENA", "", "", ""}, // "ñ" is a letter of its own
     };
     for (const auto& [text, municipalities, entities, nuclei] : searches) {
         EXPECT_EQ(shown(2, text), municipalities) << text;
         EXPECT_EQ(shown(3, text), entities) << text;
         EXPECT_EQ(shown(4, text), nuclei) << text;
+    }
+    // Each of the eight villages that the nomenclátor recodes from 2019 is one unit, a núcleo.
+    for (const char* village :
+         {"Bárdenas", "Bayo (El)", "Farasdués", "Pinsoro", "Rivas", "Sabinar (El)", "Santa Anastasia", "Valareña"}) {
+        const std::string search = catalogue::cp1252::toUtf8(catalogue::cp1252::upper(
+            catalogue::cp1252::withoutAcuteAccents(catalogue::cp1252::fromUtf8(village).value())));
+        EXPECT_EQ(("|" + shown(3, search) + "|").find("|" + std::string(village) + "|"), std::string::npos) << village;
+        EXPECT_NE(("|" + shown(4, search) + "|").find("|" + std::string(village) + "|"), std::string::npos) << village;
     }
 }
 
