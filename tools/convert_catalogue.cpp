@@ -439,8 +439,15 @@ std::string largestPopulation(const std::array<Figure, 12>& figures)
 struct Current {
     std::string dictionary; // cp1252
     std::string province;
+    std::array<Figure, 12> figures{};
+    std::size_t unit = 0; // its place in the units
 };
 using CurrentMap = std::map<std::string, Current>;
+
+// What a current municipality's note says when the padrón of 2004 has no
+// figure of its own for it.
+constexpr std::string_view kNoFigureIn2004 = " El padrón municipal de 2004 no da cifra propia de este municipio.";
+
 
 void readCurrent(const Source& source, Problems& problems, CurrentMap& current, std::vector<Unit>& units)
 {
@@ -482,7 +489,7 @@ void readCurrent(const Source& source, Problems& problems, CurrentMap& current, 
         if (!ok)
             continue;
         unit.dictionary = unit.display = *name;
-        current[ine] = {*name, province};
+        current[ine] = {*name, province, unit.figures, units.size()};
 
         std::string& note = unit.note;
         note = "Municipio de la provincia de " + province + ", con el código INE " + ine + ".";
@@ -497,7 +504,7 @@ void readCurrent(const Source& source, Problems& problems, CurrentMap& current, 
         note += largestPopulation(unit.figures);
         const Figure& register2004 = unit.figures[kCensusCount];
         if (!register2004)
-            note += " El padrón municipal de 2004 no da cifra propia de este municipio.";
+            note += kNoFigureIn2004;
         else if (*register2004 == 0)
             note += " En el padrón municipal de 2004 no tenía habitantes.";
         else
@@ -506,20 +513,32 @@ void readCurrent(const Source& source, Problems& problems, CurrentMap& current, 
     }
 }
 
-// A name as INE's descriptions of changes may spell it, to compare names by:
-// capitals without accents, "Ñ" as "N", hyphens as spaces, article behind.
-std::string plainName(std::string_view cp1252Name)
+// The words of a name, to compare names as INE's descriptions of changes may
+// spell them ("Penas de Riglos, Las", "Foradada de Toscar" for "Foradada del
+// Toscar"): capitals without accents, "Ñ" as "N" and "Ü" as "U", no articles,
+// "del" as "de"; hyphens, commas and parentheses part words.
+std::vector<std::string> nameWords(std::string_view cp1252Name)
 {
-    std::string plain = cp1252::upper(cp1252::withoutAcuteAccents(dictionaryName(std::string(cp1252Name))));
+    std::string plain = cp1252::upper(cp1252::withoutAcuteAccents(cp1252Name));
     for (char& c : plain) {
         if (c == '\xD1') // Ñ
             c = 'N';
         else if (c == '\xDC') // Ü
             c = 'U';
-        else if (c == '-')
+        else if (c == '-' || c == ',' || c == '(' || c == ')')
             c = ' ';
     }
-    return plain;
+    std::vector<std::string> words;
+    for (std::size_t start = 0; start < plain.size();) {
+        const std::size_t end = std::min(plain.find(' ', start), plain.size());
+        const std::string word = plain.substr(start, end - start);
+        if (word == "DEL")
+            words.emplace_back("DE");
+        else if (!word.empty() && word != "EL" && word != "LA" && word != "LOS" && word != "LAS")
+            words.push_back(word);
+        start = end + 1;
+    }
+    return words;
 }
 
 // What ended a historical municipality, from the cell `alteracion`: parts
@@ -570,73 +589,179 @@ struct Historical {
     std::array<Figure, 12> figures{};
 };
 
+// A municipality that a change names, as this catalogue knows it.
+struct Target {
+    enum class Kind {
+        Successor,  // a current municipality that holds the territory today
+        Current,    // another current municipality
+        Historical, // a historical municipality of the catalogue
+        Renamed,    // a successor that INE names as it was called then ("Torla", today Torla-Ordesa)
+        Unknown,    // none of the catalogue's ("Secorun")
+    };
+    Kind kind = Kind::Unknown;
+    std::string ine;  // the municipality's INE code; empty for Unknown
+    std::string name; // UTF-8, as a sentence writes it: the catalogue's name, INE's for Renamed and Unknown
+};
+
+// The target of a change: a municipality of the catalogue whose name is INE's
+// but for accents and articles (a successor first, then any current one, then
+// a single historical one); else a successor whose name begins with INE's, or
+// INE's with its (renamed since); else unknown.
+Target resolve(const Change& change, const Historical& h, const std::vector<Historical>& all, const CurrentMap& current)
+{
+    const std::vector<std::string> words = nameWords(change.target);
+    for (const std::string& ine : h.successors)
+        if (nameWords(current.at(ine).dictionary) == words)
+            return {Target::Kind::Successor, ine, inProse(current.at(ine).dictionary)};
+    for (const auto& [ine, m] : current)
+        if (nameWords(m.dictionary) == words)
+            return {Target::Kind::Current, ine, inProse(m.dictionary)};
+    std::vector<const Historical*> historical;
+    for (const Historical& other : all)
+        if (&other != &h && nameWords(other.dictionary) == words)
+            historical.push_back(&other);
+    if (historical.size() == 1)
+        return {Target::Kind::Historical, historical.front()->ine, inProse(historical.front()->dictionary)};
+    std::vector<std::string> renamed;
+    for (const std::string& ine : h.successors) {
+        const std::vector<std::string> today = nameWords(current.at(ine).dictionary);
+        const std::size_t n = std::min(today.size(), words.size());
+        if (n > 0 && std::equal(today.begin(), today.begin() + static_cast<std::ptrdiff_t>(n), words.begin()))
+            renamed.push_back(ine);
+    }
+    const std::string asIne = inProse(dictionaryName(change.target));
+    if (renamed.size() == 1)
+        return {Target::Kind::Renamed, renamed.front(), asIne};
+    return {Target::Kind::Unknown, "", asIne};
+}
+
+// A name in a sentence, and whether an apposition follows it ("Aínsa, otro
+// municipio histórico"), which a list closes with a comma before its "y".
+struct Named {
+    std::string text;
+    bool apposition = false;
+};
+
+std::string joinNamed(const std::vector<Named>& items)
+{
+    std::vector<std::string> texts;
+    for (std::size_t k = 0; k < items.size(); ++k)
+        texts.push_back(items[k].text + (items[k].apposition && k + 2 == items.size() ? "," : ""));
+    return joinList(texts);
+}
+
 // The sentence of what became of a historical municipality: the change that
-// ended it, naming the municipality it went into where the catalogue holds it,
-// and the current municipalities that hold its territory.
+// ended it, the municipalities it went into as the catalogue names them (and,
+// in a fusion, those that went into the new one with it), and the current
+// municipalities that hold its territory when those named are not they.
 std::string fate(const Historical& h, const std::vector<Historical>& all, const CurrentMap& current)
 {
-    std::vector<std::string> today;
-    for (const std::string& ine : h.successors)
-        today.push_back(inProse(current.at(ine).dictionary));
-
-    // The targets named as the catalogue spells them: a successor, else a
-    // single historical municipality of that name; nothing when unknown.
-    std::vector<std::string> targets;
-    bool allKnown = true, allHistorical = true;
+    using TargetKind = Target::Kind;
+    const Change& change = h.changes.front();
+    std::vector<Target> targets;
     for (const Change& c : h.changes) {
-        std::optional<std::string> name;
-        for (const std::string& ine : h.successors)
-            if (plainName(current.at(ine).dictionary) == plainName(c.target))
-                name = inProse(current.at(ine).dictionary);
-        if (name) {
-            allHistorical = false;
-        } else {
-            int found = 0;
-            for (const Historical& other : all)
-                if (&other != &h && plainName(other.dictionary) == plainName(c.target)) {
-                    name = inProse(other.dictionary);
-                    ++found;
-                }
-            if (found != 1)
-                name.reset();
-        }
-        allKnown = allKnown && name;
-        if (name && std::find(targets.begin(), targets.end(), *name) == targets.end())
-            targets.push_back(*name);
+        Target t = resolve(c, h, all, current);
+        if (std::none_of(targets.begin(), targets.end(), [&](const Target& u) { return u.name == t.name; }))
+            targets.push_back(std::move(t));
     }
-    std::vector<std::string> sortedTargets = targets, sortedToday = today;
-    std::sort(sortedTargets.begin(), sortedTargets.end());
-    std::sort(sortedToday.begin(), sortedToday.end());
-    const bool targetsAreToday = allKnown && sortedTargets == sortedToday;
-    const std::string other = !allHistorical       ? ""
-                              : targets.size() == 1 ? ", otro municipio histórico"
-                                                    : ", municipios históricos";
 
-    std::string text = " Antes del censo de " + h.changes.front().year + " ";
-    const std::string& type = h.changes.front().type;
-    if (type == "ER" || type == "ED") {
+    // A fusion: the municipalities merged into the new one with it, or, when
+    // none did, those divided with a part into it (Javierregay's, with Santa
+    // Engracia, in Puente la Reina de Jaca).
+    std::vector<std::string> merged, parts;
+    std::vector<const Historical*> members{&h};
+    if (change.type == "EF") {
+        for (const Historical& other : all)
+            for (const Change& c : other.changes)
+                if (&other != &h && c.year == change.year && nameWords(c.target) == nameWords(change.target)) {
+                    if (c.type == "EF") {
+                        merged.push_back(inProse(other.dictionary));
+                        members.push_back(&other);
+                    } else if (c.type == "ER" || c.type == "ED") {
+                        parts.push_back("parte de " + inProse(other.dictionary));
+                    }
+                }
+        if (merged.empty())
+            merged = parts;
+        // A new municipality that the catalogue does not hold by name (Veracruz)
+        // is its members' one successor when that successor holds their
+        // territory and no other: it has no other historical municipality, and
+        // its census figures are their sums.
+        const std::string& successor = h.successors.front();
+        bool same = targets.front().kind == TargetKind::Unknown && h.successors.size() == 1;
+        for (const Historical* m : members)
+            same = same && m->successors == h.successors;
+        for (const Historical& other : all)
+            same = same
+                   && (std::find(members.begin(), members.end(), &other) != members.end()
+                       || std::find(other.successors.begin(), other.successors.end(), successor) == other.successors.end());
+        std::size_t summed = 0;
+        for (std::size_t k = 0; same && k < kCensusCount; ++k) {
+            std::uint64_t sum = 0;
+            bool everyone = true;
+            for (const Historical* m : members) {
+                everyone = everyone && m->figures[k];
+                sum += m->figures[k].value_or(0);
+            }
+            if (everyone) {
+                same = current.at(successor).figures[k] == sum;
+                ++summed;
+            }
+        }
+        if (same && summed > 0)
+            targets.front() = {TargetKind::Renamed, successor, targets.front().name};
+    }
+
+    const auto sameName = [&](const std::string& ine) {
+        return nameWords(current.at(ine).dictionary) == nameWords(h.dictionary);
+    };
+    const bool allHistorical = targets.size() > 1 && std::all_of(targets.begin(), targets.end(), [](const Target& t) {
+                                   return t.kind == TargetKind::Historical;
+                               });
+    std::vector<Named> names;
+    for (const Target& t : targets) {
+        if (t.kind == TargetKind::Historical && !allHistorical)
+            names.push_back({t.name + ", otro municipio histórico", true});
+        else if (t.kind == TargetKind::Renamed)
+            names.push_back({t.name + ", que hoy se llama " + inProse(current.at(t.ine).dictionary)
+                                 + (sameName(t.ine) ? ", como este municipio histórico" : ""),
+                             true});
+        else if (t.kind == TargetKind::Unknown)
+            names.push_back({t.name + " (así lo escribe el INE), un municipio que este catálogo no recoge", true});
+        else
+            names.push_back({t.name, false});
+    }
+
+    std::string text = " Antes del censo de " + change.year + " ";
+    if (change.type == "ER" || change.type == "ED") {
         const bool divided =
             std::any_of(h.changes.begin(), h.changes.end(), [](const Change& c) { return c.type == "ED"; });
         text += divided ? "se dividió entre " : "se repartió entre ";
-        if (allKnown && targets.size() > 1)
-            text += joinList(targets) + other;
-        else if (allKnown && targets.size() == 1)
-            text += targets.front() + other + " y otros municipios";
+        if (names.size() == 1)
+            text += names.front().text + (names.front().apposition ? "," : "") + " y otros municipios";
         else
-            text += "varios municipios";
-    } else if (allKnown && targets.size() == 1) {
-        text += type == "EI"   ? "se integró en " + targets.front()
-                : type == "EF" ? "se fusionó con otros municipios en " + targets.front()
-                               : "pasó a figurar con el nombre y el código de " + targets.front();
-        text += other;
+            text += joinNamed(names) + (allHistorical ? ", municipios históricos" : "");
+    } else if (change.type == "EI") {
+        text += "se integró en " + names.front().text;
+    } else if (change.type == "EF") {
+        text += "se fusionó con " + (merged.empty() ? std::string("otros municipios") : joinList(merged))
+                + " en el nuevo municipio de " + names.front().text;
     } else {
-        text += type == "EI"   ? "se integró en otro municipio"
-                : type == "EF" ? "se fusionó con otros municipios en uno nuevo"
-                               : "cambió de código";
+        text += "pasó a figurar con el nombre y el código de " + names.front().text;
     }
-    if (!targetsAreToday)
-        text += "; su territorio pertenece hoy a " + joinList(today);
-    return text + ".";
+
+    // Today's municipalities, unless those named are all of them.
+    std::set<std::string> named;
+    for (const Target& t : targets)
+        if (t.kind == TargetKind::Successor || t.kind == TargetKind::Renamed)
+            named.insert(t.ine);
+    if (named == std::set<std::string>(h.successors.begin(), h.successors.end()))
+        return text + ".";
+    std::vector<Named> today;
+    for (const std::string& ine : h.successors)
+        today.push_back(sameName(ine) ? Named{inProse(current.at(ine).dictionary) + ", el municipio actual del mismo nombre", true}
+                                      : Named{inProse(current.at(ine).dictionary), false});
+    return text + "; su territorio pertenece hoy a " + joinNamed(today) + ".";
 }
 
 void readHistorical(const Source& source, const CurrentMap& current, Problems& problems, std::vector<Unit>& units)
@@ -807,7 +932,7 @@ void readNomenclator(const Source& source, const CurrentMap& current, Problems& 
         std::vector<std::string> same;
         for (const auto& [nucleus, n] : nuclei)
             if ((*n.row)[2] == (*e.row)[2] && (*n.row)[4] != code && n.first > (*e.row)[0]
-                && plainName(n.dictionary) == plainName(e.dictionary))
+                && nameWords(n.dictionary) == nameWords(e.dictionary))
                 same.push_back(nucleus);
         if (same.size() == 1)
             entityBefore[same.front()] = code;

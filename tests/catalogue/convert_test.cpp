@@ -82,10 +82,11 @@ std::vector<Record> rowsOf(const std::string& text)
 }
 
 // A converted catalogue: "IDENT search name | dictionary name | display name; …", each name given when it
-// differs from the one before, and the note and census values ("1.330 1.357 … -") of each IDENT.
+// differs from the one before, the note and census values ("1.330 1.357 … -") of each IDENT, and the
+// note of each unit by the code it gives first (INE code or nomenclátor code).
 struct Converted {
     std::string listing;
-    std::map<std::string, std::string> note, values;
+    std::map<std::string, std::string> note, values, noteOf;
 };
 
 class ConvertTest : public ProcessTest {
@@ -114,6 +115,8 @@ protected:
                 c.listing.append(r[f] != r[f - 1] ? " | " : "").append(r[f] != r[f - 1] ? r[f] : "");
             c.listing.append("; ");
             c.note[r[0]] = r[5];
+            const std::size_t code = r[5].find_first_of("0123456789", r[5].find("código "));
+            c.noteOf[r[5].substr(code, r[5].find_first_not_of("0123456789", code) - code)] = r[5];
             for (std::size_t f = 6; f < 18; ++f)
                 c.values[r[0]].append(r[f]).append(f < 17 ? " " : "");
         }
@@ -123,7 +126,7 @@ protected:
 
 TEST_F(ConvertTest, UnitsOfEachKindWithNamesNotesAndCensusValues)
 {
-    const auto [listing, note, values] = converted(kCurrent, kHistorical, kNomenclator);
+    const auto [listing, note, values, noteOf] = converted(kCurrent, kHistorical, kNomenclator);
     const std::string text = readAll(path("out.csv"));
     EXPECT_TRUE(text.starts_with("IDENT,TIPONUM,NOMBREBUSC,NOMBREDICC,NOMBREMOST,COMENTARIO,1900,1910,1920,1930,"
                                  "1940,1950,1960,1970,1981,1991,2001,2004\n\"20001\",\"2\","));
@@ -164,6 +167,60 @@ TEST_F(ConvertTest, UnitsOfEachKindWithNamesNotesAndCensusValues)
         EXPECT_EQ(values.at(ident), "- - - - - - - - - - - -") << ident;
 }
 
+// What became of a historical municipality, as the catalogue names the places involved, in real rows.
+TEST_F(ConvertTest, HistoricalNotesNameWhereTheyWentAndWhatHoldsThemToday)
+{
+    const std::string current = kCurrent + R"(22066,Boltaña,Huesca,1926,1896,1871,1807,1763,1566,1381,992,919,851,814,870
+22230,Torla-Ordesa,Huesca,988,1016,886,892,923,814,612,444,369,363,347,315
+22246,Beranuy,Huesca,651,765,659,585,595,579,462,248,141,121,111,105
+50297,Zaragoza,Zaragoza,98397,109957,138617,160179,202948,241867,301655,467223,569830,592548,612472,638799
+50903,Villamayor de Gállego,Zaragoza,1894,1870,1932,2013,2253,2252,2320,2143,2025,1846,2433,
+)";
+    const std::string historical = kHistorical + R"(22148,Linás de Broto,nomenclator,22,1970,22230,Torla-Ordesa,1981 EI Linas de Broto <se elimina por integracion en> Torla,380,395,370,373,385,351,233,142,,,
+22534,Beranuy,nomenclator,22,1960,22246,Beranuy,1970 EF Beranuy <se elimina por fusion en> Veracruz,328,401,336,303,333,326,271,,,,
+22550,Calvera,nomenclator,22,1960,22246,Beranuy,1970 EF Calvera <se elimina por fusion en> Veracruz,323,364,323,282,262,253,191,,,,
+22636,Sieste,nomenclator,22,1960,22066;22907,Boltaña;Aínsa-Sobrarbe,"1970 ER Sieste <se elimina porque se reparte, entre otros, a> Ainsa | 1970 ER Sieste <se elimina porque se reparte, entre otros, a> Boltana",407,420,408,432,370,306,240,,,,
+22649,Used,nomenclator,22,1920,22066;22199,Boltaña;Sabiñánigo,1930 EI Used y Bara <se elimina por integracion en> Secorun,361,415,391,,,,,,,,
+50112,Fuencalderas,nomenclator,50,1970,50901,Biel,1981 EF Fuencalderas <se elimina por fusion en> Biel-Fuencalderas,329,378,350,341,297,216,183,102,,,
+50515,Villamayor,censo,50,1910,50903,Villamayor de Gállego,1920 EI Villamayor <se elimina por integracion en> Zaragoza,2087,2076,,,,,,,,,
+)";
+    const std::map<std::string, std::string> noteOf = converted(current, historical, kNomenclator).noteOf;
+    // What follows "Figura como municipio en los censos de … ." up to the largest census population.
+    const auto fate = [&](const char* ine) {
+        const std::string& note = noteOf.at(ine);
+        const std::size_t from = note.find(". Antes del censo") + 2;
+        return note.substr(from, note.find(" Su mayor población censal") - from);
+    };
+    const std::vector<std::pair<const char*, const char*>> fates = {
+        // Fusions of two, named with their partner and the new municipality, and what it is called today when
+        // that differs: by its name (Biel-Fuencalderas, Biel), or because it holds their territory and no other,
+        // with their sums as its census figures (Veracruz, Beranuy). A municipality named today as this one
+        // says so.
+        {"50049", "Antes del censo de 1981 se fusionó con Fuencalderas en el nuevo municipio de Biel-Fuencalderas, que "
+                  "hoy se llama Biel, como este municipio histórico."},
+        {"50112", "Antes del censo de 1981 se fusionó con Biel en el nuevo municipio de Biel-Fuencalderas, que hoy se "
+                  "llama Biel."},
+        {"22534", "Antes del censo de 1970 se fusionó con Calvera en el nuevo municipio de Veracruz, que hoy se llama "
+                  "Beranuy, como este municipio histórico."},
+        {"22550", "Antes del censo de 1970 se fusionó con Beranuy en el nuevo municipio de Veracruz, que hoy se llama "
+                  "Beranuy."},
+        {"22005", "Antes del censo de 1981 se fusionó con Alto Sobrarbe en el nuevo municipio de Aínsa-Sobrarbe."},
+        // INE's name matched to the catalogue's unit without accents or articles, or as it was called then.
+        {"22148", "Antes del censo de 1981 se integró en Torla, que hoy se llama Torla-Ordesa."},
+        {"22030", "Antes del censo de 1981 se repartió entre Caldearenas y Las Peñas de Riglos."},
+        // A historical municipality named as such, and the current ones that hold the territory after it.
+        {"22636", "Antes del censo de 1970 se repartió entre Aínsa, otro municipio histórico, y Boltaña; su territorio "
+                  "pertenece hoy a Boltaña y Aínsa-Sobrarbe."},
+        {"22624", "Antes del censo de 1970 se dividió entre Alto Sobrarbe y Aínsa, municipios históricos; su territorio "
+                  "pertenece hoy a Aínsa-Sobrarbe."},
+        // A municipality that the catalogue does not hold, as INE writes it.
+        {"22649", "Antes del censo de 1930 se integró en Secorun (así lo escribe el INE), un municipio que este "
+                  "catálogo no recoge; su territorio pertenece hoy a Boltaña y Sabiñánigo."},
+    };
+    for (const auto& [ine, expected] : fates)
+        EXPECT_EQ(fate(ine), expected) << ine;
+}
+
 // From 2019 the nomenclátor lists Farasdués, until then an entity of Ejea de los Caballeros, as a núcleo of
 // the entity Ejea de los Caballeros: one place, listed once, as the núcleo, whose note gives its former code.
 // Used leaves the nomenclátor too, but no núcleo takes its name: it stays an entity.
@@ -172,7 +229,7 @@ TEST_F(ConvertTest, AnEntityRecodedAsANucleusIsListedOnceUnderItsLatestCode)
     const std::string ejea = "50095,Ejea de los Caballeros,Zaragoza,5271,5861,7829,8666,9652,9604,11242,14777,15842,15337,"
                              "16048,16598\n",
                       place = "50,50095,Ejea de los Caballeros,";
-    const auto [listing, note, values] = converted(
+    const auto [listing, note, values, noteOf] = converted(
         kCurrent + ejea, kHistorical,
         kNomenclator + "2015," + place + "500950004,Farasdués,50095000401,Farasdués,nucleo,85\n2015," + place
             + "500950004,Farasdués,50095000499,*Diseminado*,diseminado,1\n2020," + place
