@@ -448,6 +448,17 @@ using CurrentMap = std::map<std::string, Current>;
 // figure of its own for it.
 constexpr std::string_view kNoFigureIn2004 = " El padrón municipal de 2004 no da cifra propia de este municipio.";
 
+// The current municipalities created after the padrón of 2004, with the year:
+// the tables give no year of creation (the data folder's README does).
+constexpr std::pair<std::string_view, std::string_view> kCreatedAfter2004[] = {{"50903", "2006"}};
+
+std::optional<std::string> yearCreated(std::string_view ine)
+{
+    for (const auto& [code, year] : kCreatedAfter2004)
+        if (code == ine)
+            return std::string(year);
+    return std::nullopt;
+}
 
 void readCurrent(const Source& source, Problems& problems, CurrentMap& current, std::vector<Unit>& units)
 {
@@ -757,6 +768,11 @@ std::string fate(const Historical& h, const std::vector<Historical>& all, const 
             named.insert(t.ine);
     if (named == std::set<std::string>(h.successors.begin(), h.successors.end()))
         return text + ".";
+    if (const auto year = yearCreated(h.successors.front()); year && h.successors.size() == 1)
+        for (const Target& t : targets)
+            if (t.kind == TargetKind::Current)
+                return text + "; su territorio, parte de " + t.name + " hasta " + *year + ", es hoy el municipio de "
+                       + inProse(current.at(h.successors.front()).dictionary) + ".";
     std::vector<Named> today;
     for (const std::string& ine : h.successors)
         today.push_back(sameName(ine) ? Named{inProse(current.at(ine).dictionary) + ", el municipio actual del mismo nombre", true}
@@ -859,6 +875,28 @@ void readHistorical(const Source& source, const CurrentMap& current, Problems& p
                     + ". Figura como municipio en " + censuses(present) + "." + fate(h, all, current)
                     + largestPopulation(h.figures);
         units.push_back(std::move(unit));
+
+        // A territory that went into another current municipality and became
+        // a municipality of its own after the padrón of 2004 (Villamayor, part
+        // of Zaragoza until Villamayor de Gállego was created): the notes of
+        // both current municipalities say which of their figures count it.
+        const auto year = h.successors.size() == 1 ? yearCreated(h.successors.front()) : std::nullopt;
+        const Target into = resolve(h.changes.front(), h, all, current);
+        if (!year || into.kind != Target::Kind::Current || h.changes.front().type != "EI")
+            continue;
+        const Current& made = current.at(h.successors.front());
+        const Current& holder = current.at(into.ine);
+        std::string& madeNote = units[made.unit].note;
+        if (made.figures[kCensusCount] || !holder.figures[kCensusCount] || !madeNote.ends_with(kNoFigureIn2004))
+            continue;
+        madeNote.erase(madeNote.size() - kNoFigureIn2004.size());
+        madeNote += " Sus cifras son las de su territorio actual, que fue el municipio de " + inProse(h.dictionary)
+                    + " en " + censuses(present) + " y, desde antes del de " + h.changes.front().year + " hasta "
+                    + *year + ", parte de " + into.name + "; el padrón municipal de 2004 lo cuenta dentro de "
+                    + into.name + ".";
+        units[holder.unit].note += " Sus cifras de los censos de 1900 a 2001 no incluyen el territorio de "
+                                   + inProse(made.dictionary) + ", municipio aparte desde " + *year
+                                   + "; la del padrón municipal de 2004 sí lo incluye.";
     }
 }
 

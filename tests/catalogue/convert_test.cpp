@@ -216,9 +216,24 @@ TEST_F(ConvertTest, HistoricalNotesNameWhereTheyWentAndWhatHoldsThemToday)
         // A municipality that the catalogue does not hold, as INE writes it.
         {"22649", "Antes del censo de 1930 se integró en Secorun (así lo escribe el INE), un municipio que este "
                   "catálogo no recoge; su territorio pertenece hoy a Boltaña y Sabiñánigo."},
+        // A territory in another current municipality until it became one of its own.
+        {"50515", "Antes del censo de 1920 se integró en Zaragoza; su territorio, parte de Zaragoza hasta 2006, es hoy "
+                  "el municipio de Villamayor de Gállego."},
     };
     for (const auto& [ine, expected] : fates)
         EXPECT_EQ(fate(ine), expected) << ine;
+
+    // Which figures of Zaragoza and of Villamayor de Gállego count the territory of Villamayor.
+    EXPECT_EQ(noteOf.at("50297"),
+              "Municipio de la provincia de Zaragoza, con el código INE 50297. Su mayor población censal, 612.472 "
+              "habitantes, corresponde al censo de 2001. En el padrón municipal de 2004 tenía 638.799 habitantes. Sus "
+              "cifras de los censos de 1900 a 2001 no incluyen el territorio de Villamayor de Gállego, municipio aparte "
+              "desde 2006; la del padrón municipal de 2004 sí lo incluye.");
+    EXPECT_EQ(noteOf.at("50903"),
+              "Municipio de la provincia de Zaragoza, con el código INE 50903. Su mayor población censal, 2.433 "
+              "habitantes, corresponde al censo de 2001. Sus cifras son las de su territorio actual, que fue el "
+              "municipio de Villamayor en los censos de 1900 y 1910 y, desde antes del de 1920 hasta 2006, parte de "
+              "Zaragoza; el padrón municipal de 2004 lo cuenta dentro de Zaragoza.");
 }
 
 // From 2019 the nomenclátor lists Farasdués, until then an entity of Ejea de los Caballeros, as a núcleo of
