@@ -460,6 +460,13 @@ std::optional<std::string> yearCreated(std::string_view ine)
     return std::nullopt;
 }
 
+// The current municipalities that INE's municipal register spells otherwise
+// than the nomenclátor, whose spelling (that of their entities) the table and
+// the catalogue follow: the note gives INE's too, so that a reader who knows
+// one form meets the other (the data folder's README lists them).
+constexpr std::pair<std::string_view, std::string_view> kIneSpelling[] = {
+    {"22006", "Aisa"}, {"22043", "Baélls"}, {"22075", "Camporrélls"}, {"22908", "Hoz y Costean"}, {"50241", "Sabiñán"}};
+
 void readCurrent(const Source& source, Problems& problems, CurrentMap& current, std::vector<Unit>& units)
 {
     std::map<std::string, std::size_t> lineOfIne;
@@ -504,6 +511,9 @@ void readCurrent(const Source& source, Problems& problems, CurrentMap& current, 
 
         std::string& note = unit.note;
         note = "Municipio de la provincia de " + province + ", con el código INE " + ine + ".";
+        for (const auto& [code, spelling] : kIneSpelling)
+            if (code == ine && cp1252::toUtf8(*name) != spelling)
+                note.append(" El INE lo escribe ").append(spelling).append(".");
         std::vector<std::size_t> missing;
         for (std::size_t k = 0; k < kCensusCount; ++k)
             if (!unit.figures[k])

@@ -236,6 +236,18 @@ TEST_F(ConvertTest, HistoricalNotesNameWhereTheyWentAndWhatHoldsThemToday)
               "Zaragoza; el padrón municipal de 2004 lo cuenta dentro de Zaragoza.");
 }
 
+// Saviñán, as the nomenclátor and its entity spell it; INE's municipal register writes Sabiñán.
+TEST_F(ConvertTest, AMunicipalityThatInesRegisterSpellsOtherwiseHasBothForms)
+{
+    const std::map<std::string, std::string> noteOf =
+        converted(kCurrent + "50241,Saviñán,Zaragoza,1759,1648,1765,1799,1716,1628,1616,1427,1253,1056,921,809\n",
+                  kHistorical, kNomenclator)
+            .noteOf;
+    EXPECT_EQ(noteOf.at("50241"), "Municipio de la provincia de Zaragoza, con el código INE 50241. El INE lo escribe "
+                                  "Sabiñán. Su mayor población censal, 1.799 habitantes, corresponde al censo de 1930. "
+                                  "En el padrón municipal de 2004 tenía 809 habitantes.");
+}
+
 // From 2019 the nomenclátor lists Farasdués, until then an entity of Ejea de los Caballeros, as a núcleo of
 // the entity Ejea de los Caballeros: one place, listed once, as the núcleo, whose note gives its former code.
 // Used leaves the nomenclátor too, but no núcleo takes its name: it stays an entity.
