@@ -881,6 +881,12 @@ void readHistorical(const Source& source, const CurrentMap& current, Problems& p
             if (h.figures[k])
                 present.push_back(k);
         Unit unit{kMunicipality, h.ine, source.path, h.row->line, h.dictionary, h.dictionary, "", h.figures};
+        // Named as another municipality (Biel, Beranuy, Used), it is told apart
+        // in the list: "Biel -- municipio histórico".
+        if (std::any_of(current.begin(), current.end(), [&](const auto& c) { return c.second.dictionary == h.dictionary; })
+            || std::any_of(all.begin(), all.end(),
+                           [&](const Historical& other) { return &other != &h && other.dictionary == h.dictionary; }))
+            unit.display += cp1252::fromUtf8(" -- municipio histórico").value();
         unit.note = "Municipio histórico de la provincia de " + h.province + ", con el código INE " + h.ine
                     + ". Figura como municipio en " + censuses(present) + "." + fate(h, all, current)
                     + largestPopulation(h.figures);
@@ -1016,13 +1022,8 @@ void readNomenclator(const Source& source, const CurrentMap& current, Problems& 
         if (recoded.count(code))
             continue;
         Unit unit{kEntity, code, file, latest.row->line, latest.dictionary, latest.dictionary, "", {}};
-        if (uses[latest.dictionary] > 1) {
+        if (uses[latest.dictionary] > 1)
             unit.display += " -- " + current.at((*latest.row)[2]).dictionary;
-            if (unit.display.size() > kDisplayWidth)
-                problems.add(file, unit.line, "el nombre para las listas " + shown(cp1252::toUtf8(unit.display))
-                                                  + " ocupa " + std::to_string(unit.display.size())
-                                                  + " bytes y el catálogo admite " + std::to_string(kDisplayWidth));
-        }
         unit.note = note(latest, sums.at({code, (*latest.row)[0]}),
                          "Entidad de población con el código " + code + ", del municipio de ", "entidad", "habitada");
         units.push_back(std::move(unit));
@@ -1139,11 +1140,23 @@ int main(int argc, char** argv)
     readHistorical(historicalTable, current, problems, units);
     readNomenclator(nomenclator, current, problems, units);
 
-    // Field contents: search names, notes within their widths, kinds within IDENT's range.
+    // Field contents: search names, display names within their width and, for
+    // municipalities, each its own; notes within their widths, kinds within
+    // IDENT's range.
     std::vector<std::string> search, notes;
     std::map<int, std::size_t> perKind;
+    std::map<std::string, const Unit*> municipalityShown;
     for (const Unit& u : units) {
         search.push_back(cp1252::withoutAcuteAccents(u.dictionary));
+        const std::string display = shown(cp1252::toUtf8(u.display));
+        if (u.display.size() > kDisplayWidth)
+            problems.add(u.file, u.line, "el nombre para las listas " + display + " ocupa "
+                                             + std::to_string(u.display.size()) + " bytes y el catálogo admite "
+                                             + std::to_string(kDisplayWidth));
+        if (u.kind == kMunicipality)
+            if (const auto [it, inserted] = municipalityShown.emplace(u.display, &u); !inserted)
+                problems.add(u.file, u.line, "el nombre para las listas " + display + " es también el del municipio de "
+                                                 + it->second->file + ":" + std::to_string(it->second->line));
         const auto note = cp1252::fromUtf8(u.note);
         if (!note || note->size() < kNoteMin || note->size() > kNoteMax)
             problems.add(u.file, u.line, "la nota " + shown(u.note) + " no cabe en " + std::to_string(kNoteMin) + " a "

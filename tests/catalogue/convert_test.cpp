@@ -130,9 +130,11 @@ TEST_F(ConvertTest, UnitsOfEachKindWithNamesNotesAndCensusValues)
     const std::string text = readAll(path("out.csv"));
     EXPECT_TRUE(text.starts_with("IDENT,TIPONUM,NOMBREBUSC,NOMBREDICC,NOMBREMOST,COMENTARIO,1900,1910,1920,1930,"
                                  "1940,1950,1960,1970,1981,1991,2001,2004\n\"20001\",\"2\","));
-    // Articles behind, no acute accents in search names, shared entity names told apart, no diseminado.
+    // Articles behind, no acute accents in search names, shared entity names and a historical municipality
+    // named as a current one told apart, no diseminado.
     EXPECT_EQ(listing, "20001 Abiego; 20002 Ainsa | Aínsa; 20003 Ainsa-Sobrarbe | Aínsa-Sobrarbe; 20004 Alberuela de la Liena; "
-                       "20005 Alto Sobrarbe; 20006 Anzanigo | Anzánigo; 20007 Biel; 20008 Biel; 20009 Caldearenas; "
+                       "20005 Alto Sobrarbe; 20006 Anzanigo | Anzánigo; 20007 Biel; 20008 Biel | Biel -- municipio histórico; "
+                       "20009 Caldearenas; "
                        "20010 Fraga; 20011 Grado (El); 20012 Peñas de Riglos (Las); 20013 Sabiñanigo | Sabiñánigo; "
                        "20014 Santa Maria de Buil | Santa María de Buil; 20015 Vencillon | Vencillón; 20016 Viacamp y "
                        "Litera; 30001 Abiego; 30002 Alberuela de la Liena; 30003 Grado (El); 30004 Litera | Litera -- "
@@ -162,7 +164,7 @@ TEST_F(ConvertTest, UnitsOfEachKindWithNamesNotesAndCensusValues)
     for (const auto& [ident, expected] : notes)
         EXPECT_EQ(note.at(ident), expected) << ident;
     EXPECT_EQ(values.at("20015"), "- - - - 149 147 88 456 542 514 468 446");
-    EXPECT_EQ(values.at("20007"), "1.330 1.357 1.251 1.151 949 850 681 404 - - - -");
+    EXPECT_EQ(values.at("20008"), "1.330 1.357 1.251 1.151 949 850 681 404 - - - -");
     for (const char* ident : {"30001", "30007", "40001", "40002"}) // entities and nuclei: no census figure
         EXPECT_EQ(values.at(ident), "- - - - - - - - - - - -") << ident;
 }
@@ -293,6 +295,9 @@ TEST_F(ConvertTest, MalformedRowsAreRefusedWithFileAndLineAndNothingIsWritten)
         {1, 5, h + "nomenclator,22,1960,22001,Abiego,1970 EI x <y> Abiego,367,416,393,347,285,227,1x8,,,,", "«1x8» no es un número entero"},
         {1, 5, h + "nomenclator,22,1960,22002,Abizanda" + t, "el sucesor «22002» no es un municipio actual"},
         {1, 5, h + "nomenclator,22,1960,22001,Abiego,1970 XX x <y> Abiego,367,416,393,347,285,227,188,,,,", "alteración desconocido «XX»"},
+        {1, 7, "50049,Alberuela de la Liena,nomenclator,50,1970,50901,Biel,1981 EF Biel <x> Biel-Fuencalderas,1330,1357,1251,"
+               "1151,949,850,681,404,,,",
+         "el nombre para las listas «Alberuela de la Liena -- municipio histórico» es también el del municipio de "},
         {2, 2, "2015,22,22001,Abiego," + e + "22001000201,Alberuela de la Liena,nucleo,6.9", "«6.9» no es un número entero"},
         {2, 2, "2015,22,22001,Abiego," + e + "22001000201,Alberuela de la Liena,caserio,69", "unidad desconocido «caserio»"},
         {2, 2, "2015,22,22002,Abizanda,220020002,Escanilla,22002000201,Escanilla,nucleo,21", "no es un municipio actual"},
