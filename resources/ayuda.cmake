@@ -6,9 +6,11 @@
 #
 # The catalogue tool gives the figures: "counts PACKET" prints the lines
 # "entradas N" and "referencias M"; "filter PACKET EXPR" prints the number of
-# units passing EXPR on its first line. Where the tool cannot give a figure,
-# the sentence that would state it is written without it, so that the
-# document never states a wrong number.
+# units passing EXPR on its first line. Some figures are counts of notes that
+# say a thing in the converter's words (a historical municipality, a change of
+# code, a núcleo that was an entity, a latest padrón before 2020). Where the
+# tool cannot give a figure, the sentence that would state it is written
+# without it, so that the document never states a wrong number.
 #
 # The template is 7-bit Rich Text; the texts below write their accented
 # letters as \'hh escapes of code page 1252.
@@ -62,25 +64,45 @@ if(ENTRADAS STREQUAL "" OR REFERENCIAS STREQUAL "")
   set(REFERENCIAS "")
 endif()
 
+# The number of units passing a filter; "" when the tool cannot say.
+function(count_units out expression)
+  run_tool(text filter "${PACKET}" "${expression}")
+  string(REPLACE "\r" "" text "${text}")
+  if(text MATCHES "^[ \t]*([0-9]+)[ \t]*(\n|$)")
+    set(${out} "${CMAKE_MATCH_1}" PARENT_SCOPE)
+  else()
+    set(${out} "" PARENT_SCOPE)
+  endif()
+endfunction()
+
 set(KINDS_KNOWN TRUE)
 foreach(kind 2 3 4)
-  run_tool(kind_text filter "${PACKET}" "tiponum = ${kind}")
-  string(REPLACE "\r" "" kind_text "${kind_text}")
-  if(kind_text MATCHES "^[ \t]*([0-9]+)[ \t]*(\n|$)")
-    set(KIND_${kind} "${CMAKE_MATCH_1}")
-  else()
+  count_units(KIND_${kind} "tiponum = ${kind}")
+  if(KIND_${kind} STREQUAL "")
     set(KINDS_KNOWN FALSE)
   endif()
 endforeach()
 # Historical municipalities: those whose note says so.
 set(HISTORICOS "")
 if(KINDS_KNOWN)
-  run_tool(hist_text filter "${PACKET}" "(tiponum = 2) and (comentario like 'Municipio hist%')")
-  string(REPLACE "\r" "" hist_text "${hist_text}")
-  if(hist_text MATCHES "^[ \t]*([0-9]+)[ \t]*(\n|$)" AND NOT CMAKE_MATCH_1 GREATER KIND_2)
-    set(HISTORICOS "${CMAKE_MATCH_1}")
+  count_units(hist "(tiponum = 2) and (comentario like 'Municipio hist%')")
+  if(NOT hist STREQUAL "" AND NOT hist GREATER KIND_2)
+    set(HISTORICOS "${hist}")
   endif()
 endif()
+# Entities and nuclei whose latest padrón is not that of 2020; historical
+# municipalities that went on under another's name and code; nuclei that were
+# entities until the nomenclátor recoded them; units with a census value of 0.
+count_units(ANTERIORES_3 "(tiponum = 3) and not (comentario like '%en el padr_n de 2020 ten_a%')")
+count_units(ANTERIORES_4 "(tiponum = 4) and not (comentario like '%en el padr_n de 2020 ten_a%')")
+count_units(CAMBIOS_DE_CODIGO "(tiponum = 2) and (comentario like '%pas_ a figurar con el nombre y el c_digo de%')")
+count_units(RECODIFICADAS "(tiponum = 4) and (comentario like '%figur_ como entidad, con el c_digo%')")
+set(zero "")
+foreach(year 1900 1910 1920 1930 1940 1950 1960 1970 1981 1991 2001 2004)
+  list(APPEND zero "([${year}] = '0')")
+endforeach()
+list(JOIN zero " or " zero)
+count_units(CEROS "${zero}")
 
 if(KINDS_KNOWN AND NOT REFERENCIAS STREQUAL "")
   math(EXPR sum "${KIND_2} + ${KIND_3} + ${KIND_4}")
@@ -182,6 +204,60 @@ else()
   set(TEXTO_ENTRADAS ": en esta edici\\'f3n, ${part}")
   counted(${REFERENCIAS} "referencia" "referencias" part)
   set(TEXTO_REFERENCIAS "En total, el cat\\'e1logo contiene ${part}. ")
+endif()
+
+# The latest padrón that the notes of entities and nuclei give.
+set(TEXTO_PADRON "")
+if(NOT ANTERIORES_3 STREQUAL "" AND NOT ANTERIORES_4 STREQUAL "")
+  set(earlier "")
+  if(ANTERIORES_3 GREATER 0)
+    counted(${ANTERIORES_3} "entidad" "entidades" part)
+    list(APPEND earlier "${part}")
+  endif()
+  if(ANTERIORES_4 GREATER 0)
+    counted(${ANTERIORES_4} "n\\'facleo" "n\\'facleos" part)
+    list(APPEND earlier "${part}")
+  endif()
+  math(EXPR total "${ANTERIORES_3} + ${ANTERIORES_4}")
+  list(JOIN earlier " y " earlier)
+  if(total EQUAL 0)
+    set(TEXTO_PADRON ": el de 2020")
+  elseif(total EQUAL 1)
+    set(TEXTO_PADRON ": el de 2020, salvo para ${earlier}, que no figura en \\'e9l")
+  else()
+    set(TEXTO_PADRON ": el de 2020, salvo para ${earlier}, que no figuran en \\'e9l")
+  endif()
+endif()
+
+# " (en esta edición, N casos)", or nothing when the figure is unknown.
+function(cases value out)
+  if(value STREQUAL "")
+    set(${out} "" PARENT_SCOPE)
+  else()
+    counted(${value} "caso" "casos" part)
+    set(${out} " (en esta edici\\'f3n, ${part})" PARENT_SCOPE)
+  endif()
+endfunction()
+
+cases("${CAMBIOS_DE_CODIGO}" TEXTO_CAMBIOS_DE_CODIGO)
+if(CAMBIOS_DE_CODIGO STREQUAL "0")
+  set(TEXTO_CAMBIOS_DE_CODIGO "")
+endif()
+
+cases("${RECODIFICADAS}" part)
+set(TEXTO_RECODIFICADAS " Un lugar que el nomencl\\'e1tor pasa a registrar como n\\'facleo de otra entidad figura una sola vez, como n\\'facleo, y su nota da el c\\'f3digo que tuvo como entidad${part}.")
+if(RECODIFICADAS STREQUAL "0")
+  set(TEXTO_RECODIFICADAS "")
+endif()
+
+set(zero_is "Una poblaci\\'f3n de \\b 0\\b0  indica que la unidad figura en la fuente ese a\\'f1o, pero sin habitantes")
+if(CEROS STREQUAL "")
+  set(TEXTO_CERO "${zero_is}.")
+elseif(CEROS EQUAL 0)
+  set(TEXTO_CERO "Una poblaci\\'f3n de \\b 0\\b0  indicar\\'eda que la unidad figura en la fuente ese a\\'f1o, pero sin habitantes; en esta edici\\'f3n no hay ninguna.")
+else()
+  counted(${CEROS} "unidad la tiene" "unidades la tienen" part)
+  set(TEXTO_CERO "${zero_is}; en esta edici\\'f3n, ${part} en alg\\'fan a\\'f1o.")
 endif()
 
 configure_file("${AYUDA_IN}" "${AYUDA_DOC}" @ONLY NEWLINE_STYLE CRLF)

@@ -125,6 +125,26 @@ TEST_F(HelpDoc, FiguresAreThoseOfTheEmbeddedCatalogue)
         units << runTool({"filter", PUEBLOS_PACKET, QString("tiponum = ") + kind}).value_or("-").section(u'\n', 0, 0);
     EXPECT_TRUE(text.contains(QString("Municipios (%1), Entidades (%2) y Núcleos (%3).").arg(units[0], units[1], units[2])))
         << units.join(' ').toStdString();
+
+    // What the notes say, counted: entities whose latest padrón is before 2020 (no such nucleus in this
+    // edition), historical municipalities that took another's name and code, nuclei that were entities,
+    // and no census value of 0.
+    const auto count = [](const char* expression) {
+        return runTool({"filter", PUEBLOS_PACKET, expression}).value_or("-").section(u'\n', 0, 0);
+    };
+    EXPECT_EQ(count("(tiponum = 4) and not (comentario like '%en el padr_n de 2020 ten_a%')"), "0");
+    EXPECT_EQ(count("([1900] = '0') or ([1930] = '0') or ([1981] = '0') or ([2001] = '0') or ([2004] = '0')"), "0");
+    for (const QString& s :
+         {"la nota da su población en el último padrón del nomenclátor en que figuran como habitados: el de 2020, salvo "
+          "para " + count("(tiponum = 3) and not (comentario like '%en el padr_n de 2020 ten_a%')")
+              + " entidades, que no figuran en él.",
+          "se repartió entre varios o pasó a figurar con el nombre y el código de otro (en esta edición, "
+              + count("comentario like '%pas_ a figurar con el nombre y el c_digo de%'") + " casos).",
+          "y su nota da el código que tuvo como entidad (en esta edición, "
+              + count("comentario like '%figur_ como entidad, con el c_digo%'") + " casos).",
+          QString("Una población de 0 indicaría que la unidad figura en la fuente ese año, pero sin habitantes; en esta "
+                  "edición no hay ninguna.")})
+        EXPECT_TRUE(text.contains(s)) << s.toStdString();
 }
 
 // The example entry quotes the catalogue's own figures and names: the two
@@ -163,6 +183,11 @@ filter) case "$3" in
   'tiponum = 3') printf '3976\n';;
   'tiponum = 4') printf '55\n';;
   *'Municipio hist%'*) printf '264\n';;
+  *'tiponum = 3) and not'*) printf '1\n';;
+  *'tiponum = 4) and not'*) printf '2\n';;
+  *'c_digo de%'*) printf '1\n';;
+  *'como entidad,'*) printf '0\n';;
+  *"[1900] = '0'"*) printf '12\n';;
   *) exit 3;; esac;;
 *) exit 2;;
 esac
@@ -185,13 +210,21 @@ esac
                           "En total, el catálogo contiene 5.029 referencias.",
                           "Esta edición del catálogo contiene 995 municipios (731 actuales y 264 históricos), 3.976 "
                           "entidades de población y 55 núcleos de población. Al pulsar «Listar todas», los encabezamientos "
-                          "de las listas indican Municipios (995), Entidades (3976) y Núcleos (55)."})
+                          "de las listas indican Municipios (995), Entidades (3976) y Núcleos (55).",
+                          "en que figuran como habitados: el de 2020, salvo para 1 entidad y 2 núcleos, que no figuran en él.",
+                          "o pasó a figurar con el nombre y el código de otro (en esta edición, 1 caso). Sus cifras",
+                          "Una población de 0 indica que la unidad figura en la fuente ese año, pero sin habitantes; en esta "
+                          "edición, 12 unidades la tienen en algún año."})
         EXPECT_TRUE(figures.contains(s)) << s;
-    EXPECT_FALSE(figures.contains("No contiene"));
+    EXPECT_FALSE(figures.contains("No contiene") || figures.contains("pasa a registrar como núcleo"));
 
     const QString none = build(dir.filePath("no-tool"));
     EXPECT_TRUE(none.contains("Las unidades de población que contiene esta edición del catálogo se pueden consultar "
                               "con el botón «Listar todas».")
                 && none.contains("ACLARACIONES PARA LA INTERPRETACIÓN DEL CATÁLOGO"));
-    EXPECT_FALSE(none.contains(" entradas.") || none.contains(" referencias."));
+    EXPECT_FALSE(none.contains(" entradas.") || none.contains(" referencias.") || none.contains("en esta edición, "));
+    for (const char* s : {"en que figuran como habitados.", "el nombre y el código de otro. Sus cifras",
+                          "y su nota da el código que tuvo como entidad.",
+                          "Una población de 0 indica que la unidad figura en la fuente ese año, pero sin habitantes."})
+        EXPECT_TRUE(none.contains(s)) << s;
 }
