@@ -12,7 +12,8 @@
 //
 // Units: every municipality, current or historical, of kind "2"; every singular
 // entity of the nomenclátor of kind "3"; every núcleo named otherwise than its
-// entity of kind "4" (diseminados are left out). The units are stored by kind,
+// entity of kind "4" (diseminados are left out); a place that the nomenclátor
+// recodes from entity to núcleo is the núcleo alone. The units are stored by kind,
 // then in the order of their search names under the Spanish traditional
 // collation, units sharing a search name in the order the lists give them; IDENT
 // is kind × 10000 + n, n counting from 1 within the kind in stored order.

@@ -116,6 +116,10 @@ TEST_F(EmbeddedCatalogue, FieldsKindsAndNumbering)
         if (kind == "2") { // no two municipalities shown alike
             EXPECT_EQ(++count["shown as " + text(r, "NOMBREMOST")], 1) << utf8(text(r, "NOMBREMOST"));
         }
+        // Names in a note's sentences take their article first, and no note claims that no source at all
+        // has a figure.
+        for (const char* form : {" (El)", " (La)", " (Los)", " (Las)", "inguna fuente"})
+            EXPECT_EQ(note.find(form), std::string::npos) << note;
     }
     std::erase_if(count, [](const auto& entry) { return entry.first.starts_with("shown as "); });
     EXPECT_EQ(count, (std::map<std::string, int>{{"2", 991}, {"3", 1503}, {"4", 61}, {"Municipio", 731},
