@@ -110,6 +110,7 @@ protected:
             EXPECT_EQ(r.size(), 18u);
             if (r.size() != 18)
                 break;
+            EXPECT_EQ(r[1].front(), r[0].front()) << "IDENT = kind × 10000 + n";
             c.listing.append(r[0]).append(" ").append(r[2]);
             for (std::size_t f : {3, 4})
                 c.listing.append(r[f] != r[f - 1] ? " | " : "").append(r[f] != r[f - 1] ? r[f] : "");
