@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "numbers.h"
+
 namespace catalogue {
 
 class Error : public std::runtime_error {
@@ -28,17 +30,14 @@ public:
     using Error::Error;
 };
 
-// A text that is not a whole number: "'%s' no es un valor entero válido".
+// A field value that is not a whole number (Field::AsInteger):
+// "'%s' no es un valor entero válido".
 class ConversionError : public Error {
 public:
     using Error::Error;
 };
 
-// Whole-number conversion as the program uses it: leading blanks, an optional
-// sign and decimal digits, with a value that fits 32 bits. Nothing else.
-std::optional<std::int32_t> toInteger(std::string_view cp1252);
-
-// As toInteger, but a text that is no whole number throws ConversionError.
-std::int32_t strToInt(std::string_view cp1252);
+// The former name of parseInteger (numbers.h), until its last callers move.
+inline std::optional<std::int32_t> toInteger(std::string_view cp1252) { return parseInteger(cp1252); }
 
 } // namespace catalogue

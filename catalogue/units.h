@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "numbers.h"
 #include "table.h"
 
 namespace catalogue {
@@ -29,18 +30,7 @@ inline std::vector<FieldDef> unitFields()
     return fields;
 }
 
-// A census figure as the catalogue writes it: "." between groups of three
-// digits counted from the right ("488", "1.016", "638.799").
-inline std::string censusValue(std::uint64_t people)
-{
-    const std::string digits = std::to_string(people);
-    std::string out;
-    for (std::size_t k = 0; k < digits.size(); ++k) {
-        if (k > 0 && (digits.size() - k) % 3 == 0)
-            out += '.';
-        out += digits[k];
-    }
-    return out;
-}
+// The former name of formatInteger (numbers.h), until its last callers move.
+inline std::string censusValue(std::uint64_t people) { return formatInteger(static_cast<std::int64_t>(people)); }
 
 } // namespace catalogue

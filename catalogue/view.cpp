@@ -6,6 +6,7 @@
 
 #include "cp1252.h"
 #include "error.h"
+#include "numbers.h"
 #include "packet.h"
 
 namespace catalogue {
@@ -44,7 +45,12 @@ std::string_view Field::text() const
 
 std::string Field::AsString() const { return std::string(text()); }
 
-std::int32_t Field::AsInteger() const { return strToInt(text()); }
+std::int32_t Field::AsInteger() const
+{
+    if (const auto value = parseInteger(text()))
+        return *value;
+    throw ConversionError("'" + cp1252::toUtf8(text()) + "' no es un valor entero válido");
+}
 
 // --- View ------------------------------------------------------------------------
 

@@ -31,7 +31,8 @@ public:
     // The stored cp1252 text; empty for a null value or an empty view.
     std::string AsString() const;
     std::string_view text() const;
-    // Whole-number value; ConversionError when the text is none.
+    // The whole number of the text (parseInteger, numbers.h); ConversionError
+    // when the text is none.
     std::int32_t AsInteger() const;
 
 private:

@@ -42,6 +42,8 @@ std::string sample()
     hostal[4] = hostal[8] = std::nullopt;
     hostal[6] = "Hostal";
     hostal[7] = "El Cier";
+    hostal[9] = "1.016";
+    hostal[10] = "Pe\xF1" "a";
     for (const Row& row : {unit("20001", "Zuera"), unit("20002", "Chalamera"), unit("20003", "Cutanda"),
                            unit("20004", "Lledo"), unit("20005", "Luzas"), unit("30001", "Peñalba"),
                            unit("30002", "Abay"), hostal, unit("40001", "Sarsa")})
@@ -196,6 +198,20 @@ TEST_F(ViewTest, FieldByNameIgnoresCaseAndReadsNullsAsEmpty)
         ADD_FAILURE() << "no error";
     } catch (const catalogue::Error& e) {
         EXPECT_STREQ(e.what(), "No se encuentra el campo 'poblacion'");
+    }
+}
+
+TEST_F(ViewTest, AsIntegerRefusesAValueThatIsNoWholeNumberAndSaysWhichInUtf8)
+{
+    open("ident = 31625");
+    for (const auto& [field, message] : std::vector<std::pair<const char*, const char*>>{
+             {"1930", "'1.016' no es un valor entero válido"}, {"1940", "'Peña' no es un valor entero válido"}}) {
+        try {
+            (void)view.FieldByName(field).AsInteger();
+            ADD_FAILURE() << "no error for " << field;
+        } catch (const catalogue::ConversionError& e) {
+            EXPECT_STREQ(e.what(), message);
+        }
     }
 }
 
