@@ -30,7 +30,7 @@ public:
     using Error::Error;
 };
 
-// A field value that is not a whole number (Field::AsInteger):
+// A field value that is not a whole number (Field::asInteger):
 // "'%s' no es un valor entero válido".
 class ConversionError : public Error {
 public:

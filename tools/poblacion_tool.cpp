@@ -315,7 +315,7 @@ int filter(const std::string& packetPath, const std::string& expression, const s
 
     catalogue::View view;
     try {
-        view.LoadFromBytes(bytes);
+        view.loadFromBytes(bytes);
     } catch (const catalogue::PacketError& e) {
         throw Rejected{"El archivo " + packetPath + " no es un paquete de datos válido: " + e.what()};
     }
@@ -330,7 +330,7 @@ int filter(const std::string& packetPath, const std::string& expression, const s
     } catch (const catalogue::Error& e) {
         throw Rejected{e.what()};
     }
-    const int count = view.RecordCount();
+    const int count = view.recordCount();
     std::string out = std::to_string(count) + '\n';
     for (int row = 0; row < count; ++row) {
         out += catalogue::cp1252::toUtf8(view.table().text(view.recordAt(row), static_cast<std::size_t>(ident)));

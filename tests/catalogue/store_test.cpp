@@ -20,20 +20,20 @@ TEST(StoreTest, SameBytesShareOneTableOtherBytesDoNot)
 {
     std::string bytes = packetNamed("Abay");
     catalogue::View a, b, c;
-    a.LoadFromBytes(bytes);
-    b.LoadFromBytes(std::string(bytes));
+    a.loadFromBytes(bytes);
+    b.loadFromBytes(std::string(bytes));
     EXPECT_EQ(&a.table(), &b.table());
 
     // The same buffer, changed in place: read anew.
     bytes.replace(bytes.find("Abay"), 4, "Biel");
-    c.LoadFromBytes(bytes);
+    c.loadFromBytes(bytes);
     EXPECT_NE(&a.table(), &c.table());
     EXPECT_EQ(c.table().text(0, 0), "Biel");
     EXPECT_EQ(a.table().text(0, 0), "Abay");
 
-    a.Close();
-    b.Close();
-    b.LoadFromBytes(packetNamed("Abay"));
+    a.close();
+    b.close();
+    b.loadFromBytes(packetNamed("Abay"));
     EXPECT_EQ(b.table().text(0, 0), "Abay");
 }
 
