@@ -2,13 +2,8 @@
 // Failures of the catalogue layer. Every message is UTF-8 and is the text the
 // user sees (the window layer shows it as it stands).
 
-#include <cstdint>
-#include <optional>
 #include <stdexcept>
 #include <string>
-#include <string_view>
-
-#include "numbers.h"
 
 namespace catalogue {
 
@@ -36,8 +31,5 @@ class ConversionError : public Error {
 public:
     using Error::Error;
 };
-
-// The former name of parseInteger (numbers.h), until its last callers move.
-inline std::optional<std::int32_t> toInteger(std::string_view cp1252) { return parseInteger(cp1252); }
 
 } // namespace catalogue

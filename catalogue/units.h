@@ -2,12 +2,10 @@
 // The population-unit record: its fields as the catalogue stores them.
 
 #include <array>
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "numbers.h"
 #include "table.h"
 
 namespace catalogue {
@@ -29,8 +27,5 @@ inline std::vector<FieldDef> unitFields()
         fields.push_back({std::string(year), FieldKind::String, 7});
     return fields;
 }
-
-// The former name of formatInteger (numbers.h), until its last callers move.
-inline std::string censusValue(std::uint64_t people) { return formatInteger(static_cast<std::int64_t>(people)); }
 
 } // namespace catalogue
