@@ -1,8 +1,10 @@
-// Views loaded from the same bytes share one catalogue; other bytes, even of
-// the same size at the same place, are read anew.
+// Views loaded from the same bytes in one thread share one catalogue; other
+// bytes, even of the same size at the same place, are read anew, and so are
+// the same bytes in another thread.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include "packet.h"
 #include "view.h"
@@ -35,6 +37,25 @@ TEST(StoreTest, SameBytesShareOneTableOtherBytesDoNot)
     b.close();
     b.loadFromBytes(packetNamed("Abay"));
     EXPECT_EQ(b.table().text(0, 0), "Abay");
+}
+
+TEST(StoreTest, ViewsOfAnotherThreadShareNoTableWithThisOne)
+{
+    const std::string bytes = packetNamed("Abay");
+    catalogue::View here;
+    here.loadFromBytes(bytes);
+    const catalogue::Table* hereTable = &here.table();
+    bool sharedWithHere = true;
+    bool sharedThere = false;
+    std::thread([&] {
+        catalogue::View a, b;
+        a.loadFromBytes(bytes);
+        b.loadFromBytes(bytes);
+        sharedWithHere = &a.table() == hereTable;
+        sharedThere = &a.table() == &b.table();
+    }).join();
+    EXPECT_FALSE(sharedWithHere);
+    EXPECT_TRUE(sharedThere) << "within that thread the views share one";
 }
 
 } // namespace
