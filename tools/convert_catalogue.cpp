@@ -38,6 +38,7 @@
 #include "cp1252.h"
 #include "csv.h"
 #include "files.h"
+#include "numbers.h"
 #include "table.h"
 #include "units.h"
 
@@ -294,7 +295,7 @@ bool parseFigure(const std::string& cell, const std::string& what, bool optional
         problems.add(file, line, where + " no es un número entero de habitantes");
         return false;
     }
-    if (cell.size() > 9 || catalogue::censusValue(std::stoull(cell)).size() > kCensusWidth) {
+    if (cell.size() > 9 || catalogue::formatInteger(std::stoull(cell)).size() > kCensusWidth) {
         problems.add(file, line, where + " no cabe en los " + std::to_string(kCensusWidth)
                                      + " caracteres de un valor censal");
         return false;
@@ -398,7 +399,7 @@ struct Unit {
 
 std::string people(std::uint64_t n)
 {
-    return catalogue::censusValue(n) + (n == 1 ? " habitante" : " habitantes");
+    return catalogue::formatInteger(n) + (n == 1 ? " habitante" : " habitantes");
 }
 
 // "1900 a 1960" for a run of consecutive censuses, else "1900, 1920 y 1930".
@@ -1197,7 +1198,7 @@ int main(int argc, char** argv)
         }
         for (const Figure& figure : unit.figures) {
             out += ',';
-            appendQuoted(out, figure ? catalogue::censusValue(*figure) : "-");
+            appendQuoted(out, figure ? catalogue::formatInteger(*figure) : "-");
         }
         out += '\n';
     }
