@@ -24,9 +24,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <set>
@@ -170,55 +168,6 @@ bool digitsOnly(std::string_view text, std::size_t size)
 // ---------------------------------------------------------------------------
 // Source tables
 
-// Splits one line into cells: comma separated, a cell may be enclosed in double
-// quotes with inner quotes doubled. Nothing on failure, with the reason.
-std::optional<std::vector<std::string>> splitCsvLine(std::string_view line, std::string& why)
-{
-    std::vector<std::string> cells;
-    std::size_t i = 0;
-    while (true) {
-        std::string cell;
-        if (i < line.size() && line[i] == '"') {
-            ++i;
-            bool closed = false;
-            while (i < line.size()) {
-                if (line[i] == '"') {
-                    if (i + 1 < line.size() && line[i + 1] == '"') {
-                        cell += '"';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    closed = true;
-                    break;
-                }
-                cell += line[i++];
-            }
-            if (!closed) {
-                why = "hay unas comillas sin cerrar";
-                return std::nullopt;
-            }
-            if (i < line.size() && line[i] != ',') {
-                why = "hay texto detrás de las comillas que cierran un campo";
-                return std::nullopt;
-            }
-        } else {
-            while (i < line.size() && line[i] != ',') {
-                if (line[i] == '"') {
-                    why = "hay comillas en medio de un campo sin comillas";
-                    return std::nullopt;
-                }
-                cell += line[i++];
-            }
-        }
-        cells.push_back(std::move(cell));
-        if (i >= line.size())
-            break;
-        ++i; // the comma
-    }
-    return cells;
-}
-
 struct Row {
     std::size_t line = 0;
     std::vector<std::string> cells;
@@ -233,48 +182,49 @@ struct Source {
     bool readable = false;
 };
 
+// Each row on a line of its own; an empty line holds no row.
+constexpr csv::Rules kSourceCsv{.lineBreaksInQuotes = false, .skipEmptyLines = true};
+
+std::string faultText(csv::Fault fault)
+{
+    switch (fault) {
+    case csv::Fault::UnclosedQuote: return "hay unas comillas sin cerrar";
+    case csv::Fault::TextAfterClosingQuote: return "hay texto detrás de las comillas que cierran un campo";
+    case csv::Fault::QuoteInBareCell: return "hay comillas en medio de un campo sin comillas";
+    case csv::Fault::StrayCarriageReturn: return "hay un retorno de carro que no termina la línea";
+    }
+    return {};
+}
+
 Source readSource(const std::string& path, const std::string& header, Problems& problems)
 {
     Source source{path, {}, false};
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        problems.add(path, std::string("no se puede leer: ").append(systemReason(errno)));
+    std::string text;
+    if (const int error = readFile(path, text)) {
+        problems.add(path, "no se puede leer: " + systemReason(error));
         return source;
     }
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (text.starts_with("\xEF\xBB\xBF"))
-        text.erase(0, 3);
     source.readable = true;
 
-    std::string_view rest(text);
-    const std::size_t cellCount = static_cast<std::size_t>(std::count(header.begin(), header.end(), ',')) + 1;
-    for (std::size_t lineNo = 1; !rest.empty(); ++lineNo) {
-        const std::size_t end = rest.find('\n');
-        std::string_view line = rest.substr(0, end);
-        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
-        if (line.ends_with('\r'))
-            line.remove_suffix(1);
-        if (lineNo == 1) {
-            if (line != header) {
-                problems.add(path, 1, "la cabecera debe ser " + shown(header));
-                return source;
-            }
-            continue;
-        }
-        if (line.empty())
-            continue; // a blank line holds no row
-        std::string why;
-        auto cells = splitCsvLine(line, why);
-        if (!cells)
-            problems.add(path, lineNo, why);
-        else if (cells->size() != cellCount)
-            problems.add(path, lineNo, "la fila tiene " + std::to_string(cells->size()) + " campos y debe tener "
-                                           + std::to_string(cellCount));
-        else
-            source.rows.push_back({lineNo, std::move(*cells)});
-    }
-    if (text.empty())
+    csv::Reader reader(text, kSourceCsv);
+    csv::Record record;
+    if (reader.atEnd() || reader.next(record) || record.line != 1 || record.text != header) {
         problems.add(path, 1, "la cabecera debe ser " + shown(header));
+        return source;
+    }
+    const std::size_t cellCount = static_cast<std::size_t>(std::count(header.begin(), header.end(), ',')) + 1;
+    while (!reader.atEnd()) {
+        if (const std::optional<csv::Error> error = reader.next(record)) {
+            problems.add(path, error->line, faultText(error->fault));
+        } else if (record.cells.size() != cellCount) {
+            problems.add(path, record.line, "la fila tiene " + std::to_string(record.cells.size())
+                                                + " campos y debe tener " + std::to_string(cellCount));
+        } else {
+            Row& row = source.rows.emplace_back(Row{record.line, {}});
+            for (std::optional<std::string>& cell : record.cells)
+                row.cells.push_back(std::move(cell).value_or(""));
+        }
+    }
     return source;
 }
 
@@ -1189,15 +1139,15 @@ int main(int argc, char** argv)
     std::map<int, int> number;
     for (std::size_t u : *order) {
         const Unit& unit = units[u];
-        appendQuoted(out, std::to_string(unit.kind * 10000 + ++number[unit.kind]));
+        csv::appendQuoted(out, std::to_string(unit.kind * 10000 + ++number[unit.kind]));
         for (const std::string& text : {std::to_string(unit.kind), cp1252::toUtf8(search[u]),
                                         cp1252::toUtf8(unit.dictionary), cp1252::toUtf8(unit.display), unit.note}) {
             out += ',';
-            appendQuoted(out, text);
+            csv::appendQuoted(out, text);
         }
         for (const Figure& figure : unit.figures) {
             out += ',';
-            appendQuoted(out, figure ? catalogue::censusValue(*figure) : "-");
+            csv::appendQuoted(out, figure ? catalogue::censusValue(*figure) : "-");
         }
         out += '\n';
     }
