@@ -105,8 +105,8 @@ void BM_LoadView(benchmark::State& state)
         view.setFilter("tiponum = 2");
         view.setFiltered(true);
         std::istringstream stream(packet);
-        view.LoadFromStream(stream);
-        benchmark::DoNotOptimize(view.RecordCount());
+        view.loadFromStream(stream);
+        benchmark::DoNotOptimize(view.recordCount());
     }
     state.counters["bytes"] = static_cast<double>(packet.size());
 }
@@ -117,7 +117,7 @@ void BM_ViewOrderByName(benchmark::State& state)
     catalogue::View view;
     view.setFilter("tiponum = 2");
     view.setFiltered(true);
-    view.LoadFromBytes(bench::cachedPacket(static_cast<int>(state.range(0))));
+    view.loadFromBytes(bench::cachedPacket(static_cast<int>(state.range(0))));
     for (auto _ : state) {
         state.PauseTiming();
         view.setIndexFieldNames("");
@@ -134,16 +134,16 @@ void BM_ViewSearchFilter(benchmark::State& state)
     catalogue::View view;
     view.setFilter("tiponum = 2");
     view.setFiltered(true);
-    view.LoadFromBytes(bench::cachedPacket(static_cast<int>(state.range(0))));
+    view.loadFromBytes(bench::cachedPacket(static_cast<int>(state.range(0))));
     view.setIndexFieldNames("NOMBREBUSC");
     bool again = false;
     for (auto _ : state) {
         view.setFilter(again ? kSearchAgain : kSearch);
         again = !again;
-        benchmark::DoNotOptimize(view.RecordCount());
+        benchmark::DoNotOptimize(view.recordCount());
     }
     records(state, view.table());
-    state.counters["hits"] = view.RecordCount();
+    state.counters["hits"] = view.recordCount();
 }
 BENCHMARK(BM_ViewSearchFilter)->Apply(scales);
 
@@ -154,17 +154,17 @@ void BM_ViewIdentFilter(benchmark::State& state)
     catalogue::View view;
     view.setFilter("ident = " + std::to_string(bench::identOf(4, 1, scale)));
     view.setFiltered(true);
-    view.LoadFromBytes(bench::cachedPacket(scale));
+    view.loadFromBytes(bench::cachedPacket(scale));
     const std::string a = "ident = " + std::to_string(bench::identOf(3, 1625, scale));
     const std::string b = "ident = " + std::to_string(bench::identOf(2, 1, scale));
     bool again = false;
     for (auto _ : state) {
         view.setFilter(again ? b : a);
         again = !again;
-        benchmark::DoNotOptimize(view.RecordCount());
+        benchmark::DoNotOptimize(view.recordCount());
     }
     records(state, view.table());
-    state.counters["hits"] = view.RecordCount();
+    state.counters["hits"] = view.recordCount();
 }
 BENCHMARK(BM_ViewIdentFilter)->Apply(scales);
 

@@ -52,7 +52,7 @@ void BM_DetailUpdate(benchmark::State& state)
     TForm1& form = window();
     form.BitBtn3Click(); // list everything
     // A municipality: twelve numbers, most of them with a thousands point.
-    form.ClientDataSet1.MoveBy(static_cast<int>(state.range(0)));
+    form.ClientDataSet1.moveBy(static_cast<int>(state.range(0)));
     QCoreApplication::processEvents();
     replots = 0;
     for (auto _ : state) {
@@ -74,19 +74,19 @@ void BM_ArrowKeySelection(benchmark::State& state)
     form.BitBtn3Click();
     DBGrid* list = form.DBGrid3;
     catalogue::View& view = form.ClientDataSet2;
-    view.First();
+    view.first();
     QCoreApplication::processEvents();
     replots = 0;
     for (auto _ : state) {
-        if (view.Eof())
-            view.First();
+        if (view.eof())
+            view.first();
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_Down, Qt::NoModifier);
         QApplication::sendEvent(list, &press);
         QApplication::sendEvent(list, &release);
         QCoreApplication::processEvents();
     }
-    state.counters["rows"] = view.RecordCount();
+    state.counters["rows"] = view.recordCount();
     state.counters["graphs"] = form.Chart1->graphCount();
     state.counters["replots"] = benchmark::Counter(replots, benchmark::Counter::kAvgIterations);
 }

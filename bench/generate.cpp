@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cp1252.h"
+#include "numbers.h"
 #include "packet.h"
 #include "units.h"
 
@@ -158,12 +159,12 @@ Census census(Names& names, int kind)
         if (names.chance(missing)) {
             value.emplace("-");
         } else {
-            value = catalogue::censusValue(population);
+            value = catalogue::formatInteger(population);
             any = true;
         }
     }
     if (!any)
-        c.values[11] = catalogue::censusValue(population);
+        c.values[11] = catalogue::formatInteger(population);
     return c;
 }
 

@@ -28,7 +28,7 @@ void scales(benchmark::internal::Benchmark* b)
 }
 
 // The four views of the main window with its notifications: a list view's
-// AfterScroll puts the detail view on its unit, whose own AfterScroll reads
+// afterScroll puts the detail view on its unit, whose own afterScroll reads
 // the row for the panel.
 struct Window {
     catalogue::View lists[3];
@@ -38,14 +38,14 @@ struct Window {
     Window()
     {
         for (catalogue::View& list : lists)
-            list.AfterScroll = [this](catalogue::View& v) {
-                if (v.RecordCount() == 0)
+            list.afterScroll = [this](catalogue::View& v) {
+                if (v.recordCount() == 0)
                     return;
-                detail.setFilter("ident = " + std::to_string(v.FieldByName("ident").AsInteger()));
+                detail.setFilter("ident = " + std::to_string(v.fieldByName("ident").asInteger()));
                 detail.setFiltered(true);
             };
-        detail.AfterScroll = [this](catalogue::View& v) {
-            if (v.RecordCount() == 0)
+        detail.afterScroll = [this](catalogue::View& v) {
+            if (v.recordCount() == 0)
                 return;
             for (std::size_t f = 0; f < v.table().fieldCount(); ++f)
                 read += catalogue::Field(v, f).text().size();
@@ -56,15 +56,15 @@ struct Window {
     void create(std::string_view packet)
     {
         for (catalogue::View& list : lists)
-            list.Close();
-        detail.Close();
+            list.close();
+        detail.close();
         for (int k = 0; k < 3; ++k) {
             lists[k].setFilter(std::string("tiponum = ") + kKinds[k]);
             lists[k].setFiltered(true);
         }
         for (catalogue::View& list : lists)
-            list.LoadFromBytes(packet);
-        detail.LoadFromBytes(packet);
+            list.loadFromBytes(packet);
+        detail.loadFromBytes(packet);
         for (catalogue::View& list : lists)
             list.setIndexFieldNames("NOMBREBUSC");
     }
@@ -80,7 +80,7 @@ struct Window {
         }
     }
 
-    int hits() const { return lists[0].RecordCount() + lists[1].RecordCount() + lists[2].RecordCount(); }
+    int hits() const { return lists[0].recordCount() + lists[1].recordCount() + lists[2].recordCount(); }
 };
 
 void BM_FormCreate(benchmark::State& state)

@@ -75,8 +75,8 @@ void BM_SearchEmbedded(benchmark::State& state, const char* text)
         state.ResumeTiming();
         form.SpeedButton1Click();
     }
-    state.counters["hits"] = form.ClientDataSet1.RecordCount() + form.ClientDataSet2.RecordCount()
-                             + form.ClientDataSet3.RecordCount();
+    state.counters["hits"] = form.ClientDataSet1.recordCount() + form.ClientDataSet2.recordCount()
+                             + form.ClientDataSet3.recordCount();
 }
 BENCHMARK_CAPTURE(BM_SearchEmbedded, SAN, "SAN")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SearchEmbedded, LA, "LA")->Unit(benchmark::kMillisecond);
@@ -94,8 +94,8 @@ void BM_Search(benchmark::State& state, const char* text)
         state.ResumeTiming();
         form->SpeedButton1Click();
     }
-    state.counters["hits"] = form->ClientDataSet1.RecordCount() + form->ClientDataSet2.RecordCount()
-                             + form->ClientDataSet3.RecordCount();
+    state.counters["hits"] = form->ClientDataSet1.recordCount() + form->ClientDataSet2.recordCount()
+                             + form->ClientDataSet3.recordCount();
 }
 BENCHMARK_CAPTURE(BM_Search, SAN, "SAN")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Search, LA, "LA")->Unit(benchmark::kMillisecond);
@@ -111,8 +111,8 @@ void BM_ListAll(benchmark::State& state)
         state.ResumeTiming();
         form->BitBtn3Click();
     }
-    state.counters["hits"] = form->ClientDataSet1.RecordCount() + form->ClientDataSet2.RecordCount()
-                             + form->ClientDataSet3.RecordCount();
+    state.counters["hits"] = form->ClientDataSet1.recordCount() + form->ClientDataSet2.recordCount()
+                             + form->ClientDataSet3.recordCount();
 }
 BENCHMARK(BM_ListAll)->Unit(benchmark::kMillisecond);
 

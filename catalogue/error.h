@@ -2,11 +2,8 @@
 // Failures of the catalogue layer. Every message is UTF-8 and is the text the
 // user sees (the window layer shows it as it stands).
 
-#include <cstdint>
-#include <optional>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 
 namespace catalogue {
 
@@ -28,17 +25,11 @@ public:
     using Error::Error;
 };
 
-// A text that is not a whole number: "'%s' no es un valor entero válido".
+// A field value that is not a whole number (Field::asInteger):
+// "'%s' no es un valor entero válido".
 class ConversionError : public Error {
 public:
     using Error::Error;
 };
-
-// Whole-number conversion as the program uses it: leading blanks, an optional
-// sign and decimal digits, with a value that fits 32 bits. Nothing else.
-std::optional<std::int32_t> toInteger(std::string_view cp1252);
-
-// As toInteger, but a text that is no whole number throws ConversionError.
-std::int32_t strToInt(std::string_view cp1252);
 
 } // namespace catalogue

@@ -399,14 +399,14 @@ Table readPacket(std::string_view bytes)
 
 namespace {
 
+// The packet being written: little-endian numbers, names with their length
+// before them, and raw bytes.
 class Writer {
 public:
-    std::string out;
-
     void uint(std::uint32_t value, std::size_t width)
     {
         for (std::size_t i = 0; i < width; ++i)
-            out += static_cast<char>((value >> (8 * i)) & 0xFF);
+            out_ += static_cast<char>((value >> (8 * i)) & 0xFF);
     }
     void u8(std::uint32_t value) { uint(value, 1); }
     void u16(std::uint32_t value) { uint(value, 2); }
@@ -414,13 +414,25 @@ public:
     void name(std::string_view text)
     {
         u8(static_cast<std::uint32_t>(text.size()));
-        out += text;
+        out_ += text;
+    }
+    void bytes(std::string_view bytes) { out_ += bytes; }
+    void zeros(std::size_t count) { out_.append(count, '\0'); }
+    // Sets the bits of `mask` in the byte written at `at`.
+    void setBits(std::size_t at, unsigned mask)
+    {
+        out_[at] = static_cast<char>(static_cast<unsigned char>(out_[at]) | mask);
     }
     void patch(std::size_t at, std::uint32_t value, std::size_t width)
     {
         for (std::size_t i = 0; i < width; ++i)
-            out[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+            out_[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
     }
+    std::size_t size() const { return out_.size(); }
+    std::string take() { return std::move(out_); }
+
+private:
+    std::string out_;
 };
 
 [[noreturn]] void cannotWrite(const std::string& why)
@@ -480,7 +492,7 @@ std::string writePacket(const Table& table)
             w.name("SUBTYPE");
             w.u32(kSubtypeDescriptor);
             w.u16(5);
-            w.out.append("Text\0", 5);
+            w.bytes(std::string_view("Text\0", 5));
             w.name("WIDTH");
             w.u32(kWidthDescriptor);
             w.u16(1);
@@ -491,7 +503,7 @@ std::string writePacket(const Table& table)
     w.u32(kLcidDescriptor);
     w.u32(static_cast<std::uint32_t>(table.lcid()));
 
-    const std::size_t metadataSize = w.out.size();
+    const std::size_t metadataSize = w.size();
     if (metadataSize <= 0xFFFF) {
         w.patch(18, kAttrMetadata | kAttrMetadataSize, 4);
         w.patch(22, static_cast<std::uint32_t>(metadataSize), 2);
@@ -502,11 +514,11 @@ std::string writePacket(const Table& table)
     const std::size_t nullBytes = (2 * fields.size() + 7) / 8;
     for (std::size_t r = 0; r < table.recordCount(); ++r) {
         w.u8(0);
-        const std::size_t flagsAt = w.out.size();
-        w.out.append(nullBytes, '\0');
+        const std::size_t flagsAt = w.size();
+        w.zeros(nullBytes);
         for (std::size_t f = 0; f < fields.size(); ++f) {
             if (table.isNull(r, f)) {
-                w.out[flagsAt + f / 4] = static_cast<char>(w.out[flagsAt + f / 4] | (1 << (2 * (f % 4))));
+                w.setBits(flagsAt + f / 4, 1u << (2 * (f % 4)));
                 continue;
             }
             const std::string_view text = table.text(r, f);
@@ -521,10 +533,10 @@ std::string writePacket(const Table& table)
                     cannotWrite("una nota es demasiado larga");
                 w.u32(static_cast<std::uint32_t>(text.size()));
             }
-            w.out += text;
+            w.bytes(text);
         }
     }
-    return std::move(w.out);
+    return w.take();
 }
 
 } // namespace catalogue

@@ -115,9 +115,7 @@ Store::~Store() = default;
 
 std::shared_ptr<const Store> Store::read(std::string_view packet)
 {
-    static std::mutex mutex;
-    static std::weak_ptr<const Store> latest;
-    const std::lock_guard lock(mutex);
+    thread_local std::weak_ptr<const Store> latest;
     if (auto store = latest.lock(); store && store->table().packet() == packet)
         return store;
     auto store = std::make_shared<const Store>(readPacket(packet));
@@ -127,7 +125,6 @@ std::shared_ptr<const Store> Store::read(std::string_view packet)
 
 const std::vector<std::uint32_t>& Store::order(int field) const
 {
-    const std::lock_guard lock(mutex_);
     auto& slot = orders_.at(static_cast<std::size_t>(field + 1));
     if (!slot) {
         if (field < 0) {
@@ -143,7 +140,6 @@ const std::vector<std::uint32_t>& Store::order(int field) const
 
 const std::vector<std::uint32_t>& Store::rank(int field) const
 {
-    const std::lock_guard lock(mutex_);
     auto& slot = ranks_.at(static_cast<std::size_t>(field + 1));
     if (!slot) {
         const std::vector<std::uint32_t>& records = order(field);
@@ -158,7 +154,6 @@ const std::vector<std::uint32_t>& Store::rank(int field) const
 // costs less than building the index, and many fields are asked only once.
 const Store::Equality* Store::equality(std::size_t field) const
 {
-    const std::lock_guard lock(mutex_);
     auto& slot = equalities_.at(field);
     if (slot)
         return slot.get();
@@ -268,7 +263,6 @@ void Store::inOrder(const std::vector<std::uint32_t>& records, int orderField, s
 
 std::shared_ptr<const Store::Partition> Store::partition(const Filter::Shape& shape, int orderField) const
 {
-    const std::lock_guard lock(mutex_);
     for (auto at = partitions_.begin(); at != partitions_.end(); ++at) {
         const Partition& p = **at;
         if (p.field == shape.field && p.text == shape.text && p.orderField == orderField

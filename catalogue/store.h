@@ -3,10 +3,15 @@
 // same bytes. The table never changes once read; what is worked out from it
 // (orders, equality indexes, the records of one kind with their names in
 // capitals) is worked out once, the first time a view needs it.
+//
+// A store belongs to one thread. Nothing in the program, its tests, its
+// benchmarks or its fuzz targets shares a store across threads, and read()
+// remembers the latest store of each thread apart, so views loaded in two
+// threads never share one. What the store works out on demand is therefore
+// built without a lock; a store shared across threads would need one.
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string_view>
 #include <vector>
 
@@ -23,8 +28,9 @@ public:
     Store(const Store&) = delete;
     Store& operator=(const Store&) = delete;
 
-    // The store of a packet: the one some view still holds for the same
-    // bytes, or a new one read from them (PacketError when they are no packet).
+    // The store of a packet: the one some view of this thread still holds for
+    // the same bytes, or a new one read from them (PacketError when they are
+    // no packet).
     static std::shared_ptr<const Store> read(std::string_view packet);
 
     const Table& table() const { return table_; }
@@ -51,7 +57,6 @@ private:
 
     Table table_;
     Collation collation_;
-    mutable std::recursive_mutex mutex_;
     mutable std::vector<std::unique_ptr<std::vector<std::uint32_t>>> orders_; // field + 1
     mutable std::vector<std::unique_ptr<std::vector<std::uint32_t>>> ranks_;  // field + 1
     mutable std::vector<std::unique_ptr<Equality>> equalities_;              // field

@@ -2,7 +2,6 @@
 // The population-unit record: its fields as the catalogue stores them.
 
 #include <array>
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,20 +26,6 @@ inline std::vector<FieldDef> unitFields()
     for (std::string_view year : kCensusFields)
         fields.push_back({std::string(year), FieldKind::String, 7});
     return fields;
-}
-
-// A census figure as the catalogue writes it: "." between groups of three
-// digits counted from the right ("488", "1.016", "638.799").
-inline std::string censusValue(std::uint64_t people)
-{
-    const std::string digits = std::to_string(people);
-    std::string out;
-    for (std::size_t k = 0; k < digits.size(); ++k) {
-        if (k > 0 && (digits.size() - k) % 3 == 0)
-            out += '.';
-        out += digits[k];
-    }
-    return out;
 }
 
 } // namespace catalogue

@@ -6,6 +6,7 @@
 
 #include "cp1252.h"
 #include "error.h"
+#include "numbers.h"
 #include "packet.h"
 
 namespace catalogue {
@@ -30,7 +31,7 @@ const Table& emptyTable()
 
 const FieldDef& Field::def() const { return view_->table().fields()[index_]; }
 
-bool Field::IsNull() const
+bool Field::isNull() const
 {
     const std::size_t record = view_->currentRecord();
     return record == kNoRecord || view_->table().isNull(record, index_);
@@ -42,9 +43,14 @@ std::string_view Field::text() const
     return record == kNoRecord ? std::string_view() : view_->table().text(record, index_);
 }
 
-std::string Field::AsString() const { return std::string(text()); }
+std::string Field::asString() const { return std::string(text()); }
 
-std::int32_t Field::AsInteger() const { return strToInt(text()); }
+std::int32_t Field::asInteger() const
+{
+    if (const auto value = parseInteger(text()))
+        return *value;
+    throw ConversionError("'" + cp1252::toUtf8(text()) + "' no es un valor entero válido");
+}
 
 // --- View ------------------------------------------------------------------------
 
@@ -70,18 +76,18 @@ void View::notify(DataEvent event)
         listener(event);
 }
 
-void View::LoadFromStream(std::istream& stream)
+void View::loadFromStream(std::istream& stream)
 {
     std::string bytes;
     char chunk[65536];
     while (stream.read(chunk, sizeof chunk) || stream.gcount() > 0)
         bytes.append(chunk, static_cast<std::size_t>(stream.gcount()));
-    LoadFromBytes(bytes);
+    loadFromBytes(bytes);
 }
 
-void View::LoadFromBytes(std::string_view packet)
+void View::loadFromBytes(std::string_view packet)
 {
-    Close();
+    close();
     open(Store::read(packet));
 }
 
@@ -93,14 +99,14 @@ void View::open(std::shared_ptr<const Store> store)
         if (filtered_)
             compileFilter();
     } catch (...) {
-        Close();
+        close();
         throw;
     }
     rebuildRows();
     moveFirst();
     notify(DataEvent::DataSetChange);
-    if (!rows_.empty() && AfterScroll)
-        AfterScroll(*this);
+    if (!rows_.empty() && afterScroll)
+        afterScroll(*this);
 }
 
 // The field that orders the view (-1 for stored order); the order itself is
@@ -116,7 +122,7 @@ int View::orderFieldOf(std::string_view field) const
     return index;
 }
 
-void View::Close()
+void View::close()
 {
     compiled_ = catalogue::Filter();
     filterState_ = FilterState::None;
@@ -130,7 +136,7 @@ void View::Close()
         notify(DataEvent::DataSetChange);
 }
 
-bool View::Active() const { return store_ != nullptr; }
+bool View::active() const { return store_ != nullptr; }
 
 const Table& View::table() const { return store_ ? store_->table() : emptyTable(); }
 
@@ -199,7 +205,7 @@ void View::refilter()
 void View::setFilter(std::string text)
 {
     filterText_ = std::move(text);
-    if (!Active() || !filtered_)
+    if (!active() || !filtered_)
         return;
     const bool changed = filterState_ == FilterState::None ? !filterText_.empty()
                          : filterState_ == FilterState::Broken ? true
@@ -208,15 +214,15 @@ void View::setFilter(std::string text)
         refilter();
     moveFirst();
     notify(changed ? DataEvent::DataSetChange : DataEvent::Scroll);
-    if (AfterScroll)
-        AfterScroll(*this);
+    if (afterScroll)
+        afterScroll(*this);
 }
 
 void View::setFiltered(bool filtered)
 {
     const bool changed = filtered != filtered_;
     filtered_ = filtered;
-    if (!Active())
+    if (!active())
         return;
     if (changed) {
         if (filtered_) {
@@ -230,13 +236,13 @@ void View::setFiltered(bool filtered)
     }
     moveFirst();
     notify(changed ? DataEvent::DataSetChange : DataEvent::Scroll);
-    if (AfterScroll)
-        AfterScroll(*this);
+    if (afterScroll)
+        afterScroll(*this);
 }
 
 void View::setIndexFieldNames(std::string name)
 {
-    if (!Active()) {
+    if (!active()) {
         indexFieldNames_ = std::move(name);
         return;
     }
@@ -257,9 +263,9 @@ void View::setIndexFieldNames(std::string name)
     notify(DataEvent::DataSetChange);
 }
 
-int View::RecordCount() const { return static_cast<int>(rows_.size()); }
+int View::recordCount() const { return static_cast<int>(rows_.size()); }
 
-int View::RecNo() const { return cursor_; }
+int View::recNo() const { return cursor_; }
 
 std::size_t View::recordAt(int row) const { return rows_.at(static_cast<std::size_t>(row)); }
 
@@ -268,7 +274,7 @@ std::size_t View::currentRecord() const
     return cursor_ < 0 ? kNoRecord : rows_[static_cast<std::size_t>(cursor_)];
 }
 
-int View::MoveBy(int n)
+int View::moveBy(int n)
 {
     if (n == 0 || (n < 0 && bof_) || (n > 0 && eof_))
         return 0;
@@ -290,30 +296,30 @@ int View::MoveBy(int n)
     const int moved = static_cast<int>(target - cursor_);
     cursor_ = static_cast<int>(target);
     notify(DataEvent::Scroll);
-    if (AfterScroll)
-        AfterScroll(*this);
+    if (afterScroll)
+        afterScroll(*this);
     return moved;
 }
 
-void View::First()
+void View::first()
 {
     moveFirst();
     notify(DataEvent::Scroll);
-    if (AfterScroll)
-        AfterScroll(*this);
+    if (afterScroll)
+        afterScroll(*this);
 }
 
-void View::Last()
+void View::last()
 {
     cursor_ = static_cast<int>(rows_.size()) - 1;
     bof_ = rows_.empty();
     eof_ = true;
     notify(DataEvent::Scroll);
-    if (AfterScroll)
-        AfterScroll(*this);
+    if (afterScroll)
+        afterScroll(*this);
 }
 
-Field View::FieldByName(std::string_view name) const
+Field View::fieldByName(std::string_view name) const
 {
     const int index = table().fieldIndex(name);
     if (index < 0)

@@ -2,7 +2,7 @@
 // A view: one data set over the catalogue, with a filter, an order, a current
 // record and an after-scroll notification of its own. The catalogue itself
 // never changes once read, so views loaded from the same packet share it.
-// Every rule of when the current record moves and when AfterScroll runs lives
+// Every rule of when the current record moves and when afterScroll runs lives
 // in this class.
 
 #include <cstdint>
@@ -27,12 +27,13 @@ class Field {
 public:
     Field(const View& view, std::size_t index) : view_(&view), index_(index) {}
     const FieldDef& def() const;
-    bool IsNull() const;
+    bool isNull() const;
     // The stored cp1252 text; empty for a null value or an empty view.
-    std::string AsString() const;
+    std::string asString() const;
     std::string_view text() const;
-    // Whole-number value; ConversionError when the text is none.
-    std::int32_t AsInteger() const;
+    // The whole number of the text (parseInteger, numbers.h); ConversionError
+    // when the text is none.
+    std::int32_t asInteger() const;
 
 private:
     const View* view_;
@@ -48,9 +49,9 @@ public:
 
     // Called after the current record may have moved (the rules are those of
     // each operation below). May itself operate on other views.
-    std::function<void(View&)> AfterScroll;
+    std::function<void(View&)> afterScroll;
 
-    // What bound controls are told, before AfterScroll runs.
+    // What bound controls are told, before afterScroll runs.
     enum class DataEvent {
         DataSetChange, // opened, closed, filtered or reordered: rows changed
         Scroll,        // only the current record moved
@@ -60,47 +61,47 @@ public:
     void removeListener(int id);
 
     // Closes the view, reads one packet from the stream's position to its end
-    // and opens the view: filter in force if Filtered, order by
-    // IndexFieldNames if set, current record the first; AfterScroll once if
+    // and opens the view: filter in force if filtered, order by
+    // indexFieldNames if set, current record the first; afterScroll once if
     // the view holds a record. A PacketError or FilterError leaves it closed.
-    void LoadFromStream(std::istream& stream);
-    void LoadFromBytes(std::string_view packet);
-    void Close();
-    bool Active() const;
+    void loadFromStream(std::istream& stream);
+    void loadFromBytes(std::string_view packet);
+    void close();
+    bool active() const;
 
     // Closed or unfiltered view: stores the text. Open, filtered view: puts a
     // new text in force, then always moves to the first record and calls
-    // AfterScroll. A text that does not parse throws FilterError and lets no
-    // record through until another text or Filtered := false.
+    // afterScroll. A text that does not parse throws FilterError and lets no
+    // record through until another text or setFiltered(false).
     void setFilter(std::string text);
-    const std::string& Filter() const { return filterText_; }
+    const std::string& filterText() const { return filterText_; }
 
     // Closed view: stores the flag. Open view: switches the filter if the flag
-    // changes, then always moves to the first record and calls AfterScroll.
+    // changes, then always moves to the first record and calls afterScroll.
     void setFiltered(bool filtered);
-    bool Filtered() const { return filtered_; }
+    bool filtered() const { return filtered_; }
 
     // Orders by the named field (empty: stored order); the current record
-    // stays the same record; no AfterScroll.
+    // stays the same record; no afterScroll.
     void setIndexFieldNames(std::string name);
-    const std::string& IndexFieldNames() const { return indexFieldNames_; }
+    const std::string& indexFieldNames() const { return indexFieldNames_; }
 
-    int RecordCount() const;
+    int recordCount() const;
     // Position of the current record in view order, from 0; -1 when empty.
-    int RecNo() const;
-    bool Bof() const { return bof_; }
-    bool Eof() const { return eof_; }
+    int recNo() const;
+    bool bof() const { return bof_; }
+    bool eof() const { return eof_; }
 
     // Nothing when n is 0, or at the start with n < 0, or at the end with
     // n > 0. Otherwise moves up to n records, marking the start or end when it
-    // stops there, and calls AfterScroll. Returns the rows moved.
-    int MoveBy(int n);
-    void First(); // to the first record (marks the start), AfterScroll
-    void Last();  // to the last record (marks the end), AfterScroll
+    // stops there, and calls afterScroll. Returns the rows moved.
+    int moveBy(int n);
+    void first(); // to the first record (marks the start), afterScroll
+    void last();  // to the last record (marks the end), afterScroll
 
     // The field of that name, regardless of case; FilterError
     // "No se encuentra el campo '%s'" when there is none.
-    Field FieldByName(std::string_view name) const;
+    Field fieldByName(std::string_view name) const;
 
     // Row access in view order, for bound controls.
     const Table& table() const;
@@ -128,7 +129,7 @@ private:
     std::string filterText_;
     bool filtered_ = false;
     std::string indexFieldNames_;
-    int orderField_ = -1;              // the field of IndexFieldNames; -1: stored order
+    int orderField_ = -1;              // the field of indexFieldNames; -1: stored order
     std::vector<std::uint32_t> rows_;  // the records that pass, in view order
     int cursor_ = -1;
     bool bof_ = true;

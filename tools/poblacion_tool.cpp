@@ -5,6 +5,7 @@
 //   poblacion-tool build CSV PACKET
 //   poblacion-tool filter PACKET EXPR [--order FIELD]
 //   poblacion-tool counts PACKET
+//   poblacion-tool number N
 //
 // The CSV is UTF-8: a header line with the field names joined by ",", then one
 // line per record. A value is written between double quotes with inner quotes
@@ -26,6 +27,7 @@
 #include "csv.h"
 #include "error.h"
 #include "files.h"
+#include "numbers.h"
 #include "packet.h"
 #include "table.h"
 #include "units.h"
@@ -50,6 +52,8 @@ constexpr const char* kUsageText =
     "      Muestra cuántos registros cumplen el filtro y el IDENT de cada uno.\n"
     "  poblacion-tool counts PAQUETE\n"
     "      Muestra el número de entradas (nombres de diccionario distintos) y de referencias.\n"
+    "  poblacion-tool number NÚMERO\n"
+    "      Escribe el número entero con un punto entre los millares, como el programa (4068: 4.068).\n"
     "Códigos de salida: 0 correcto, 1 entrada rechazada, 2 uso incorrecto.\n";
 
 // A failure that ends the command with exit code 1; the text is UTF-8.
@@ -227,7 +231,7 @@ int filter(const std::string& packetPath, const std::string& expression, const s
 
     catalogue::View view;
     try {
-        view.LoadFromBytes(bytes);
+        view.loadFromBytes(bytes);
     } catch (const catalogue::PacketError& e) {
         throw Rejected{"El archivo " + packetPath + " no es un paquete de datos válido: " + e.what()};
     }
@@ -242,7 +246,7 @@ int filter(const std::string& packetPath, const std::string& expression, const s
     } catch (const catalogue::Error& e) {
         throw Rejected{e.what()};
     }
-    const int count = view.RecordCount();
+    const int count = view.recordCount();
     std::string out = std::to_string(count) + '\n';
     for (int row = 0; row < count; ++row) {
         out += catalogue::cp1252::toUtf8(view.table().text(view.recordAt(row), static_cast<std::size_t>(ident)));
@@ -264,6 +268,17 @@ int counts(const std::string& packetPath)
             names.insert(table.text(r, static_cast<std::size_t>(dictionary)));
     writeStdout("entradas " + std::to_string(names.size()) + "\nreferencias " + std::to_string(table.recordCount())
                 + "\n");
+    return kOk;
+}
+
+// A whole number as the program writes it, for the scripts that state figures
+// (such as the build of the help document).
+int number(const std::string& text)
+{
+    const std::optional<std::int32_t> value = catalogue::parseInteger(text);
+    if (!value)
+        throw Rejected{"'" + text + "' no es un número entero."};
+    writeStdout(catalogue::formatInteger(*value) + '\n');
     return kOk;
 }
 
@@ -309,6 +324,11 @@ int main(int argc, char** argv)
             if (args.size() != 2)
                 return usage("counts necesita un argumento: el paquete.");
             return counts(args[1]);
+        }
+        if (command == "number") {
+            if (args.size() != 2)
+                return usage("number necesita un argumento: el número.");
+            return number(args[1]);
         }
         return usage(("orden desconocida: " + command).c_str());
     } catch (const Rejected& e) {

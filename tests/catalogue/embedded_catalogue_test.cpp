@@ -69,11 +69,11 @@ std::string shown(int kind, const std::string& text)
                        .append(catalogue::cp1252::fromUtf8(text).value())
                        .append("%')"));
     view.setFiltered(true);
-    view.LoadFromBytes(packetBytes());
+    view.loadFromBytes(packetBytes());
     view.setIndexFieldNames("NOMBREBUSC");
     const catalogue::Table& t = view.table();
     std::string out;
-    for (int row = 0; row < view.RecordCount(); ++row)
+    for (int row = 0; row < view.recordCount(); ++row)
         out.append(row ? "|" : "").append(utf8(t.text(view.recordAt(row), static_cast<std::size_t>(t.fieldIndex("NOMBREMOST")))));
     return out;
 }

@@ -84,8 +84,8 @@ std::vector<std::size_t> expected(const View& view, const std::string& filter)
     const catalogue::Filter general = catalogue::Filter::compile(filter, table, collation);
     std::vector<std::uint32_t> order(table.recordCount());
     std::iota(order.begin(), order.end(), 0u);
-    if (!view.IndexFieldNames().empty())
-        order = catalogue::orderBy(table, static_cast<std::size_t>(table.fieldIndex(view.IndexFieldNames())), collation);
+    if (!view.indexFieldNames().empty())
+        order = catalogue::orderBy(table, static_cast<std::size_t>(table.fieldIndex(view.indexFieldNames())), collation);
     std::vector<std::size_t> out;
     for (std::uint32_t r : order)
         if (general.matches(r))
@@ -103,7 +103,7 @@ TEST(FastFilterTest, ViewsHoldWhatTheGeneralEvaluatorLetsThrough)
         views[1].setIndexFieldNames("NOMBREBUSC");
         for (View& view : views) {
             view.setFiltered(true);
-            view.LoadFromBytes(packet);
+            view.loadFromBytes(packet);
         }
         for (int f = 0; f < 40; ++f) {
             const std::string filter = randomFilter(rng);
@@ -112,7 +112,7 @@ TEST(FastFilterTest, ViewsHoldWhatTheGeneralEvaluatorLetsThrough)
             recognised += catalogue::Filter::compile(filter, view.table(), catalogue::Collation(1034)).shape().kind
                           != catalogue::Filter::Shape::Kind::Other;
             std::vector<std::size_t> rows;
-            for (int row = 0; row < view.RecordCount(); ++row)
+            for (int row = 0; row < view.recordCount(); ++row)
                 rows.push_back(view.recordAt(row));
             ASSERT_EQ(rows, expected(view, filter)) << filter << " in round " << round;
         }

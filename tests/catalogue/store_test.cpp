@@ -1,8 +1,10 @@
-// Views loaded from the same bytes share one catalogue; other bytes, even of
-// the same size at the same place, are read anew.
+// Views loaded from the same bytes in one thread share one catalogue; other
+// bytes, even of the same size at the same place, are read anew, and so are
+// the same bytes in another thread.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include "packet.h"
 #include "view.h"
@@ -20,21 +22,40 @@ TEST(StoreTest, SameBytesShareOneTableOtherBytesDoNot)
 {
     std::string bytes = packetNamed("Abay");
     catalogue::View a, b, c;
-    a.LoadFromBytes(bytes);
-    b.LoadFromBytes(std::string(bytes));
+    a.loadFromBytes(bytes);
+    b.loadFromBytes(std::string(bytes));
     EXPECT_EQ(&a.table(), &b.table());
 
     // The same buffer, changed in place: read anew.
     bytes.replace(bytes.find("Abay"), 4, "Biel");
-    c.LoadFromBytes(bytes);
+    c.loadFromBytes(bytes);
     EXPECT_NE(&a.table(), &c.table());
     EXPECT_EQ(c.table().text(0, 0), "Biel");
     EXPECT_EQ(a.table().text(0, 0), "Abay");
 
-    a.Close();
-    b.Close();
-    b.LoadFromBytes(packetNamed("Abay"));
+    a.close();
+    b.close();
+    b.loadFromBytes(packetNamed("Abay"));
     EXPECT_EQ(b.table().text(0, 0), "Abay");
+}
+
+TEST(StoreTest, ViewsOfAnotherThreadShareNoTableWithThisOne)
+{
+    const std::string bytes = packetNamed("Abay");
+    catalogue::View here;
+    here.loadFromBytes(bytes);
+    const catalogue::Table* hereTable = &here.table();
+    bool sharedWithHere = true;
+    bool sharedThere = false;
+    std::thread([&] {
+        catalogue::View a, b;
+        a.loadFromBytes(bytes);
+        b.loadFromBytes(bytes);
+        sharedWithHere = &a.table() == hereTable;
+        sharedThere = &a.table() == &b.table();
+    }).join();
+    EXPECT_FALSE(sharedWithHere);
+    EXPECT_TRUE(sharedThere) << "within that thread the views share one";
 }
 
 } // namespace

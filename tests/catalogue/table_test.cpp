@@ -1,11 +1,10 @@
-// The record table and the whole-number conversion of field values.
+// The record table: fields by name, values and nulls.
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <string>
 
-#include "error.h"
 #include "table.h"
 
 using catalogue::FieldKind;
@@ -30,24 +29,4 @@ TEST(Table, FieldsByNameValuesAndNulls)
     EXPECT_THROW(t.addRecord({std::string("1"), std::string("2"), std::string("3"), std::string("4")}),
                  std::invalid_argument);
     EXPECT_EQ(t.recordCount(), 2u);
-}
-
-TEST(WholeNumber, AcceptsAndRefuses)
-{
-    using catalogue::toInteger;
-    for (const auto& [text, value] : std::vector<std::pair<const char*, int>>{
-             {"20001", 20001}, {"007", 7}, {"  42", 42}, {"+5", 5}, {"-5", -5}, {"2147483647", 2147483647},
-             {"-2147483648", -2147483647 - 1}, {"00000000000000000000012", 12}})
-        EXPECT_EQ(toInteger(text), value) << text;
-    for (const char* bad : {"", " ", "-", "+", "1.016", "El Cier", "12 ", "1 2", "+-1", "2147483648", "-2147483649",
-                            "99999999999999999999", "\t7", "1e3", "0x10"})
-        EXPECT_FALSE(toInteger(bad).has_value()) << bad;
-
-    EXPECT_EQ(catalogue::strToInt("638799"), 638799);
-    try {
-        catalogue::strToInt("Pe\xF1" "a");
-        FAIL() << "no error";
-    } catch (const catalogue::ConversionError& e) {
-        EXPECT_STREQ(e.what(), "'Peña' no es un valor entero válido");
-    }
 }

@@ -1,5 +1,5 @@
 // The catalogue tool run as a process: dump and build, their refusals and exit
-// codes, counts and filter.
+// codes, counts, filter and number.
 
 #include <algorithm>
 #include <string>
@@ -140,7 +140,7 @@ TEST_F(Tool, RefusesBadCsvNamingTheLine)
 TEST_F(Tool, ExitCodesAndFileErrors)
 {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {}, {"frobnicate"}, {"build", "a"}, {"filter", "a", "b", "--order"}}) {
+             {}, {"frobnicate"}, {"build", "a"}, {"filter", "a", "b", "--order"}, {"number"}, {"number", "1", "2"}}) {
         const Outcome r = run(args);
         EXPECT_EQ(r.code, 2) << (args.empty() ? "" : args[0]);
         EXPECT_NE(r.err.find("Uso:"), std::string::npos);
@@ -207,4 +207,22 @@ TEST_F(Tool, FilterAndOrder)
     const std::string all = run({"filter", kCatalogue, ""}).out;
     EXPECT_TRUE(all.starts_with("40\n20001\n20002\n")) << all;
     EXPECT_TRUE(all.ends_with("\n40004\n")) << all;
+}
+
+TEST_F(Tool, NumberWritesAWholeNumberWithDotsBetweenThousands)
+{
+    const std::pair<std::string, std::string> numbers[] = {
+        {"0", "0\n"}, {"488", "488\n"}, {"4068", "4.068\n"}, {"638799", "638.799\n"}, {" 007", "7\n"},
+        {"-1500", "-1.500\n"}, {"2147483647", "2.147.483.647\n"}};
+    for (const auto& [text, expected] : numbers) {
+        const Outcome r = run({"number", text});
+        EXPECT_EQ(r.code, 0) << text;
+        EXPECT_EQ(r.out + r.err, expected) << text;
+    }
+    for (const std::string none : {"", "1.016", "12 ", "2147483648", "doce"}) {
+        const Outcome r = run({"number", none});
+        EXPECT_EQ(r.code, 1) << none;
+        EXPECT_EQ(r.out, "") << none;
+        EXPECT_EQ(r.err, "poblacion-tool: '" + none + "' no es un número entero.\n");
+    }
 }

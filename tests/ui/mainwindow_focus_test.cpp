@@ -40,13 +40,13 @@ TEST_F(MainWindowTest, HomeAndEndMoveInTheLists)
     listAll();
     clickRow(w.DBGrid3, 2);
     press(Qt::Key_End);
-    EXPECT_EQ(w.ClientDataSet2.RecNo(), kEntities - 1);
+    EXPECT_EQ(w.ClientDataSet2.recNo(), kEntities - 1);
     EXPECT_EQ(w.DBGrid3->currentIndex().row(), kEntities - 1);
     EXPECT_TRUE(w.DBGrid3->viewport()->rect().contains(w.DBGrid3->visualRect(w.DBGrid3->currentIndex())));
     expectShowing(w.ClientDataSet2);
     EXPECT_EQ(w.Label8->text(), QStringLiteral("Entidad: Ventas"));
     press(Qt::Key_Home);
-    EXPECT_EQ(w.ClientDataSet2.RecNo(), 0);
+    EXPECT_EQ(w.ClientDataSet2.recNo(), 0);
     EXPECT_EQ(w.DBGrid3->verticalScrollBar()->value(), 0);
     EXPECT_EQ(w.Label8->text(), QStringLiteral("Entidad: Almunia"));
     expectShowing(w.ClientDataSet2);

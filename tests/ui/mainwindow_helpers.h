@@ -113,8 +113,8 @@ protected:
         return texts;
     }
 
-    static int ident(const catalogue::View& view) { return view.FieldByName("IDENT").AsInteger(); }
-    QString detailFilter() const { return QString::fromStdString(form->ClientDataSet4.Filter()); }
+    static int ident(const catalogue::View& view) { return view.fieldByName("IDENT").asInteger(); }
+    QString detailFilter() const { return QString::fromStdString(form->ClientDataSet4.filterText()); }
 
     // The two value rows of the census table, left to right.
     QStringList valueRows() const
@@ -129,7 +129,7 @@ protected:
     // The panel shows the current unit of the list view.
     void expectShowing(const catalogue::View& view)
     {
-        ASSERT_GT(view.RecordCount(), 0);
+        ASSERT_GT(view.recordCount(), 0);
         EXPECT_EQ(detailFilter(), QStringLiteral("ident = %1").arg(ident(view)));
         EXPECT_TRUE(form->DataSource4->Enabled());
         EXPECT_TRUE(form->Label8->isVisibleTo(form.get()));

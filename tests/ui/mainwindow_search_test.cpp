@@ -20,11 +20,11 @@ TEST_F(MainWindowTest, EnterSearchesCountsTheHitsAndBlanksThePanel)
     EXPECT_EQ(rows(w.DBGrid2), QStringList{QStringLiteral("Peñalba")});
     EXPECT_EQ(rows(w.DBGrid3), QStringList{QStringLiteral("Peña (La) -- Abay")});
     EXPECT_EQ(rows(w.DBGrid1), QStringList{QStringLiteral("Barrio de la Peña")});
-    EXPECT_EQ(w.ClientDataSet1.Filter(), "(tiponum = 2) and (Upper(nombrebusc) like '%PE\xD1" "A%')");
+    EXPECT_EQ(w.ClientDataSet1.filterText(), "(tiponum = 2) and (Upper(nombrebusc) like '%PE\xD1" "A%')");
     // Lists back on their first units, the panel blank; behind it the detail
     // view is on the last list's first unit. No focus moved, the text kept.
     for (catalogue::View* view : {&w.ClientDataSet1, &w.ClientDataSet2, &w.ClientDataSet3})
-        EXPECT_EQ(view->RecNo(), 0);
+        EXPECT_EQ(view->recNo(), 0);
     expectBlankPanel();
     EXPECT_EQ(detailFilter(), QStringLiteral("ident = %1").arg(ident(w.ClientDataSet3)));
     EXPECT_EQ(focused(), w.Edit1);
@@ -63,7 +63,7 @@ TEST_F(MainWindowTest, SearchTextsFindTheUnitsThatContainThem)
         search(QString::fromUtf8(c.text));
         expectHeadings(c.municipalities, c.entities, c.nuclei);
         if (c.filter) {
-            EXPECT_EQ(w.ClientDataSet2.Filter(), c.filter);
+            EXPECT_EQ(w.ClientDataSet2.filterText(), c.filter);
         }
         if (c.municipality) {
             EXPECT_EQ(rows(w.DBGrid2), QStringList{QString::fromUtf8(c.municipality)});
@@ -87,7 +87,7 @@ TEST_F(MainWindowTest, TheButtonEmptyBoxAndListAllRunTheSameSearch)
     listAll();
     EXPECT_TRUE(w.Edit1->text().isEmpty());
     expectHeadings(kMunicipalities, kEntities, kNuclei);
-    EXPECT_EQ(w.ClientDataSet1.Filter(), "(tiponum = 2) and (Upper(nombrebusc) like '%%')");
+    EXPECT_EQ(w.ClientDataSet1.filterText(), "(tiponum = 2) and (Upper(nombrebusc) like '%%')");
     // Lists in name order, showing the display names (a null one empty).
     EXPECT_EQ(rows(w.DBGrid2).mid(0, 5), (QStringList{QStringLiteral("Abay"), QStringLiteral("Cutanda"),
                                                       QStringLiteral("Chalamera"), QStringLiteral("Luzas"),
@@ -119,6 +119,6 @@ TEST_F(MainWindowTest, TheSearchBoxTakesCapitalsOfCodePage1252Only)
     EXPECT_EQ(w.Edit1->cursorPosition(), w.Edit1->text().size());
     // The text reaches the filters in code page 1252.
     QTest::keyClick(w.Edit1, Qt::Key_Return);
-    EXPECT_EQ(w.ClientDataSet1.Filter(),
+    EXPECT_EQ(w.ClientDataSet1.filterText(),
               "(tiponum = 2) and (Upper(nombrebusc) like '%\xD1" "ANDU\x80\xAB" "X\xBB%')");
 }

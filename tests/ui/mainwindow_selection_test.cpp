@@ -17,25 +17,25 @@ TEST_F(MainWindowTest, ArrowPageKeysAndWheelShowTheUnitMovedTo)
     press(Qt::Key_Down);
     press(Qt::Key_Down);
     press(Qt::Key_Up);
-    EXPECT_EQ(w.ClientDataSet1.RecNo(), 1);
+    EXPECT_EQ(w.ClientDataSet1.recNo(), 1);
     EXPECT_EQ(ident(w.ClientDataSet1), 20004); // Cutanda
     expectShowing(w.ClientDataSet1);
     // At the last unit Down stays (Home and End: mainwindow_focus_test.cpp).
     press(Qt::Key_End, Qt::ControlModifier);
     press(Qt::Key_Down);
-    EXPECT_EQ(w.ClientDataSet1.RecNo(), kMunicipalities - 1);
+    EXPECT_EQ(w.ClientDataSet1.recNo(), kMunicipalities - 1);
 
     // Page Down and Page Up move a page, and the current row is scrolled into sight.
     w.DBGrid3->setFocus(Qt::TabFocusReason);
     const int page = w.DBGrid3->visibleRowCount();
     press(Qt::Key_PageDown);
-    EXPECT_EQ(w.ClientDataSet2.RecNo(), page);
+    EXPECT_EQ(w.ClientDataSet2.recNo(), page);
     EXPECT_EQ(w.DBGrid3->currentIndex().row(), page);
     press(Qt::Key_PageDown);
     press(Qt::Key_PageDown);
-    EXPECT_EQ(w.ClientDataSet2.RecNo(), kEntities - 1);
+    EXPECT_EQ(w.ClientDataSet2.recNo(), kEntities - 1);
     press(Qt::Key_PageUp);
-    EXPECT_EQ(w.ClientDataSet2.RecNo(), kEntities - 1 - page);
+    EXPECT_EQ(w.ClientDataSet2.recNo(), kEntities - 1 - page);
     expectShowing(w.ClientDataSet2);
 
     // The wheel moves one unit per notch, and the panel follows.
@@ -47,11 +47,11 @@ TEST_F(MainWindowTest, ArrowPageKeysAndWheelShowTheUnitMovedTo)
     };
     press(Qt::Key_Home, Qt::ControlModifier);
     wheel(-240);
-    EXPECT_EQ(w.ClientDataSet2.RecNo(), 2);
+    EXPECT_EQ(w.ClientDataSet2.recNo(), 2);
     wheel(60);
-    EXPECT_EQ(w.ClientDataSet2.RecNo(), 2);
+    EXPECT_EQ(w.ClientDataSet2.recNo(), 2);
     wheel(60);
-    EXPECT_EQ(w.ClientDataSet2.RecNo(), 1);
+    EXPECT_EQ(w.ClientDataSet2.recNo(), 1);
     EXPECT_EQ(detailFilter(), QStringLiteral("ident = %1").arg(ident(w.ClientDataSet2)));
     EXPECT_TRUE(messages().empty());
 }
@@ -69,9 +69,9 @@ TEST_F(MainWindowTest, TabStepsThroughTheEntityList)
     for (int i = 0; i < kEntities + 2; ++i)
         tab();
     EXPECT_EQ(focused(), w.DBGrid3);
-    EXPECT_EQ(w.ClientDataSet2.RecNo(), kEntities - 1);
+    EXPECT_EQ(w.ClientDataSet2.recNo(), kEntities - 1);
     press(Qt::Key_Backtab, Qt::ShiftModifier);
-    EXPECT_EQ(w.ClientDataSet2.RecNo(), kEntities - 2);
+    EXPECT_EQ(w.ClientDataSet2.recNo(), kEntities - 2);
     expectShowing(w.ClientDataSet2);
 }
 
@@ -89,7 +89,7 @@ TEST_F(MainWindowTest, AnyMouseButtonReleasedOverAListShowsItsUnit)
         SCOPED_TRACE(grid->objectName().toStdString());
         clickRow(grid, row, button);
         EXPECT_EQ(focused(), grid);
-        EXPECT_EQ(view->RecNo(), row);
+        EXPECT_EQ(view->recNo(), row);
         EXPECT_EQ(grid->currentIndex().row(), row);
         expectShowing(*view);
     }
@@ -107,7 +107,7 @@ TEST_F(MainWindowTest, AnyMouseButtonReleasedOverAListShowsItsUnit)
     expectBlankPanel();
     QTest::mouseClick(w.DBGrid1->viewport(), Qt::LeftButton, Qt::NoModifier,
                       QPoint(20, w.DBGrid1->viewport()->height() - 3));
-    EXPECT_EQ(w.ClientDataSet3.RecNo(), 0);
+    EXPECT_EQ(w.ClientDataSet3.recNo(), 0);
     expectShowing(w.ClientDataSet3);
     EXPECT_TRUE(messages().empty());
 }
@@ -130,7 +130,7 @@ TEST_F(MainWindowTest, FailuresWhileShowingAreReportedAndTheListStillFollows)
     w.DBGrid2->setFocus(Qt::TabFocusReason);
     expectShowing(w.ClientDataSet1);
     // The detail panel's refill fails from now on.
-    w.ClientDataSet4.AfterScroll = [](catalogue::View&) {
+    w.ClientDataSet4.afterScroll = [](catalogue::View&) {
         throw catalogue::ConversionError("'Hostal' no es un valor entero válido");
     };
     w.DataSource4->setEnabled(false);
@@ -142,7 +142,7 @@ TEST_F(MainWindowTest, FailuresWhileShowingAreReportedAndTheListStillFollows)
     EXPECT_EQ(messages().front().caption, QStringLiteral("POBLACION"));
     EXPECT_EQ(messages().front().text, QStringLiteral("'Hostal' no es un valor entero válido."));
     // The list moved with its view; the rest of the showing was skipped.
-    EXPECT_EQ(w.ClientDataSet1.RecNo(), 1);
+    EXPECT_EQ(w.ClientDataSet1.recNo(), 1);
     EXPECT_EQ(w.DBGrid2->currentIndex().row(), 1);
     EXPECT_FALSE(w.DataSource4->Enabled());
 

@@ -101,14 +101,14 @@ TEST_F(MainWindowTest, StartsWithBlankDisabledListsAndTheCensusHeadings)
         {&w.ClientDataSet1, kMunicipalities}, {&w.ClientDataSet2, kEntities}, {&w.ClientDataSet3, kNuclei}};
     int kind = 2;
     for (auto [view, count] : views) {
-        EXPECT_EQ(view->Filter(), std::string("tiponum = ").append(std::to_string(kind++)));
-        EXPECT_TRUE(view->Filtered());
-        EXPECT_EQ(view->RecordCount(), count);
-        EXPECT_EQ(view->IndexFieldNames(), "NOMBREBUSC");
+        EXPECT_EQ(view->filterText(), std::string("tiponum = ").append(std::to_string(kind++)));
+        EXPECT_TRUE(view->filtered());
+        EXPECT_EQ(view->recordCount(), count);
+        EXPECT_EQ(view->indexFieldNames(), "NOMBREBUSC");
     }
     // The detail view opened on the last unit the nucleus list recorded.
-    EXPECT_TRUE(w.ClientDataSet4.Active());
-    EXPECT_EQ(w.ClientDataSet4.Filter(), "ident = 40001");
+    EXPECT_TRUE(w.ClientDataSet4.active());
+    EXPECT_EQ(w.ClientDataSet4.filterText(), "ident = 40001");
 
     // The census headings, no values, no series, nothing selected.
     expectBlankPanel();
@@ -169,7 +169,7 @@ TEST_F(MainWindowTest, ClosingByButtonOrCloseBoxFreesTheViews)
             EXPECT_TRUE(w.close());
         EXPECT_FALSE(w.isVisible());
         for (catalogue::View* view : {&w.ClientDataSet1, &w.ClientDataSet2, &w.ClientDataSet3, &w.ClientDataSet4})
-            EXPECT_FALSE(view->Active());
+            EXPECT_FALSE(view->active());
         EXPECT_EQ(w.DBGrid2->model()->rowCount(), 0);
         EXPECT_EQ(w.LineSeries, nullptr);
         EXPECT_EQ(w.Chart1->graphCount(), 0);

@@ -6,6 +6,7 @@
 #include "collation.h"
 #include "cp1252.h"
 #include "csv.h"
+#include "numbers.h"
 #include "table.h"
 
 namespace convert {
@@ -115,7 +116,7 @@ std::optional<std::string> catalogueCsv(const std::vector<Unit>& units, const st
         }
         for (const Figure& figure : unit.figures) {
             out += ',';
-            csv::appendQuoted(out, figure ? catalogue::censusValue(*figure) : "-");
+            csv::appendQuoted(out, figure ? catalogue::formatInteger(*figure) : "-");
         }
         out += '\n';
     }

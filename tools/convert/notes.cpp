@@ -8,6 +8,7 @@
 
 #include "cp1252.h"
 #include "names.h"
+#include "numbers.h"
 
 namespace convert {
 
@@ -36,7 +37,7 @@ std::string joinList(const std::vector<std::string>& items)
 
 std::string people(std::uint64_t n)
 {
-    return catalogue::censusValue(n) + (n == 1 ? " habitante" : " habitantes");
+    return catalogue::formatInteger(n) + (n == 1 ? " habitante" : " habitantes");
 }
 
 // "1900 a 1960" for a run of consecutive censuses, else "1900, 1920 y 1930".

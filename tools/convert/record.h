@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "units.h" // catalogue/: the census fields and how a value is written
+#include "units.h" // catalogue/: the census fields
 
 namespace convert {
 

@@ -9,6 +9,7 @@
 #include "csv.h"
 #include "files.h"
 #include "names.h"
+#include "numbers.h"
 
 namespace convert {
 
@@ -161,7 +162,7 @@ bool parseFigure(const std::string& cell, const std::string& what, bool optional
         problems.add(file, line, where + " no es un número entero de habitantes");
         return false;
     }
-    if (cell.size() > 9 || catalogue::censusValue(std::stoull(cell)).size() > kCensusWidth) {
+    if (cell.size() > 9 || catalogue::formatInteger(std::stoull(cell)).size() > kCensusWidth) {
         problems.add(file, line, where + " no cabe en los " + std::to_string(kCensusWidth)
                                      + " caracteres de un valor censal");
         return false;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "error.h"
+#include "numbers.h"
 #include "stringgrid.h"
 #include "tform1.h"
 
@@ -48,7 +49,7 @@ std::int32_t censusValue(const QString& cell)
         return -1;
     // Any character outside ASCII is no digit, so the UTF-8 bytes serve.
     const std::string text = RemoveDots(cell).toStdString();
-    if (const auto value = catalogue::toInteger(text))
+    if (const auto value = catalogue::parseInteger(text))
         return *value;
     return -1;
 }

@@ -38,5 +38,5 @@ void DataSource::setEnabled(bool enabled)
 
 catalogue::View* DataSource::activeDataSet() const
 {
-    return enabled_ && dataSet_ && dataSet_->Active() ? dataSet_ : nullptr;
+    return enabled_ && dataSet_ && dataSet_->active() ? dataSet_ : nullptr;
 }

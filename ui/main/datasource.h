@@ -1,7 +1,7 @@
 #pragma once
 // A data source: the link between a view and the controls that show it. While
 // it is disabled the bound controls see no data set at all (an empty list, an
-// empty memo); switching it never moves the view nor runs its AfterScroll.
+// empty memo); switching it never moves the view nor runs its afterScroll.
 
 #include <QObject>
 

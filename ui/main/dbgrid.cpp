@@ -73,7 +73,7 @@ void DataSourceListModel::rebuild()
 {
     beginResetModel();
     catalogue::View* v = view();
-    rows_ = v ? v->RecordCount() : 0;
+    rows_ = v ? v->recordCount() : 0;
     field_ = v ? v->table().fieldIndex(fieldName_) : -1;
     endResetModel();
     emit rowsRebuilt();
@@ -89,7 +89,7 @@ QVariant DataSourceListModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rows_ || field_ < 0)
         return {};
     catalogue::View* v = view();
-    if (!v || index.row() >= v->RecordCount())
+    if (!v || index.row() >= v->recordCount())
         return {};
     const std::size_t record = v->recordAt(index.row());
     return ui::fromCp1252(v->table().text(record, static_cast<std::size_t>(field_)));
@@ -172,7 +172,7 @@ int DBGrid::visibleRowCount() const { return std::max(1, viewport()->height() / 
 void DBGrid::followView()
 {
     catalogue::View* v = model_->view();
-    const int row = v ? v->RecNo() : -1;
+    const int row = v ? v->recNo() : -1;
     if (row < 0 || row >= model_->rowCount()) {
         if (currentIndex().isValid())
             selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
@@ -197,7 +197,7 @@ void DBGrid::move(Move&& m)
 
 void DBGrid::moveBy(int n)
 {
-    move([n](catalogue::View& v) { v.MoveBy(n); });
+    move([n](catalogue::View& v) { v.moveBy(n); });
 }
 
 bool DBGrid::event(QEvent* event)
@@ -208,13 +208,13 @@ bool DBGrid::event(QEvent* event)
         if (tab && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
             const bool back = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
             move([back](catalogue::View& v) {
-                const int row = v.RecNo();
+                const int row = v.recNo();
                 if (row < 0)
                     return;
                 if (back && row > 0)
-                    v.MoveBy(-1);
-                else if (!back && row < v.RecordCount() - 1)
-                    v.MoveBy(1);
+                    v.moveBy(-1);
+                else if (!back && row < v.recordCount() - 1)
+                    v.moveBy(1);
             });
             event->accept();
             return true;
@@ -237,22 +237,22 @@ void DBGrid::keyPressEvent(QKeyEvent* event)
     switch (event->key()) {
     case Qt::Key_Up:
         if (ctrl)
-            move([this](catalogue::View& v) { v.MoveBy(-(v.RecNo() - verticalScrollBar()->value())); });
+            move([this](catalogue::View& v) { v.moveBy(-(v.recNo() - verticalScrollBar()->value())); });
         else
             moveBy(-1);
         break;
     case Qt::Key_Down:
         if (ctrl)
             move([this](catalogue::View& v) {
-                v.MoveBy(verticalScrollBar()->value() + visibleRowCount() - 1 - v.RecNo());
+                v.moveBy(verticalScrollBar()->value() + visibleRowCount() - 1 - v.recNo());
             });
         else
             moveBy(1);
         break;
     case Qt::Key_PageUp: moveBy(-visibleRowCount()); break;
     case Qt::Key_PageDown: moveBy(visibleRowCount()); break;
-    case Qt::Key_Home: move([](catalogue::View& v) { v.First(); }); break;
-    case Qt::Key_End: move([](catalogue::View& v) { v.Last(); }); break;
+    case Qt::Key_Home: move([](catalogue::View& v) { v.first(); }); break;
+    case Qt::Key_End: move([](catalogue::View& v) { v.last(); }); break;
     default:
         // No editing and no search by typing: other keys are not the list's.
         event->ignore();
@@ -281,7 +281,7 @@ void DBGrid::pressAt(const QPoint& pos)
     if (!index.isValid())
         return;
     const int row = index.row();
-    move([row](catalogue::View& v) { v.MoveBy(row - v.RecNo()); });
+    move([row](catalogue::View& v) { v.moveBy(row - v.recNo()); });
 }
 
 void DBGrid::mousePressEvent(QMouseEvent* event)

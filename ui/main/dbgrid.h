@@ -1,7 +1,7 @@
 #pragma once
 // A data-bound list: one column showing one field of its data source's view,
 // in view order. The list never moves by itself: every move of the user
-// becomes a move of the view (MoveBy, First, Last), whose AfterScroll then runs
+// becomes a move of the view (moveBy, first, last), whose afterScroll then runs
 // as the view's rules say, and every move of the view moves the list.
 
 #include <QAbstractListModel>

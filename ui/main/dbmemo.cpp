@@ -37,7 +37,7 @@ void DBMemo::refresh()
 {
     QString text;
     catalogue::View* view = dataSource_ ? dataSource_->activeDataSet() : nullptr;
-    if (view && view->RecordCount() > 0) {
+    if (view && view->recordCount() > 0) {
         const int field = view->table().fieldIndex(fieldName_);
         const std::size_t record = view->currentRecord();
         if (field >= 0 && record < view->table().recordCount())

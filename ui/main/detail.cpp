@@ -10,6 +10,7 @@
 #include "chart.h"
 #include "cp1252.h"
 #include "error.h"
+#include "numbers.h"
 #include "stringgrid.h"
 #include "tform1.h"
 #include "units.h"
@@ -18,12 +19,12 @@ namespace {
 
 QString fieldText(const catalogue::View& view, std::string_view name)
 {
-    return QString::fromStdString(catalogue::cp1252::toUtf8(view.FieldByName(name).AsString()));
+    return QString::fromStdString(catalogue::cp1252::toUtf8(view.fieldByName(name).asString()));
 }
 
 QString kindWord(const std::string& tiponum)
 {
-    const auto kind = catalogue::toInteger(tiponum);
+    const auto kind = catalogue::parseInteger(tiponum);
     if (!kind)
         return QStringLiteral("Desconocido");
     switch (*kind) {
@@ -49,7 +50,7 @@ void TForm1::ClientDataSet4AfterScroll(catalogue::View&)
         StringGrid1->setCells(i % 6, i < 6 ? 1 : 3, fieldText(view, catalogue::kCensusFields[i]));
 
     // Kind and title.
-    const QString kind = kindWord(view.FieldByName("tiponum").AsString());
+    const QString kind = kindWord(view.fieldByName("tiponum").asString());
     Label8->setText(kind + QStringLiteral(": ") + fieldText(view, "nombredicc"));
     Label8->resize(Label8->sizeHint().width(), Label8->height());
 

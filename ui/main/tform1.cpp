@@ -130,10 +130,10 @@ TForm1::TForm1(QWidget* parent, const QString& catalogue) : QWidget(parent), cat
     setFixedSize(787, 545);
     setFont(layoutFont(kSansSerif, 11));
 
-    ClientDataSet1.AfterScroll = [this](catalogue::View& v) { ClientDataSet1AfterScroll(v); };
-    ClientDataSet2.AfterScroll = [this](catalogue::View& v) { ClientDataSet1AfterScroll(v); };
-    ClientDataSet3.AfterScroll = [this](catalogue::View& v) { ClientDataSet1AfterScroll(v); };
-    ClientDataSet4.AfterScroll = [this](catalogue::View& v) { ClientDataSet4AfterScroll(v); };
+    ClientDataSet1.afterScroll = [this](catalogue::View& v) { ClientDataSet1AfterScroll(v); };
+    ClientDataSet2.afterScroll = [this](catalogue::View& v) { ClientDataSet1AfterScroll(v); };
+    ClientDataSet3.afterScroll = [this](catalogue::View& v) { ClientDataSet1AfterScroll(v); };
+    ClientDataSet4.afterScroll = [this](catalogue::View& v) { ClientDataSet4AfterScroll(v); };
 
     createControls();
     a11y::setUp(*this);
@@ -144,7 +144,7 @@ TForm1::~TForm1()
 {
     // Nothing may run against the views while the window goes away.
     for (catalogue::View* view : {&ClientDataSet1, &ClientDataSet2, &ClientDataSet3, &ClientDataSet4})
-        view->AfterScroll = nullptr;
+        view->afterScroll = nullptr;
     for (DataSource* source : {DataSource1, DataSource2, DataSource3, DataSource4})
         delete source;
 }
@@ -301,7 +301,7 @@ void TForm1::FormCreate()
     LoadErrorMessage.clear();
     // 2. Views are never bound to a file: closing saves nothing.
     for (catalogue::View* view : {&ClientDataSet1, &ClientDataSet2, &ClientDataSet3, &ClientDataSet4})
-        view->Close();
+        view->close();
     // 3. One read stream over the packet for each view.
     auto streams = std::make_unique<std::array<PacketStream, 4>>();
     QString openFailure;
@@ -323,7 +323,7 @@ void TForm1::FormCreate()
         ClientDataSet3.setFiltered(true);
         catalogue::View* views[] = {&ClientDataSet1, &ClientDataSet2, &ClientDataSet3, &ClientDataSet4};
         for (std::size_t i = 0; i < streams->size(); ++i)
-            views[i]->LoadFromBytes((*streams)[i].bytes());
+            views[i]->loadFromBytes((*streams)[i].bytes());
         ClientDataSet1.setIndexFieldNames("NOMBREBUSC");
         ClientDataSet2.setIndexFieldNames("NOMBREBUSC");
         ClientDataSet3.setIndexFieldNames("NOMBREBUSC");
@@ -434,10 +434,10 @@ void TForm1::FormClose()
 {
     FreeChartSeries();
     // The views are bound to no file: closing them saves nothing.
-    ClientDataSet1.Close();
-    ClientDataSet2.Close();
-    ClientDataSet3.Close();
-    ClientDataSet4.Close();
+    ClientDataSet1.close();
+    ClientDataSet2.close();
+    ClientDataSet3.close();
+    ClientDataSet4.close();
 }
 
 void TForm1::BitBtn1Click() { showHelpWindow(this); }
@@ -492,18 +492,18 @@ void TForm1::SpeedButton1Click()
     DataSource2->setEnabled(true);
     DataSource3->setEnabled(true);
     // 5.
-    setCaption(Label2, QStringLiteral("Municipios (%1)").arg(ClientDataSet1.RecordCount()));
-    setCaption(Label3, QStringLiteral("Entidades (%1)").arg(ClientDataSet2.RecordCount()));
-    setCaption(Label4, QStringLiteral("Núcleos (%1)").arg(ClientDataSet3.RecordCount()));
+    setCaption(Label2, QStringLiteral("Municipios (%1)").arg(ClientDataSet1.recordCount()));
+    setCaption(Label3, QStringLiteral("Entidades (%1)").arg(ClientDataSet2.recordCount()));
+    setCaption(Label4, QStringLiteral("Núcleos (%1)").arg(ClientDataSet3.recordCount()));
     // 6.
     DataSource4->setEnabled(false);
     Label8->setVisible(false);
     // 7. A list that loses its hits may hold the focus: the focus goes to the
     // search box first, so that disabling the list hands it to no other list
     // (whose enter handler would fill the panel again).
-    const std::pair<DBGrid*, bool> lists[] = {{DBGrid1, ClientDataSet3.RecordCount() >= 1},
-                                              {DBGrid2, ClientDataSet1.RecordCount() >= 1},
-                                              {DBGrid3, ClientDataSet2.RecordCount() >= 1}};
+    const std::pair<DBGrid*, bool> lists[] = {{DBGrid1, ClientDataSet3.recordCount() >= 1},
+                                              {DBGrid2, ClientDataSet1.recordCount() >= 1},
+                                              {DBGrid3, ClientDataSet2.recordCount() >= 1}};
     for (const auto& [grid, enabled] : lists)
         if (!enabled && focusWidget() == grid)
             Edit1->setFocus(Qt::OtherFocusReason);
@@ -521,14 +521,14 @@ void TForm1::SpeedButton1Click()
 
 void TForm1::ClientDataSet1AfterScroll(catalogue::View& dataSet)
 {
-    if (dataSet.RecordCount() > 0)
+    if (dataSet.recordCount() > 0)
         showUnit(dataSet);
 }
 
 void TForm1::showUnit(catalogue::View& view)
 {
     // 1.-2.
-    const std::int32_t ident = view.FieldByName("ident").AsInteger();
+    const std::int32_t ident = view.fieldByName("ident").asInteger();
     const std::string filter = "ident = " + std::to_string(ident);
     // 3.-4.
     ClientDataSet4.setFilter(filter);
