@@ -1,10 +1,17 @@
 // The catalogue the program embeds as PUEBLOS, built from resources/pueblos.csv:
 // Aragón's 991 municipalities of 1900-2004 (731 current, 260 historical), 1,503
 // population entities and 61 nuclei, read back as packet and as the lists. How
-// the converter words each kind of note is its own test's (convert_test.cpp).
+// the converter words each kind of note is its own test's
+// (tests/tools/convert_test.cpp).
 
+#include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -14,11 +21,18 @@
 #include "collation.h"
 #include "cp1252.h"
 #include "packet.h"
-#include "process_test.h"
 #include "table.h"
 #include "view.h"
 
 namespace {
+
+namespace fs = std::filesystem;
+
+std::string readAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 const std::string& packetBytes()
 {

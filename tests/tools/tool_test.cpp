@@ -76,8 +76,8 @@ TEST_F(Tool, CsvFormsNullsAndTextRoundTrip)
     EXPECT_EQ(t.text(0, 5), "Dice \"hola\"\nen dos l\xEDneas; cuesta 5 \x80.");
     EXPECT_TRUE(!t.isNull(0, 6) && t.isNull(0, 7));
 
-    // Unquoted values, CR LF and no newline at the end are accepted too.
-    ASSERT_EQ(build(kHeader.substr(0, kHeader.size() - 1) + "\r\n"
+    // A byte order mark, unquoted values, CR LF and no newline at the end are accepted too.
+    ASSERT_EQ(build("\xEF\xBB\xBF" + kHeader.substr(0, kHeader.size() - 1) + "\r\n"
                     + "20001,2,Abay,Abay,Abay,Nota,488,-,-,-,-,-,-,-,-,-,-,-\r\n"
                     + "20002,2,Used,Used,,Nota,1.016,-,-,-,-,-,-,-,-,-,-,-")
                   .code,
@@ -108,6 +108,10 @@ TEST_F(Tool, RefusesBadCsvNamingTheLine)
          "línea 2: el valor de NOMBREBUSC (\"" + enes + "n\") ocupa 47 bytes y el campo admite 46"},
         {kHeader + kAbay + line({"\"20002\"", "\"2\"", "\"Ābay\""}), "línea 3: el valor de NOMBREBUSC no es UTF-8 válido"},
         {kHeader + line({"\"20001\"", "\"2\"", "\"Abay\"x"}), "línea 2: después de las comillas de cierre"},
+        {kHeader + "\"20001\"\r,\"2\"\n",
+         "línea 2: después de las comillas de cierre debe venir una coma o el fin de la línea."},
+        {kHeader + "20001,2,Ab\ray\n", "línea 2: retorno de carro fuera de comillas."},
+        {kHeader + "20001,2,Ab\"ay\n", "línea 2: comillas en medio de un valor sin comillas."},
         {kHeader + kAbay + "\"20002\",\"2\",\"Abay\n\n", "línea 3: faltan las comillas de cierre"},
         // A value spread over lines: the error names the line where its record begins.
         {kHeader + line({"\"20001\"", "\"2\"", "\"a\nb\nc\"", "\"Abay\"", "\"Abay\"", "\"N\"", "\"12345678\""}),

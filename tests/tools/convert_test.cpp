@@ -89,6 +89,18 @@ struct Converted {
     std::map<std::string, std::string> note, values, noteOf;
 };
 
+// The units of kCurrent, kHistorical and kNomenclator: articles behind, no acute accents in search names,
+// shared entity names and a historical municipality named as a current one told apart, no diseminado.
+const std::string kListing =
+    "20001 Abiego; 20002 Ainsa | Aínsa; 20003 Ainsa-Sobrarbe | Aínsa-Sobrarbe; 20004 Alberuela de la Liena; "
+    "20005 Alto Sobrarbe; 20006 Anzanigo | Anzánigo; 20007 Biel; 20008 Biel | Biel -- municipio histórico; "
+    "20009 Caldearenas; "
+    "20010 Fraga; 20011 Grado (El); 20012 Peñas de Riglos (Las); 20013 Sabiñanigo | Sabiñánigo; "
+    "20014 Santa Maria de Buil | Santa María de Buil; 20015 Vencillon | Vencillón; 20016 Viacamp y "
+    "Litera; 30001 Abiego; 30002 Alberuela de la Liena; 30003 Grado (El); 30004 Litera | Litera -- "
+    "Viacamp y Litera; 30005 Litera | Litera -- Fraga; 30006 Tozal (El); 30007 Used; 40001 Poblado (El); "
+    "40002 Urbanizacion El Tozal | Urbanización El Tozal; ";
+
 class ConvertTest : public ProcessTest {
 protected:
     Outcome run(const std::vector<std::string>& args) const { return ProcessTest::run(CONVERT_PATH, args); }
@@ -131,16 +143,7 @@ TEST_F(ConvertTest, UnitsOfEachKindWithNamesNotesAndCensusValues)
     const std::string text = readAll(path("out.csv"));
     EXPECT_TRUE(text.starts_with("IDENT,TIPONUM,NOMBREBUSC,NOMBREDICC,NOMBREMOST,COMENTARIO,1900,1910,1920,1930,"
                                  "1940,1950,1960,1970,1981,1991,2001,2004\n\"20001\",\"2\","));
-    // Articles behind, no acute accents in search names, shared entity names and a historical municipality
-    // named as a current one told apart, no diseminado.
-    EXPECT_EQ(listing, "20001 Abiego; 20002 Ainsa | Aínsa; 20003 Ainsa-Sobrarbe | Aínsa-Sobrarbe; 20004 Alberuela de la Liena; "
-                       "20005 Alto Sobrarbe; 20006 Anzanigo | Anzánigo; 20007 Biel; 20008 Biel | Biel -- municipio histórico; "
-                       "20009 Caldearenas; "
-                       "20010 Fraga; 20011 Grado (El); 20012 Peñas de Riglos (Las); 20013 Sabiñanigo | Sabiñánigo; "
-                       "20014 Santa Maria de Buil | Santa María de Buil; 20015 Vencillon | Vencillón; 20016 Viacamp y "
-                       "Litera; 30001 Abiego; 30002 Alberuela de la Liena; 30003 Grado (El); 30004 Litera | Litera -- "
-                       "Viacamp y Litera; 30005 Litera | Litera -- Fraga; 30006 Tozal (El); 30007 Used; 40001 Poblado (El); "
-                       "40002 Urbanizacion El Tozal | Urbanización El Tozal; ");
+    EXPECT_EQ(listing, kListing);
 
     // One note of each kind (current, historical, entity, núcleo), and census values. Names inside a
     // sentence take their article first.
@@ -168,6 +171,22 @@ TEST_F(ConvertTest, UnitsOfEachKindWithNamesNotesAndCensusValues)
     EXPECT_EQ(values.at("20008"), "1.330 1.357 1.251 1.151 949 850 681 404 - - - -");
     for (const char* ident : {"30001", "30007", "40001", "40002"}) // entities and nuclei: no census figure
         EXPECT_EQ(values.at(ident), "- - - - - - - - - - - -") << ident;
+}
+
+// Tables saved with a byte order mark, CR LF line ends and empty lines between the rows read as the plain ones.
+TEST_F(ConvertTest, TablesWithAByteOrderMarkCrLfAndEmptyLinesReadAlike)
+{
+    const auto saved = [](const std::string& table) {
+        std::string out = "\xEF\xBB\xBF";
+        for (char c : table)
+            out += c == '\n' ? std::string("\r\n\r\n") : std::string(1, c);
+        return out;
+    };
+    const Converted c = converted(saved(kCurrent), saved(kHistorical), saved(kNomenclator));
+    EXPECT_EQ(c.listing, kListing);
+    EXPECT_EQ(c.values.at("20015"), "- - - - 149 147 88 456 542 514 468 446");
+    EXPECT_TRUE(c.note.at("30007").ends_with("padrón de 2015 tenía 1 habitante, y no figura como habitada en el de 2020."))
+        << c.note.at("30007");
 }
 
 // What became of a historical municipality, as the catalogue names the places involved, in real rows.
@@ -293,9 +312,15 @@ TEST_F(ConvertTest, MalformedRowsAreRefusedWithFileAndLineAndNothingIsWritten)
         {0, 2, "22001,Villanueva del Rebollar de la Sierra de Moncayo,Huesca," + f + ",288", "ocupa 47 bytes y el catálogo admite de 3 a 46"},
         {0, 3, "22001,Caldearenas,Huesca,1483,1512,1436,1256,1139,1008,866,494,339,283,250,270", "ya aparece en la línea 2"},
         {0, 1, "ine;nombre;provincia", "la cabecera debe ser"},
+        {0, 3, "22072,\"Caldearenas,Huesca,1483,1512,1436,1256,1139,1008,866,494,339,283,250,270", "hay unas comillas sin cerrar"},
+        {0, 3, "22072,Caldearenas,Huesca,1483,1512,1436,1256,1139,1008,866,494,339,283,250,\"270\"x", "hay texto detrás de las comillas"},
+        {0, 3, "22072,Calde\"arenas,Huesca,1483,1512,1436,1256,1139,1008,866,494,339,283,250,270", "hay comillas en medio de un campo"},
         {1, 5, h + "nomenclator,22,1960,22001,Abiego,1970 EI x <y> Abiego,367,416,393,347,285,227,1x8,,,,", "«1x8» no es un número entero"},
         {1, 5, h + "nomenclator,22,1960,22002,Abizanda" + t, "el sucesor «22002» no es un municipio actual"},
         {1, 5, h + "nomenclator,22,1960,22001,Abiego,1970 XX x <y> Abiego,367,416,393,347,285,227,188,,,,", "alteración desconocido «XX»"},
+        // A carriage return that ends no line would reach the note.
+        {1, 5, h + "nomenclator,22,1960,22001,Abiego,1970 EI x <y> Abi\rego,367,416,393,347,285,227,188,,,,",
+         "hay un retorno de carro que no termina la línea"},
         {1, 7, "50049,Alberuela de la Liena,nomenclator,50,1970,50901,Biel,1981 EF Biel <x> Biel-Fuencalderas,1330,1357,1251,"
                "1151,949,850,681,404,,,",
          "el nombre para las listas «Alberuela de la Liena -- municipio histórico» es también el del municipio de "},
@@ -326,6 +351,7 @@ TEST_F(ConvertTest, UsageAndUnreadableInput)
     const std::vector<std::tuple<std::vector<std::string>, int, std::string>> cases = {
         {{}, 2, "uso: poblacion-convert"},
         {{path("t.csv"), path("no-existe.csv"), path("t.csv"), path("out.csv")}, 1, "no-existe.csv: no se puede leer"},
+        {{path("t.csv"), dir.string(), path("t.csv"), path("out.csv")}, 1, dir.string() + ": no se puede leer: es una carpeta"},
     };
     for (const auto& [args, code, says] : cases) {
         const Outcome outcome = run(args);
