@@ -162,12 +162,13 @@ bool parseFigure(const std::string& cell, const std::string& what, bool optional
         problems.add(file, line, where + " no es un número entero de habitantes");
         return false;
     }
-    if (cell.size() > 9 || catalogue::formatInteger(std::stoull(cell)).size() > kCensusWidth) {
+    const auto value = catalogue::parseInteger(cell);
+    if (!value || catalogue::formatInteger(*value).size() > kCensusWidth) {
         problems.add(file, line, where + " no cabe en los " + std::to_string(kCensusWidth)
                                      + " caracteres de un valor censal");
         return false;
     }
-    figure = static_cast<std::uint32_t>(std::stoul(cell));
+    figure = static_cast<std::uint32_t>(*value);
     return true;
 }
 
