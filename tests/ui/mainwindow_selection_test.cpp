@@ -151,3 +151,31 @@ TEST_F(MainWindowTest, FailuresWhileShowingAreReportedAndTheListStillFollows)
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(municipalityHeading()->text(), QStringLiteral("Municipios (%1)").arg(kMunicipalities));
 }
+
+// A key released in a list shows its current unit even where the list could
+// not move (its only unit, after a search blanked the panel): the arrows, Tab
+// and Shift+Tab do; other keys leave the panel blank. (Down at the only unit
+// moves the view onto its end, which shows the unit as any move does.)
+TEST_F(MainWindowTest, ArrowsAndTabShowTheUnitOfAListThatCannotMove)
+{
+    MainWindow& w = open();
+    search(QStringLiteral("ERMITA"));
+    expectHeadings(0, 1, 0);
+    entityList()->setFocus(Qt::TabFocusReason);
+    const std::pair<Qt::Key, bool> keys[] = {{Qt::Key_Up, true},        {Qt::Key_Down, true},
+                                             {Qt::Key_Tab, true},       {Qt::Key_Backtab, true},
+                                             {Qt::Key_PageUp, false},   {Qt::Key_Left, false}};
+    for (auto [key, shows] : keys) {
+        SCOPED_TRACE(QKeySequence(key).toString().toStdString());
+        QTest::keyClick(searchBox(), Qt::Key_Return); // the same search again, the list keeps the focus
+        expectBlankPanel();
+        ASSERT_EQ(focused(), entityList());
+        press(key, key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+        EXPECT_EQ(focused(), entityList());
+        if (shows)
+            expectShowing(w.entityView());
+        else
+            expectBlankPanel();
+    }
+    expectNoMessages();
+}
