@@ -122,19 +122,19 @@ void HelpWindow::createMenu()
     menuBar_->setObjectName(QStringLiteral("menuBar"));
     actionsMenu_ = menuBar_->addMenu(QStringLiteral("Acciones"));
     actionsMenu_->setObjectName(QStringLiteral("actionsMenu"));
-    const auto addAction = [this](const char* name, const QString& caption, QKeySequence::StandardKey shortcut) {
+    const auto addEntry = [this](const char* name, const QString& caption, QKeySequence::StandardKey shortcut) {
         QAction* action = actionsMenu_->addAction(caption);
         action->setObjectName(QLatin1String(name));
         if (shortcut != QKeySequence::UnknownKey)
             action->setShortcut(shortcut);
         return action;
     };
-    copyAction_ = addAction("copyAction", QStringLiteral("Copiar"), QKeySequence::Copy);
-    copyAllAction_ = addAction("copyAllAction", QStringLiteral("Marcar todo y copiar"), QKeySequence::UnknownKey);
-    printAction_ = addAction("printAction", QStringLiteral("Imprimir"), QKeySequence::Print);
-    saveAction_ = addAction("saveAction", QStringLiteral("Guardar"), QKeySequence::Save);
+    copyAction_ = addEntry("copyAction", QStringLiteral("Copiar"), QKeySequence::Copy);
+    copyAllAction_ = addEntry("copyAllAction", QStringLiteral("Marcar todo y copiar"), QKeySequence::UnknownKey);
+    printAction_ = addEntry("printAction", QStringLiteral("Imprimir"), QKeySequence::Print);
+    saveAction_ = addEntry("saveAction", QStringLiteral("Guardar"), QKeySequence::Save);
     actionsMenu_->addSeparator();
-    menuCloseAction_ = addAction("menuCloseAction", QStringLiteral("Salir"), QKeySequence::UnknownKey);
+    menuCloseAction_ = addEntry("menuCloseAction", QStringLiteral("Salir"), QKeySequence::UnknownKey);
     barCloseAction_ = menuBar_->addAction(QStringLiteral("Salir"));
     barCloseAction_->setObjectName(QStringLiteral("barCloseAction"));
 }

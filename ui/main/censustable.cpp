@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QHash>
 #include <QPaintEvent>
 #include <QPainter>
@@ -250,6 +251,11 @@ CensusTable::CensusTable(QWidget* parent) : QWidget(parent), cells_(kColumns * k
     setFocusPolicy(Qt::NoFocus);
     setEnabled(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Beyond its cells the table shows the colour of tool tips.
+    QPalette colours = palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        colours.setColor(group, QPalette::Window, QApplication::palette().color(QPalette::ToolTipBase));
+    setPalette(colours);
     static const char* const kYears[12] = {"1900", "1910", "1920", "1930", "1940", "1950",
                                            "1960", "1970", "1981", "1991", "2001", "2004"};
     for (int year = 0; year < 12; ++year)

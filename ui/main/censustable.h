@@ -7,10 +7,10 @@
 //
 // Cells are laid out from the top left corner inside a 1-pixel frame; every
 // column is a sixth of the table's width less one pixel, every row 24 pixels
-// high, each followed by a 1-pixel grid line. The table takes no focus and no
-// clicks and has no scroll bars: it only shows its cells. Assistive
-// technology reads it as one row of twelve cells, each headed by its year,
-// a "-" read as "sin dato".
+// high, each followed by a 1-pixel grid line; beyond the cells the table shows
+// the colour of tool tips. The table takes no focus and no clicks and has no
+// scroll bars: it only shows its cells. Assistive technology reads it as one
+// row of twelve cells, each headed by its year, a "-" read as "sin dato".
 
 #include <QRect>
 #include <QString>

@@ -1,11 +1,9 @@
 #include "detailpanel.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <string>
 
 #include "censustable.h"
-#include "cp1252.h"
 #include "cp1252text.h"
 #include "error.h"
 #include "focusring.h"
@@ -67,9 +65,6 @@ void DetailPanel::createControls()
     censusTable_->setObjectName(QStringLiteral("censusTable"));
     censusTable_->setGeometry(8, 137, 425, 103);
     censusTable_->setFont(layout::smallFont());
-    // Beyond its cells the table shows the colour of tool tips.
-    layout::setColours(censusTable_, QPalette::Text, layout::kTextMaroon, QPalette::Window,
-                       QApplication::palette().color(QPalette::ToolTipBase));
 
     chart_ = new PopulationChart(this);
     chart_->setObjectName(QStringLiteral("populationChart"));

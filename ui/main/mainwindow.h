@@ -56,7 +56,7 @@ public:
     const catalogue::View& municipalityView() const { return municipalities_.view; }
     const catalogue::View& entityView() const { return entities_.view; }
     const catalogue::View& nucleusView() const { return nuclei_.view; }
-    DetailPanel& detailPanel() const { return *detailPanel_; }
+    DetailPanel& detailPanel() { return *detailPanel_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
