@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "cp1252.h"
 #include "cp1252text.h"
 #include "detailpanel.h"
 #include "helpwindow.h"
@@ -66,22 +67,14 @@ const std::array<const char*, 3> kListFilterPrefixes = {
     "(tiponum = 4) and (Upper(nombrebusc) like '%",
 };
 
-// The search text in code page 1252 as the filters take it: the accented
-// capital vowels as plain ones, one byte for one, and a quote written twice,
-// so that a name with an apostrophe is searched as typed.
+// The search text in code page 1252 as the filters take it: without acute
+// accents (the box holds capitals only, so "É" is searched as "E"), and a
+// quote written twice, so that a name with an apostrophe is searched as typed.
 std::string filterLiteral(const QString& text)
 {
     std::string literal;
     literal.reserve(static_cast<std::size_t>(text.size()) + 4);
-    for (char c : ui::toCp1252(text)) {
-        switch (static_cast<unsigned char>(c)) {
-        case 0xC1: c = 'A'; break;
-        case 0xC9: c = 'E'; break;
-        case 0xCD: c = 'I'; break;
-        case 0xD3: c = 'O'; break;
-        case 0xDA: c = 'U'; break;
-        default: break;
-        }
+    for (char c : catalogue::cp1252::withoutAcuteAccents(ui::toCp1252(text))) {
         literal += c;
         if (c == '\'')
             literal += '\'';
