@@ -22,35 +22,12 @@ bool isYearRow(int row) { return row == 0 || row == 2; }
 int valueColumn(int year) { return year % CensusTable::kColumns; }
 int valueRow(int year) { return year < CensusTable::kColumns ? 1 : 3; }
 
-// Blanks and control characters count as nothing at either end.
-QString trimmed(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin].unicode() <= u' ')
-        ++begin;
-    while (end > begin && text[end - 1].unicode() <= u' ')
-        --end;
-    return text.mid(begin, end - begin);
-}
-
-QString withoutDots(const QString& text)
-{
-    QString result = text;
-    result.remove(u'.');
-    return result;
-}
-
-// The value of a value cell: -1 when missing.
+// The value of a value cell: -1 when missing ("-", with or without blanks)
+// or when the cell holds no whole number. The dots between thousands are
+// passed over; any character outside ASCII is no digit, so UTF-8 serves.
 std::int32_t censusValue(const QString& cell)
 {
-    if (trimmed(cell) == u"-")
-        return -1;
-    // Any character outside ASCII is no digit, so the UTF-8 bytes serve.
-    const std::string text = withoutDots(cell).toStdString();
-    if (const auto value = catalogue::parseInteger(text))
-        return *value;
-    return -1;
+    return catalogue::parseInteger(cell.toStdString(), catalogue::Dots::Ignored).value_or(-1);
 }
 
 // How a value cell is read: a "-" is "sin dato"; any other text as shown.
