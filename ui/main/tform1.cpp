@@ -22,6 +22,7 @@
 #include "dbgrid.h"
 #include "dbmemo.h"
 #include "report.h"
+#include "search.h"
 #include "searchedit.h"
 #include "stringgrid.h"
 #include "tform2.h"
@@ -111,12 +112,6 @@ private:
     QFile file_;
     QByteArray copy_;
     std::string_view bytes_;
-};
-
-const std::array<const char*, 3> kListFilterPrefixes = {
-    "(tiponum = 2) and (Upper(nombrebusc) like '%",
-    "(tiponum = 3) and (Upper(nombrebusc) like '%",
-    "(tiponum = 4) and (Upper(nombrebusc) like '%",
 };
 
 } // namespace
@@ -458,33 +453,12 @@ void TForm1::Edit1KeyPress(QChar& key)
 
 void TForm1::SpeedButton1Click()
 {
-    // 1.
-    std::string text = ui::toCp1252(Edit1->text());
-    // 2. Accented capitals to plain vowels, one byte for one.
-    const std::size_t length = text.size();
-    for (std::size_t i = 0; i < length; ++i) {
-        switch (static_cast<unsigned char>(text[i])) {
-        case 0xC1: text[i] = 'A'; break;
-        case 0xC9: text[i] = 'E'; break;
-        case 0xCD: text[i] = 'I'; break;
-        case 0xD3: text[i] = 'O'; break;
-        case 0xDA: text[i] = 'U'; break;
-        default: break;
-        }
-    }
-    // Inside the quoted pattern a quote is written twice, so that a name
-    // with an apostrophe is searched as typed.
-    std::string literal;
-    literal.reserve(text.size() + 4);
-    for (char c : text) {
-        literal += c;
-        if (c == '\'')
-            literal += '\'';
-    }
+    // 1.-2. The text with its accented capital vowels folded.
+    const std::string text = catalogue::foldSearchText(ui::toCp1252(Edit1->text()));
     // 3.
     catalogue::View* views[] = {&ClientDataSet1, &ClientDataSet2, &ClientDataSet3};
     for (std::size_t i = 0; i < 3; ++i) {
-        views[i]->setFilter(std::string(kListFilterPrefixes[i]) + literal + "%')");
+        views[i]->setFilter(catalogue::nameSearchFilter(static_cast<int>(i) + 2, text));
         views[i]->setFiltered(true);
     }
     // 4.
