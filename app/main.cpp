@@ -6,8 +6,9 @@
 #include <cstdlib>
 #include <exception>
 
-#include "report.h"
-#include "tform1.h"
+#include "application.h"
+#include "mainwindow.h"
+#include "messages.h"
 
 namespace {
 
@@ -43,15 +44,15 @@ int main(int argc, char* argv[])
         QApplication application(argc, argv);
         qInstallMessageHandler(qtHandler);
         // The window keeps its own caption.
-        prepareApplication();
+        ui::prepareApplication();
         // Ties the windows to the installed menu entry (Wayland's application id).
         QGuiApplication::setDesktopFileName(QStringLiteral(POBLACION_APP_ID));
 
-        TForm1 form;
-        form.show();
-        const QString failure = loadFailureMessage(form);
+        MainWindow window;
+        window.show();
+        const QString failure = window.loadFailureMessage();
         if (!failure.isEmpty())
-            ui::showMessage(&form, failure);
+            ui::showMessage(&window, failure);
         QApplication::exec();
         return 0;
     } catch (const std::exception& e) {

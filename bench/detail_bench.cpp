@@ -12,21 +12,24 @@
 #include <memory>
 #include <qcustomplot.h>
 
-#include "dbgrid.h"
+#include "detailpanel.h"
 #include "generate.h"
-#include "report.h"
-#include "tform1.h"
+#include "mainwindow.h"
+#include "messages.h"
+#include "unitlist.h"
 
 namespace {
 
 void ignoreMessage(const QString&, const QString&, bool) {}
 
 std::unique_ptr<QTemporaryDir> catalogueDir;
-std::unique_ptr<TForm1> theWindow;
+std::unique_ptr<MainWindow> theWindow;
 int replots = 0;
 
+QCustomPlot* chart() { return theWindow->findChild<QCustomPlot*>(QStringLiteral("populationChart")); }
+
 // The window over the generated catalogue, built once.
-TForm1& window()
+MainWindow& window()
 {
     if (!theWindow) {
         catalogueDir = std::make_unique<QTemporaryDir>();
@@ -37,10 +40,10 @@ TForm1& window()
             file.write(packet.data(), static_cast<qint64>(packet.size())) != static_cast<qint64>(packet.size()))
             qFatal("cannot write the benchmark catalogue");
         file.close();
-        theWindow = std::make_unique<TForm1>(nullptr, path);
-        if (!theWindow->LoadError.isEmpty())
+        theWindow = std::make_unique<MainWindow>(nullptr, path);
+        if (!theWindow->catalogueLoaded())
             qFatal("the benchmark catalogue did not load");
-        QObject::connect(theWindow->Chart1, &QCustomPlot::afterReplot, [] { ++replots; });
+        QObject::connect(chart(), &QCustomPlot::afterReplot, [] { ++replots; });
     }
     return *theWindow;
 }
@@ -49,17 +52,23 @@ TForm1& window()
 // replot it queued, as the event loop runs it.
 void BM_DetailUpdate(benchmark::State& state)
 {
-    TForm1& form = window();
-    form.BitBtn3Click(); // list everything
+    MainWindow& catalogueWindow = window();
+    catalogueWindow.listAll();
     // A municipality: twelve numbers, most of them with a thousands point.
-    form.ClientDataSet1.moveBy(static_cast<int>(state.range(0)));
+    const auto move = [](UnitList* list, int rows) {
+        for (int i = 0; i < rows; ++i) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+            QApplication::sendEvent(list, &press);
+        }
+    };
+    move(catalogueWindow.findChild<UnitList*>(QStringLiteral("municipalityList")), static_cast<int>(state.range(0)));
     QCoreApplication::processEvents();
     replots = 0;
     for (auto _ : state) {
-        form.ClientDataSet4AfterScroll(form.ClientDataSet4);
+        catalogueWindow.detailPanel().fill();
         QCoreApplication::processEvents();
     }
-    state.counters["graphs"] = form.Chart1->graphCount();
+    state.counters["graphs"] = chart()->graphCount();
     state.counters["replots"] = benchmark::Counter(replots, benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_DetailUpdate)->Arg(0)->Arg(500)->Unit(benchmark::kMicrosecond);
@@ -70,16 +79,20 @@ BENCHMARK(BM_DetailUpdate)->Arg(0)->Arg(500)->Unit(benchmark::kMicrosecond);
 // replot runs.
 void BM_ArrowKeySelection(benchmark::State& state)
 {
-    TForm1& form = window();
-    form.BitBtn3Click();
-    DBGrid* list = form.DBGrid3;
-    catalogue::View& view = form.ClientDataSet2;
-    view.first();
+    MainWindow& catalogueWindow = window();
+    catalogueWindow.listAll();
+    auto* list = catalogueWindow.findChild<UnitList*>(QStringLiteral("entityList"));
+    const catalogue::View& view = catalogueWindow.entityView();
+    const auto toFirst = [list] {
+        QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
+        QApplication::sendEvent(list, &home);
+    };
+    toFirst();
     QCoreApplication::processEvents();
     replots = 0;
     for (auto _ : state) {
         if (view.eof())
-            view.first();
+            toFirst();
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_Down, Qt::NoModifier);
         QApplication::sendEvent(list, &press);
@@ -87,7 +100,7 @@ void BM_ArrowKeySelection(benchmark::State& state)
         QCoreApplication::processEvents();
     }
     state.counters["rows"] = view.recordCount();
-    state.counters["graphs"] = form.Chart1->graphCount();
+    state.counters["graphs"] = chart()->graphCount();
     state.counters["replots"] = benchmark::Counter(replots, benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_ArrowKeySelection)->Unit(benchmark::kMicrosecond);

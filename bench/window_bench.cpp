@@ -1,16 +1,17 @@
 // The main window on a generated catalogue shaped like the shipped one
-// (5,026 units): FormCreate, one search with all its nested notifications,
-// and "Listar todas".
+// (5,026 units): creating it, loading the catalogue, one search with all its
+// nested notifications, and "Listar todas".
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <memory>
 
+#include "detailpanel.h"
 #include "generate.h"
-#include "report.h"
-#include "searchedit.h"
-#include "tform1.h"
+#include "mainwindow.h"
+#include "messages.h"
+#include "searchbox.h"
 
 namespace {
 
@@ -18,65 +19,75 @@ QString g_packet;
 
 void ignoreMessage(const QString&, const QString&, bool) {}
 
-std::unique_ptr<TForm1> shownWindow()
+std::unique_ptr<MainWindow> shownWindow()
 {
-    auto form = std::make_unique<TForm1>(nullptr, g_packet);
-    form->show();
+    auto window = std::make_unique<MainWindow>(nullptr, g_packet);
+    window->show();
     QApplication::processEvents();
-    return form;
+    return window;
+}
+
+void setSearchText(MainWindow& window, const char* text)
+{
+    window.findChild<SearchBox*>(QStringLiteral("searchBox"))->setText(QString::fromUtf8(text));
+}
+
+double hits(const MainWindow& window)
+{
+    return window.municipalityView().recordCount() + window.entityView().recordCount()
+           + window.nucleusView().recordCount();
 }
 
 void BM_WindowCreation(benchmark::State& state)
 {
     for (auto _ : state) {
-        TForm1 form(nullptr, g_packet);
-        benchmark::DoNotOptimize(form.LoadError);
+        MainWindow window(nullptr, g_packet);
+        benchmark::DoNotOptimize(window.catalogueLoaded());
         state.PauseTiming();
-        if (!form.LoadError.isEmpty())
-            state.SkipWithError(form.LoadErrorMessage.toStdString().c_str());
+        if (!window.catalogueLoaded())
+            state.SkipWithError(window.loadFailure().toStdString().c_str());
         state.ResumeTiming();
     }
 }
 BENCHMARK(BM_WindowCreation)->Unit(benchmark::kMillisecond);
 
-void BM_FormCreate(benchmark::State& state)
+void BM_LoadCatalogue(benchmark::State& state)
 {
-    auto form = shownWindow();
+    auto window = shownWindow();
     for (auto _ : state)
-        form->FormCreate();
-    if (!form->LoadError.isEmpty())
-        state.SkipWithError(form->LoadErrorMessage.toStdString().c_str());
+        window->loadCatalogue();
+    if (!window->catalogueLoaded())
+        state.SkipWithError(window->loadFailure().toStdString().c_str());
 }
-BENCHMARK(BM_FormCreate)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadCatalogue)->Unit(benchmark::kMillisecond);
 
 // The same on the catalogue the program carries (a Qt resource, which may be
 // stored compressed).
-void BM_FormCreateEmbedded(benchmark::State& state)
+void BM_LoadCatalogueEmbedded(benchmark::State& state)
 {
-    TForm1 form(nullptr);
+    MainWindow window(nullptr);
     for (auto _ : state)
-        form.FormCreate();
-    state.counters["units"] = static_cast<double>(form.ClientDataSet4.table().recordCount());
-    if (!form.LoadError.isEmpty())
-        state.SkipWithError(form.LoadErrorMessage.toStdString().c_str());
+        window.loadCatalogue();
+    state.counters["units"] = static_cast<double>(window.detailPanel().view().table().recordCount());
+    if (!window.catalogueLoaded())
+        state.SkipWithError(window.loadFailure().toStdString().c_str());
 }
-BENCHMARK(BM_FormCreateEmbedded)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadCatalogueEmbedded)->Unit(benchmark::kMillisecond);
 
 // One search on the catalogue the program carries.
 void BM_SearchEmbedded(benchmark::State& state, const char* text)
 {
-    TForm1 form(nullptr);
-    form.show();
+    MainWindow window(nullptr);
+    window.show();
     QApplication::processEvents();
     for (auto _ : state) {
         state.PauseTiming();
-        form.BitBtn3Click();
-        form.Edit1->setText(QString::fromUtf8(text));
+        window.listAll();
+        setSearchText(window, text);
         state.ResumeTiming();
-        form.SpeedButton1Click();
+        window.search();
     }
-    state.counters["hits"] = form.ClientDataSet1.recordCount() + form.ClientDataSet2.recordCount()
-                             + form.ClientDataSet3.recordCount();
+    state.counters["hits"] = hits(window);
 }
 BENCHMARK_CAPTURE(BM_SearchEmbedded, SAN, "SAN")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SearchEmbedded, LA, "LA")->Unit(benchmark::kMillisecond);
@@ -88,16 +99,15 @@ BENCHMARK_CAPTURE(BM_SearchEmbedded, AINSA_SOBRARBE, "AINSA SOBRARBE")->Unit(ben
 // Every timed search follows another one, so that each view filters anew.
 void BM_Search(benchmark::State& state, const char* text)
 {
-    auto form = shownWindow();
+    auto window = shownWindow();
     for (auto _ : state) {
         state.PauseTiming();
-        form->BitBtn3Click();
-        form->Edit1->setText(QString::fromUtf8(text));
+        window->listAll();
+        setSearchText(*window, text);
         state.ResumeTiming();
-        form->SpeedButton1Click();
+        window->search();
     }
-    state.counters["hits"] = form->ClientDataSet1.recordCount() + form->ClientDataSet2.recordCount()
-                             + form->ClientDataSet3.recordCount();
+    state.counters["hits"] = hits(*window);
 }
 BENCHMARK_CAPTURE(BM_Search, SAN, "SAN")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Search, LA, "LA")->Unit(benchmark::kMillisecond);
@@ -105,16 +115,15 @@ BENCHMARK_CAPTURE(BM_Search, none, "QQQ")->Unit(benchmark::kMillisecond);
 
 void BM_ListAll(benchmark::State& state)
 {
-    auto form = shownWindow();
+    auto window = shownWindow();
     for (auto _ : state) {
         state.PauseTiming();
-        form->Edit1->setText(QStringLiteral("SAN"));
-        form->SpeedButton1Click();
+        setSearchText(*window, "SAN");
+        window->search();
         state.ResumeTiming();
-        form->BitBtn3Click();
+        window->listAll();
     }
-    state.counters["hits"] = form->ClientDataSet1.recordCount() + form->ClientDataSet2.recordCount()
-                             + form->ClientDataSet3.recordCount();
+    state.counters["hits"] = hits(*window);
 }
 BENCHMARK(BM_ListAll)->Unit(benchmark::kMillisecond);
 

@@ -11,7 +11,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "tform1.h"
+#include "application.h"
+#include "mainwindow.h"
 
 namespace {
 
@@ -55,11 +56,11 @@ private:
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    prepareApplication();
-    TForm1 form;
+    ui::prepareApplication();
+    MainWindow window;
     FirstPaint watcher;
-    form.installEventFilter(&watcher);
-    form.show();
+    window.installEventFilter(&watcher);
+    window.show();
     QApplication::exec();
-    return form.LoadError.isEmpty() ? 0 : 2;
+    return window.catalogueLoaded() ? 0 : 2;
 }

@@ -6,22 +6,6 @@
 
 namespace catalogue {
 
-std::string foldSearchText(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out) {
-        switch (static_cast<unsigned char>(c)) {
-        case 0xC1: c = 'A'; break;
-        case 0xC9: c = 'E'; break;
-        case 0xCD: c = 'I'; break;
-        case 0xD3: c = 'O'; break;
-        case 0xDA: c = 'U'; break;
-        default: break;
-        }
-    }
-    return out;
-}
-
 namespace {
 
 // The text as the inside of a quoted literal: a quote written twice.
@@ -39,12 +23,12 @@ std::string quotedInside(std::string_view text)
 
 } // namespace
 
-std::string nameSearchFilter(int kind, std::string_view foldedText)
+std::string nameSearchFilter(int kind, std::string_view text)
 {
     const std::string kindTest = "(tiponum = " + std::to_string(kind) + ") and ";
-    const std::string inside = quotedInside(foldedText);
+    const std::string inside = quotedInside(text);
     const std::string today = "(Upper(nombrebusc) like '%" + inside + "%')";
-    if (foldedText.find_first_of(" -") == std::string_view::npos)
+    if (text.find_first_of(" -") == std::string_view::npos)
         return kindTest + today;
     std::string spaced = inside;
     std::replace(spaced.begin(), spaced.end(), '-', ' ');

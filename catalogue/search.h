@@ -7,12 +7,8 @@
 
 namespace catalogue {
 
-// The search box's text (code page 1252, in capitals) with the five accented
-// capital vowels Á É Í Ó Ú made A E I O U, one byte for one; every other byte,
-// "Ñ" and "Ü" included, stays.
-std::string foldSearchText(std::string_view text);
-
-// The filter of the list of unit kind `kind` for a folded search text T. A
+// The filter of the list of unit kind `kind` for a search text T: the search
+// box's text (code page 1252, in capitals) without acute accents. A
 // quote in T is written twice, so that it is searched as typed; "%", "_" and
 // "\" keep their meaning as pattern characters. A text with neither a space
 // nor a hyphen gives
@@ -26,7 +22,7 @@ std::string foldSearchText(std::string_view text);
 // Godina (La)", "AINSA SOBRARBE" and "AINSA-SOBRARBE" find "Aínsa-Sobrarbe".
 // (A leading article is always followed by a space, so a text that starts with
 // one takes the second form.)
-std::string nameSearchFilter(int kind, std::string_view foldedText);
+std::string nameSearchFilter(int kind, std::string_view text);
 
 // A name as people write it: an article that the name puts behind it, as its
 // last word in parentheses after a space ("Almunia de Doña Godina (La)",

@@ -21,21 +21,6 @@ foreach(var TOOL PACKET AYUDA_IN AYUDA_DOC)
   endif()
 endforeach()
 
-# A whole number in Spanish form: "4.068", "638.799".
-function(spanish_number value out)
-  set(digits "${value}")
-  set(result "")
-  string(LENGTH "${digits}" len)
-  while(len GREATER 3)
-    math(EXPR cut "${len} - 3")
-    string(SUBSTRING "${digits}" ${cut} 3 group)
-    string(SUBSTRING "${digits}" 0 ${cut} digits)
-    set(result ".${group}${result}")
-    string(LENGTH "${digits}" len)
-  endwhile()
-  set(${out} "${digits}${result}" PARENT_SCOPE)
-endfunction()
-
 # Runs the tool; sets out to its standard output, or to "" when it fails.
 function(run_tool out)
   execute_process(COMMAND "${TOOL}" ${ARGN}
@@ -43,6 +28,18 @@ function(run_tool out)
   if(NOT rc STREQUAL "0")
     message(WARNING "ayuda.cmake: '${TOOL} ${ARGN}' failed (${rc}): ${err}")
     set(text "")
+  endif()
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+# A whole number in Spanish form, as the program writes it ("4.068",
+# "638.799"): the catalogue tool's "number N". Where the tool gives nothing,
+# the digits as they are.
+function(spanish_number value out)
+  run_tool(text number "${value}")
+  string(STRIP "${text}" text)
+  if(text STREQUAL "")
+    set(text "${value}")
   endif()
   set(${out} "${text}" PARENT_SCOPE)
 endfunction()

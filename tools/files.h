@@ -1,69 +1,22 @@
 #pragma once
-// Writing files for the catalogue tools: the reason of a failure in Spanish,
-// and a whole file written so that it is either the old one or the new one.
+// Files for the catalogue tools: the reason of a failure in Spanish, a whole
+// file read, and a whole file written so that it is either the old one or the
+// new one.
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <string_view>
 
-inline std::string systemReason(int error)
-{
-    switch (error) {
-    case ENOENT: return "no existe";
-    case EACCES:
-    case EPERM: return "permiso denegado";
-    case EISDIR: return "es una carpeta";
-    case ENOTDIR: return "una parte de la ruta no es una carpeta";
-    case ENOSPC: return "no queda espacio en el disco";
-    case EROFS: return "el sistema de archivos es de solo lectura";
-    case EDQUOT: return "se ha superado la cuota de disco";
-    case ENAMETOOLONG: return "el nombre es demasiado largo";
-    default: return "error del sistema " + std::to_string(error) + " (" + std::strerror(error) + ")";
-    }
-}
+// The reason for the system's error number `error`, in Spanish, for messages.
+std::string systemReason(int error);
 
-inline bool writeAll(int fd, std::string_view data)
-{
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
+// Reads the file at `path` into `data`. 0 when done, else the system's error
+// number (EISDIR for a folder).
+int readFile(const std::string& path, std::string& data);
+
+// Writes all of `data` to the descriptor `fd`; false with errno on failure.
+bool writeAll(int fd, std::string_view data);
 
 // Writes `data` to `path` through a temporary file in the same folder, so that
 // the file at `path` is either the old one or the complete new one. 0 when
 // done, else the system's error number.
-inline int writeFileAtomically(const std::string& path, std::string_view data)
-{
-    std::string temp = path + ".tmp.XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return errno;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    bool ok = ::fchmod(fd, 0666 & ~mask) == 0 && writeAll(fd, data) && ::fsync(fd) == 0;
-    int error = ok ? 0 : errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        error = errno;
-    }
-    if (!ok)
-        ::unlink(temp.c_str());
-    return error;
-}
+int writeFileAtomically(const std::string& path, std::string_view data);

@@ -11,8 +11,6 @@
 // line per record. A value is written between double quotes with inner quotes
 // doubled; an empty cell is a null value. Lines end with "\n".
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -65,30 +63,9 @@ struct Rejected {
 
 std::string readFile(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw Rejected{"No se puede leer el archivo " + path + ": " + systemReason(errno) + "."};
     std::string data;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-        ::close(fd);
-        throw Rejected{"No se puede leer el archivo " + path + ": " + systemReason(EISDIR) + "."};
-    }
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int error = errno;
-            ::close(fd);
-            throw Rejected{"No se puede leer el archivo " + path + ": " + systemReason(error) + "."};
-        }
-        data.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
+    if (const int error = ::readFile(path, data))
+        throw Rejected{"No se puede leer el archivo " + path + ": " + systemReason(error) + "."};
     return data;
 }
 
@@ -122,96 +99,26 @@ std::vector<FieldDef> catalogueFields()
     return catalogue::unitFields();
 }
 
-// One line of the CSV (a quoted value may run over several lines).
-struct CsvRow {
-    std::size_t line = 0; // where the row begins, from 1
-    std::vector<std::optional<std::string>> cells; // UTF-8; nullopt for an empty cell
-};
+// The catalogue CSV keeps a note's line breaks, and an empty line is a record
+// (of one cell, which no catalogue has).
+constexpr csv::Rules kCatalogueCsv{.lineBreaksInQuotes = true, .skipEmptyLines = false};
 
-class CsvReader {
-public:
-    CsvReader(std::string_view text, std::string path) : text_(text), path_(std::move(path))
-    {
-        if (text_.substr(0, 3) == "\xEF\xBB\xBF") // byte order mark of editors that write one
-            pos_ = 3;
+std::string faultText(csv::Fault fault)
+{
+    switch (fault) {
+    case csv::Fault::UnclosedQuote: return "faltan las comillas de cierre de un valor";
+    case csv::Fault::TextAfterClosingQuote:
+        return "después de las comillas de cierre debe venir una coma o el fin de la línea";
+    case csv::Fault::QuoteInBareCell: return "comillas en medio de un valor sin comillas";
+    case csv::Fault::StrayCarriageReturn: return "retorno de carro fuera de comillas";
     }
+    return {};
+}
 
-    bool atEnd() const { return pos_ >= text_.size(); }
-
-    [[noreturn]] void fail(std::size_t line, const std::string& why) const
-    {
-        throw Rejected{path_ + ", línea " + std::to_string(line) + ": " + why + "."};
-    }
-
-    CsvRow row()
-    {
-        CsvRow out;
-        out.line = line_;
-        for (;;) {
-            out.cells.push_back(cell());
-            if (atEnd())
-                return out;
-            const char c = text_[pos_];
-            if (c == ',') {
-                ++pos_;
-                continue;
-            }
-            // End of line: "\n" or "\r\n".
-            if (c == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n')
-                ++pos_;
-            else if (c != '\n')
-                fail(line_, "carácter inesperado después de un valor");
-            ++pos_;
-            ++line_;
-            return out;
-        }
-    }
-
-private:
-    std::optional<std::string> cell()
-    {
-        if (atEnd() || text_[pos_] != '"') {
-            // An unquoted value runs to the next comma or line end and holds no quote.
-            const std::size_t start = pos_;
-            while (!atEnd() && text_[pos_] != ',' && text_[pos_] != '\n' && text_[pos_] != '\r') {
-                if (text_[pos_] == '"')
-                    fail(line_, "comillas en medio de un valor sin comillas");
-                ++pos_;
-            }
-            if (!atEnd() && text_[pos_] == '\r' && !(pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n'))
-                fail(line_, "retorno de carro fuera de comillas");
-            if (pos_ == start)
-                return std::nullopt;
-            return std::string(text_.substr(start, pos_ - start));
-        }
-        const std::size_t openedAt = line_;
-        ++pos_;
-        std::string value;
-        for (;;) {
-            if (atEnd())
-                fail(openedAt, "faltan las comillas de cierre de un valor");
-            const char c = text_[pos_++];
-            if (c == '"') {
-                if (!atEnd() && text_[pos_] == '"') {
-                    value += '"';
-                    ++pos_;
-                    continue;
-                }
-                if (!atEnd() && text_[pos_] != ',' && text_[pos_] != '\n' && text_[pos_] != '\r')
-                    fail(line_, "después de las comillas de cierre debe venir una coma o el fin de la línea");
-                return value;
-            }
-            if (c == '\n')
-                ++line_;
-            value += c;
-        }
-    }
-
-    std::string_view text_;
-    std::string path_;
-    std::size_t pos_ = 0;
-    std::size_t line_ = 1;
-};
+[[noreturn]] void rejectLine(const std::string& path, std::size_t line, const std::string& why)
+{
+    throw Rejected{path + ", línea " + std::to_string(line) + ": " + why + "."};
+}
 
 std::string fieldNames(const std::vector<FieldDef>& fields)
 {
@@ -227,22 +134,27 @@ std::string fieldNames(const std::vector<FieldDef>& fields)
 catalogue::Table tableFromCsv(const std::string& path)
 {
     const std::string text = readFile(path);
-    CsvReader csv(text, path);
+    csv::Reader csv(text, kCatalogueCsv);
+    csv::Record row;
+    const auto readRow = [&] {
+        if (const std::optional<csv::Error> error = csv.next(row))
+            rejectLine(path, error->line, faultText(error->fault));
+    };
     const std::vector<FieldDef> fields = catalogueFields();
     if (csv.atEnd())
-        csv.fail(1, "el archivo está vacío y falta la cabecera " + fieldNames(fields));
-    const CsvRow header = csv.row();
-    bool headerOk = header.cells.size() == fields.size();
+        rejectLine(path, 1, "el archivo está vacío y falta la cabecera " + fieldNames(fields));
+    readRow();
+    bool headerOk = row.cells.size() == fields.size();
     for (std::size_t f = 0; headerOk && f < fields.size(); ++f)
-        headerOk = header.cells[f] && *header.cells[f] == fields[f].name;
+        headerOk = row.cells[f] && *row.cells[f] == fields[f].name;
     if (!headerOk)
-        csv.fail(header.line, "la cabecera debe ser exactamente " + fieldNames(fields));
+        rejectLine(path, row.line, "la cabecera debe ser exactamente " + fieldNames(fields));
 
     catalogue::Table table(fields, catalogue::kSpanishTraditional);
     while (!csv.atEnd()) {
-        const CsvRow row = csv.row();
+        readRow();
         if (row.cells.size() != fields.size())
-            csv.fail(row.line,
+            rejectLine(path, row.line,
                 "hay " + std::to_string(row.cells.size()) + (row.cells.size() == 1 ? " celda" : " celdas")
                     + " y deben ser " + std::to_string(fields.size()));
         std::vector<std::optional<std::string>> values;
@@ -255,11 +167,11 @@ catalogue::Table tableFromCsv(const std::string& path)
             }
             std::optional<std::string> value = catalogue::cp1252::fromUtf8(*cell);
             if (!value)
-                csv.fail(row.line, "el valor de " + fields[f].name
+                rejectLine(path, row.line, "el valor de " + fields[f].name
                                        + " no es UTF-8 válido o tiene caracteres que la página de códigos 1252 no "
                                          "puede representar");
             if (fields[f].kind == FieldKind::String && value->size() > fields[f].width)
-                csv.fail(row.line, "el valor de " + fields[f].name + " (\"" + *cell + "\") ocupa "
+                rejectLine(path, row.line, "el valor de " + fields[f].name + " (\"" + *cell + "\") ocupa "
                                        + std::to_string(value->size()) + " bytes y el campo admite "
                                        + std::to_string(fields[f].width));
             values.push_back(std::move(value));
@@ -281,7 +193,7 @@ int dump(const std::string& packetPath)
             if (f)
                 out += ',';
             if (!table.isNull(r, f))
-                appendQuoted(out, catalogue::cp1252::toUtf8(table.text(r, f)));
+                csv::appendQuoted(out, catalogue::cp1252::toUtf8(table.text(r, f)));
         }
         out += '\n';
     }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "../catalogue/process_test.h"
+#include "../tools/process_test.h"
 
 namespace {
 

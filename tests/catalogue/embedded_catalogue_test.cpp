@@ -1,11 +1,18 @@
 // The catalogue the program embeds as PUEBLOS, built from resources/pueblos.csv:
 // Aragón's 991 municipalities of 1900-2004 (731 current, 260 historical), 1,503
 // population entities and 61 nuclei, read back as packet and as the lists. How
-// the converter words each kind of note is its own test's (convert_test.cpp).
+// the converter words each kind of note is its own test's
+// (tests/tools/convert_test.cpp).
 
+#include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -15,12 +22,19 @@
 #include "collation.h"
 #include "cp1252.h"
 #include "packet.h"
-#include "process_test.h"
 #include "search.h"
 #include "table.h"
 #include "view.h"
 
 namespace {
+
+namespace fs = std::filesystem;
+
+std::string readAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 const std::string& packetBytes()
 {
@@ -46,9 +60,9 @@ bool embedsBundledCatalogue()
     return same;
 }
 
-// One list as the program sets it up: the kind's search filter for a folded
-// text, then the order
-// by search name; the display names in list order, joined by "|".
+// One list as the program sets it up: the kind's search filter for a text
+// (in capitals, without acute accents), then the order by search name; the
+// display names in list order, joined by "|".
 std::string shown(int kind, const std::string& text)
 {
     catalogue::View view;

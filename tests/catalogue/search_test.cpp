@@ -17,15 +17,6 @@ using namespace catalogue;
 
 namespace {
 
-TEST(SearchTest, OnlyTheFiveAccentedCapitalVowelsAreFolded)
-{
-    EXPECT_EQ(foldSearchText(cp("ÁÉÍÓÚ")), "AEIOU");
-    EXPECT_EQ(foldSearchText(cp("SAN JOSÉ")), "SAN JOSE");
-    // Ñ, Ü, other accents, small letters and punctuation stay; the length is kept.
-    EXPECT_EQ(foldSearchText(cp("PEÑA GÜELL ÀÈÔ é'%_\\-")), cp("PEÑA GÜELL ÀÈÔ é'%_\\-"));
-    EXPECT_EQ(foldSearchText(""), "");
-}
-
 TEST(SearchTest, ATextWithoutSpaceOrHyphenKeepsTheSimpleFilter)
 {
     EXPECT_EQ(nameSearchFilter(2, "SAN"), "(tiponum = 2) and (Upper(nombrebusc) like '%SAN%')");

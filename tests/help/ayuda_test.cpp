@@ -192,6 +192,7 @@ filter) case "$3" in
   *'como entidad,'*) printf '0\n';;
   *"[1900] = '0'"*) printf '12\n';;
   *) exit 3;; esac;;
+number) case "$2" in 4068) echo 4.068;; 5029) echo 5.029;; 3976) echo 3.976;; *) echo "$2";; esac;;
 *) exit 2;;
 esac
 )");

@@ -10,23 +10,23 @@ using namespace mwtest;
 // panel stays blank.
 TEST_F(MainWindowTest, SearchMovesNoFocusAndLeavesThePanelBlank)
 {
-    TForm1& w = open();
+    open();
     const struct {
-        DBGrid* list;
+        UnitList* list;
         const char* text;
         QWidget* focus;
     } cases[] = {
-        {w.DBGrid2, "ALTA", w.Edit1},     // only entities: the municipality list is disabled
-        {w.DBGrid2, "SAN", w.DBGrid2},    // every list keeps hits
-        {w.DBGrid1, "ZARAGOZA", w.Edit1}, // after the nucleus list only buttons are enabled
+        {municipalityList(), "ALTA", searchBox()},       // only entities: the municipality list is disabled
+        {municipalityList(), "SAN", municipalityList()}, // every list keeps hits
+        {nucleusList(), "ZARAGOZA", searchBox()},        // after the nucleus list only buttons are enabled
     };
     for (const auto& c : cases) {
         listAll();
         clickRow(c.list, 1);
         ASSERT_EQ(focused(), c.list);
-        w.Edit1->clear();
-        type(w.Edit1, QString::fromLatin1(c.text));
-        QTest::mouseClick(w.SpeedButton1, Qt::LeftButton);
+        searchBox()->clear();
+        type(searchBox(), QString::fromLatin1(c.text));
+        QTest::mouseClick(searchButton(), Qt::LeftButton);
         EXPECT_EQ(focused(), c.focus) << c.text;
         expectBlankPanel();
     }
@@ -36,20 +36,20 @@ TEST_F(MainWindowTest, SearchMovesNoFocusAndLeavesThePanelBlank)
 // Home and End go to the first and the last unit, scroll to it and show it.
 TEST_F(MainWindowTest, HomeAndEndMoveInTheLists)
 {
-    TForm1& w = open();
+    MainWindow& w = open();
     listAll();
-    clickRow(w.DBGrid3, 2);
+    clickRow(entityList(), 2);
     press(Qt::Key_End);
-    EXPECT_EQ(w.ClientDataSet2.recNo(), kEntities - 1);
-    EXPECT_EQ(w.DBGrid3->currentIndex().row(), kEntities - 1);
-    EXPECT_TRUE(w.DBGrid3->viewport()->rect().contains(w.DBGrid3->visualRect(w.DBGrid3->currentIndex())));
-    expectShowing(w.ClientDataSet2);
-    EXPECT_EQ(w.Label8->text(), QStringLiteral("Entidad: Ventas"));
+    EXPECT_EQ(w.entityView().recNo(), kEntities - 1);
+    EXPECT_EQ(entityList()->currentIndex().row(), kEntities - 1);
+    EXPECT_TRUE(entityList()->viewport()->rect().contains(entityList()->visualRect(entityList()->currentIndex())));
+    expectShowing(w.entityView());
+    EXPECT_EQ(unitTitle()->text(), QStringLiteral("Entidad: Ventas"));
     press(Qt::Key_Home);
-    EXPECT_EQ(w.ClientDataSet2.recNo(), 0);
-    EXPECT_EQ(w.DBGrid3->verticalScrollBar()->value(), 0);
-    EXPECT_EQ(w.Label8->text(), QStringLiteral("Entidad: Almunia"));
-    expectShowing(w.ClientDataSet2);
+    EXPECT_EQ(w.entityView().recNo(), 0);
+    EXPECT_EQ(entityList()->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(unitTitle()->text(), QStringLiteral("Entidad: Almunia"));
+    expectShowing(w.entityView());
     expectNoMessages();
 }
 
@@ -60,19 +60,19 @@ TEST_F(MainWindowTest, HomeAndEndMoveInTheLists)
 // 3.478).
 TEST_F(MainWindowTest, EmptyChartKeepsTheLastRange)
 {
-    TForm1& w = open();
+    open();
     const auto expectEmpty = [&](double top) {
-        EXPECT_EQ(w.Chart1->graphCount(), 0);
-        EXPECT_EQ(w.Chart1->yAxis->range().lower, 0);
-        EXPECT_DOUBLE_EQ(w.Chart1->yAxis->range().upper, top);
-        auto ticker = w.Chart1->xAxis->ticker().dynamicCast<QCPAxisTickerText>();
+        EXPECT_EQ(chart()->graphCount(), 0);
+        EXPECT_EQ(chart()->yAxis->range().lower, 0);
+        EXPECT_DOUBLE_EQ(chart()->yAxis->range().upper, top);
+        auto ticker = chart()->xAxis->ticker().dynamicCast<QCPAxisTickerText>();
         ASSERT_TRUE(ticker);
         EXPECT_TRUE(ticker->ticks().isEmpty());
     };
     expectEmpty(3079.65);
     listAll();
-    clickRow(w.DBGrid2, 0);
-    EXPECT_EQ(w.Chart1->xAxis->ticker().dynamicCast<QCPAxisTickerText>()->ticks().size(), 12);
+    clickRow(municipalityList(), 0);
+    EXPECT_EQ(chart()->xAxis->ticker().dynamicCast<QCPAxisTickerText>()->ticks().size(), 12);
     search(QStringLiteral("SAN"));
     expectEmpty(3651.9);
 }

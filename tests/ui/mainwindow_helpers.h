@@ -1,7 +1,7 @@
 #pragma once
 // Shared fixture of the main window tests: the window on a test catalogue, a
-// recorder for message boxes, real key and mouse input, and the checks of the
-// lists and the detail panel.
+// recorder for message boxes, real key and mouse input, its controls found by
+// their roles, and the checks of the lists and the detail panel.
 
 #include <QApplication>
 #include <QLabel>
@@ -12,16 +12,17 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <qcustomplot.h>
+#include <stdexcept>
 #include <vector>
 
-#include "datasource.h"
-#include "dbgrid.h"
-#include "dbmemo.h"
-#include "report.h"
-#include "searchedit.h"
-#include "stringgrid.h"
-#include "tform1.h"
-#include "text.h"
+#include "censustable.h"
+#include "detailpanel.h"
+#include "mainwindow.h"
+#include "messages.h"
+#include "noteview.h"
+#include "populationchart.h"
+#include "searchbox.h"
+#include "unitlist.h"
 
 namespace mwtest {
 
@@ -53,19 +54,47 @@ protected:
     }
     void TearDown() override
     {
-        form.reset();
+        window.reset();
         ui::setMessageSink(nullptr);
     }
 
     // Creates the window, shows it and waits until it is the active window.
-    TForm1& open(const QString& packet = QStringLiteral(TEST_PACKET_DIR "/window.pkt"))
+    MainWindow& open(const QString& packet = QStringLiteral(TEST_PACKET_DIR "/window.pkt"))
     {
-        form = std::make_unique<TForm1>(nullptr, packet);
-        form->show();
-        form->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        return *form;
+        window = std::make_unique<MainWindow>(nullptr, packet);
+        window->show();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        return *window;
     }
+
+    // A control of the window by its name (a test fails, not the program,
+    // when there is none).
+    template <class Control = QWidget>
+    Control* control(const char* name) const
+    {
+        auto* found = window->findChild<Control*>(QLatin1String(name));
+        if (!found)
+            throw std::runtime_error(std::string("no control ") + name);
+        return found;
+    }
+    SearchBox* searchBox() const { return control<SearchBox>("searchBox"); }
+    QToolButton* searchButton() const { return control<QToolButton>("searchButton"); }
+    QLabel* instructions() const { return control<QLabel>("instructions"); }
+    QLabel* municipalityHeading() const { return control<QLabel>("municipalityHeading"); }
+    QLabel* entityHeading() const { return control<QLabel>("entityHeading"); }
+    QLabel* nucleusHeading() const { return control<QLabel>("nucleusHeading"); }
+    UnitList* municipalityList() const { return control<UnitList>("municipalityList"); }
+    UnitList* entityList() const { return control<UnitList>("entityList"); }
+    UnitList* nucleusList() const { return control<UnitList>("nucleusList"); }
+    QPushButton* listAllButton() const { return control<QPushButton>("listAllButton"); }
+    QPushButton* helpButton() const { return control<QPushButton>("helpButton"); }
+    QPushButton* exitButton() const { return control<QPushButton>("exitButton"); }
+    DetailPanel& panel() const { return window->detailPanel(); }
+    QLabel* unitTitle() const { return control<QLabel>("unitTitle"); }
+    NoteView* note() const { return control<NoteView>("note"); }
+    CensusTable* censusTable() const { return control<CensusTable>("censusTable"); }
+    PopulationChart* chart() const { return control<PopulationChart>("populationChart"); }
 
     QWidget* focused() const { return QApplication::focusWidget(); }
 
@@ -94,27 +123,27 @@ protected:
     // Types the text into the search box and presses Enter.
     void search(const QString& text)
     {
-        form->Edit1->clear();
-        type(form->Edit1, text);
-        QTest::keyClick(form->Edit1, Qt::Key_Return);
+        searchBox()->clear();
+        type(searchBox(), text);
+        QTest::keyClick(searchBox(), Qt::Key_Return);
     }
-    void listAll() { QTest::mouseClick(form->BitBtn3, Qt::LeftButton); }
+    void listAll() { QTest::mouseClick(listAllButton(), Qt::LeftButton); }
 
-    static void clickRow(DBGrid* grid, int row, Qt::MouseButton button = Qt::LeftButton)
+    static void clickRow(UnitList* list, int row, Qt::MouseButton button = Qt::LeftButton)
     {
-        QTest::mouseClick(grid->viewport(), button, Qt::NoModifier, grid->visualRect(grid->model()->index(row, 0)).center());
+        QTest::mouseClick(list->viewport(), button, Qt::NoModifier, list->visualRect(list->model()->index(row, 0)).center());
     }
 
-    static QStringList rows(DBGrid* grid)
+    static QStringList rows(UnitList* list)
     {
         QStringList texts;
-        for (int row = 0; row < grid->model()->rowCount(); ++row)
-            texts << grid->model()->index(row, 0).data().toString();
+        for (int row = 0; row < list->model()->rowCount(); ++row)
+            texts << list->model()->index(row, 0).data().toString();
         return texts;
     }
 
     static int ident(const catalogue::View& view) { return view.fieldByName("IDENT").asInteger(); }
-    QString detailFilter() const { return QString::fromStdString(form->ClientDataSet4.filterText()); }
+    QString detailFilter() const { return QString::fromStdString(panel().view().filterText()); }
 
     // The two value rows of the census table, left to right.
     QStringList valueRows() const
@@ -122,7 +151,7 @@ protected:
         QStringList cells;
         for (int row : {1, 3})
             for (int col = 0; col < 6; ++col)
-                cells << form->StringGrid1->Cells(col, row);
+                cells << censusTable()->cell(col, row);
         return cells;
     }
 
@@ -131,34 +160,34 @@ protected:
     {
         ASSERT_GT(view.recordCount(), 0);
         EXPECT_EQ(detailFilter(), QStringLiteral("ident = %1").arg(ident(view)));
-        EXPECT_TRUE(form->DataSource4->Enabled());
-        EXPECT_TRUE(form->Label8->isVisibleTo(form.get()));
-        EXPECT_EQ(ident(form->ClientDataSet4), ident(view));
+        EXPECT_TRUE(panel().noteLinked());
+        EXPECT_TRUE(unitTitle()->isVisibleTo(window.get()));
+        EXPECT_EQ(ident(panel().view()), ident(view));
         // Every note of window.csv names its unit: "…, unidad poblacional de prueba número 20004, …".
-        EXPECT_TRUE(form->DBMemo1->toPlainText().contains(QStringLiteral("número %1,").arg(ident(view))))
-            << form->DBMemo1->toPlainText().toStdString();
+        EXPECT_TRUE(note()->toPlainText().contains(QStringLiteral("número %1,").arg(ident(view))))
+            << note()->toPlainText().toStdString();
     }
 
-    // The panel is blank: title hidden, memo unlinked, value rows empty, no series.
+    // The panel is blank: title hidden, note unlinked, value rows empty, no series.
     void expectBlankPanel()
     {
-        EXPECT_FALSE(form->DataSource4->Enabled());
-        EXPECT_FALSE(form->Label8->isVisibleTo(form.get()));
-        EXPECT_TRUE(form->DBMemo1->toPlainText().isEmpty());
+        EXPECT_FALSE(panel().noteLinked());
+        EXPECT_FALSE(unitTitle()->isVisibleTo(window.get()));
+        EXPECT_TRUE(note()->toPlainText().isEmpty());
         EXPECT_EQ(valueRows(), QStringList(12, QString()));
-        EXPECT_EQ(form->LineSeries, nullptr);
-        EXPECT_EQ(form->PointSeries, nullptr);
-        EXPECT_EQ(form->Chart1->graphCount(), 0);
+        EXPECT_EQ(chart()->lineSeries(), nullptr);
+        EXPECT_EQ(chart()->pointSeries(), nullptr);
+        EXPECT_EQ(chart()->graphCount(), 0);
     }
 
     void expectHeadings(int municipalities, int entities, int nuclei)
     {
-        EXPECT_EQ(form->Label2->text(), QStringLiteral("Municipios (%1)").arg(municipalities));
-        EXPECT_EQ(form->Label3->text(), QStringLiteral("Entidades (%1)").arg(entities));
-        EXPECT_EQ(form->Label4->text(), QStringLiteral("Núcleos (%1)").arg(nuclei));
-        for (auto [grid, count] : {std::pair{form->DBGrid2, municipalities}, {form->DBGrid3, entities}, {form->DBGrid1, nuclei}}) {
-            EXPECT_EQ(grid->isEnabled(), count > 0) << grid->objectName().toStdString();
-            EXPECT_EQ(grid->model()->rowCount(), count) << grid->objectName().toStdString();
+        EXPECT_EQ(municipalityHeading()->text(), QStringLiteral("Municipios (%1)").arg(municipalities));
+        EXPECT_EQ(entityHeading()->text(), QStringLiteral("Entidades (%1)").arg(entities));
+        EXPECT_EQ(nucleusHeading()->text(), QStringLiteral("Núcleos (%1)").arg(nuclei));
+        for (auto [list, count] : {std::pair{municipalityList(), municipalities}, {entityList(), entities}, {nucleusList(), nuclei}}) {
+            EXPECT_EQ(list->isEnabled(), count > 0) << list->objectName().toStdString();
+            EXPECT_EQ(list->model()->rowCount(), count) << list->objectName().toStdString();
         }
     }
 
@@ -168,7 +197,7 @@ protected:
             ADD_FAILURE() << "message shown: " << message.text.toStdString();
     }
 
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> window;
 };
 
 } // namespace mwtest

@@ -10,26 +10,26 @@ using namespace mwtest;
 
 TEST_F(MainWindowTest, EnterSearchesCountsTheHitsAndBlanksThePanel)
 {
-    TForm1& w = open();
+    MainWindow& w = open();
     search(QStringLiteral("A"));
-    clickRow(w.DBGrid2, 1);
-    expectShowing(w.ClientDataSet1);
+    clickRow(municipalityList(), 1);
+    expectShowing(w.municipalityView());
 
-    w.Edit1->setFocus();
+    searchBox()->setFocus();
     search(QStringLiteral("PEÑA"));
     expectHeadings(1, 1, 1);
-    EXPECT_EQ(rows(w.DBGrid2), QStringList{QStringLiteral("Peñalba")});
-    EXPECT_EQ(rows(w.DBGrid3), QStringList{QStringLiteral("Peña (La) -- Abay")});
-    EXPECT_EQ(rows(w.DBGrid1), QStringList{QStringLiteral("Barrio de la Peña")});
-    EXPECT_EQ(w.ClientDataSet1.filterText(), "(tiponum = 2) and (Upper(nombrebusc) like '%PE\xD1" "A%')");
+    EXPECT_EQ(rows(municipalityList()), QStringList{QStringLiteral("Peñalba")});
+    EXPECT_EQ(rows(entityList()), QStringList{QStringLiteral("Peña (La) -- Abay")});
+    EXPECT_EQ(rows(nucleusList()), QStringList{QStringLiteral("Barrio de la Peña")});
+    EXPECT_EQ(w.municipalityView().filterText(), "(tiponum = 2) and (Upper(nombrebusc) like '%PE\xD1" "A%')");
     // Lists back on their first units, the panel blank; behind it the detail
     // view is on the last list's first unit. No focus moved, the text kept.
-    for (catalogue::View* view : {&w.ClientDataSet1, &w.ClientDataSet2, &w.ClientDataSet3})
+    for (const catalogue::View* view : {&w.municipalityView(), &w.entityView(), &w.nucleusView()})
         EXPECT_EQ(view->recNo(), 0);
     expectBlankPanel();
-    EXPECT_EQ(detailFilter(), QStringLiteral("ident = %1").arg(ident(w.ClientDataSet3)));
-    EXPECT_EQ(focused(), w.Edit1);
-    EXPECT_EQ(w.Edit1->text(), QStringLiteral("PEÑA"));
+    EXPECT_EQ(detailFilter(), QStringLiteral("ident = %1").arg(ident(w.nucleusView())));
+    EXPECT_EQ(focused(), searchBox());
+    EXPECT_EQ(searchBox()->text(), QStringLiteral("PEÑA"));
     EXPECT_TRUE(messages().empty());
 }
 
@@ -69,19 +69,19 @@ TEST_F(MainWindowTest, SearchTextsFindTheUnitsThatContainThem)
          "Casa O'Donnell"},
         {"X'Y'", 0, 0, 0, nullptr, nullptr, nullptr},
     };
-    TForm1& w = open();
+    MainWindow& w = open();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         search(QString::fromUtf8(c.text));
         expectHeadings(c.municipalities, c.entities, c.nuclei);
         if (c.filter) {
-            EXPECT_EQ(w.ClientDataSet2.filterText(), c.filter);
+            EXPECT_EQ(w.entityView().filterText(), c.filter);
         }
         if (c.municipality) {
-            EXPECT_EQ(rows(w.DBGrid2), QStringList{QString::fromUtf8(c.municipality)});
+            EXPECT_EQ(rows(municipalityList()), QStringList{QString::fromUtf8(c.municipality)});
         }
         if (c.entity) {
-            EXPECT_EQ(rows(w.DBGrid3), QStringList{QString::fromUtf8(c.entity)});
+            EXPECT_EQ(rows(entityList()), QStringList{QString::fromUtf8(c.entity)});
         }
         expectBlankPanel();
     }
@@ -90,47 +90,47 @@ TEST_F(MainWindowTest, SearchTextsFindTheUnitsThatContainThem)
 
 TEST_F(MainWindowTest, TheButtonEmptyBoxAndListAllRunTheSameSearch)
 {
-    TForm1& w = open();
-    type(w.Edit1, QStringLiteral("ermita"));
-    QTest::mouseClick(w.SpeedButton1, Qt::LeftButton);
+    MainWindow& w = open();
+    type(searchBox(), QStringLiteral("ermita"));
+    QTest::mouseClick(searchButton(), Qt::LeftButton);
     expectHeadings(0, 1, 0); // only entities: the other lists stay empty and disabled
-    EXPECT_EQ(focused(), w.Edit1); // the button takes no focus
+    EXPECT_EQ(focused(), searchBox()); // the button takes no focus
 
     listAll();
-    EXPECT_TRUE(w.Edit1->text().isEmpty());
+    EXPECT_TRUE(searchBox()->text().isEmpty());
     expectHeadings(kMunicipalities, kEntities, kNuclei);
-    EXPECT_EQ(w.ClientDataSet1.filterText(), "(tiponum = 2) and (Upper(nombrebusc) like '%%')");
+    EXPECT_EQ(w.municipalityView().filterText(), "(tiponum = 2) and (Upper(nombrebusc) like '%%')");
     // Lists in name order, showing the display names (a null one empty).
-    EXPECT_EQ(rows(w.DBGrid2).mid(0, 5), (QStringList{QStringLiteral("Abay"), QStringLiteral("Cutanda"),
+    EXPECT_EQ(rows(municipalityList()).mid(0, 5), (QStringList{QStringLiteral("Abay"), QStringLiteral("Cutanda"),
                                                       QStringLiteral("Chalamera"), QStringLiteral("Luzas"),
                                                       QStringLiteral("Lledó")}));
-    EXPECT_TRUE(rows(w.DBGrid3).contains(QString()));
+    EXPECT_TRUE(rows(entityList()).contains(QString()));
     expectBlankPanel();
 
     // Enter in the empty box lists every unit as well; Escape searches nothing.
     search(QStringLiteral("ZARAGOZA"));
     expectHeadings(1, 0, 0);
-    w.Edit1->clear();
-    QTest::keyClick(w.Edit1, Qt::Key_Escape);
+    searchBox()->clear();
+    QTest::keyClick(searchBox(), Qt::Key_Escape);
     expectHeadings(1, 0, 0);
-    QTest::keyClick(w.Edit1, Qt::Key_Enter);
+    QTest::keyClick(searchBox(), Qt::Key_Enter);
     expectHeadings(kMunicipalities, kEntities, kNuclei);
     EXPECT_TRUE(messages().empty());
 }
 
 TEST_F(MainWindowTest, TheSearchBoxTakesCapitalsOfCodePage1252Only)
 {
-    TForm1& w = open();
-    type(w.Edit1, QStringLiteral("àéñüçÿœ ß1-"));
-    EXPECT_EQ(w.Edit1->text(), QStringLiteral("ÀÉÑÜÇŸŒ ß1-"));
+    MainWindow& w = open();
+    type(searchBox(), QStringLiteral("àéñüçÿœ ß1-"));
+    EXPECT_EQ(searchBox()->text(), QStringLiteral("ÀÉÑÜÇŸŒ ß1-"));
     // Characters outside code page 1252 are left out.
-    w.Edit1->clear();
+    searchBox()->clear();
     QApplication::clipboard()->setText(QStringLiteral("ñandú€\tЖ«x»"));
-    w.Edit1->paste();
-    EXPECT_EQ(w.Edit1->text(), QStringLiteral("ÑANDÚ€«X»"));
-    EXPECT_EQ(w.Edit1->cursorPosition(), w.Edit1->text().size());
+    searchBox()->paste();
+    EXPECT_EQ(searchBox()->text(), QStringLiteral("ÑANDÚ€«X»"));
+    EXPECT_EQ(searchBox()->cursorPosition(), searchBox()->text().size());
     // The text reaches the filters in code page 1252.
-    QTest::keyClick(w.Edit1, Qt::Key_Return);
-    EXPECT_EQ(w.ClientDataSet1.filterText(),
+    QTest::keyClick(searchBox(), Qt::Key_Return);
+    EXPECT_EQ(w.municipalityView().filterText(),
               "(tiponum = 2) and (Upper(nombrebusc) like '%\xD1" "ANDU\x80\xAB" "X\xBB%')");
 }

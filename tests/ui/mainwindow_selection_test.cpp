@@ -10,105 +10,105 @@ using namespace mwtest;
 
 TEST_F(MainWindowTest, ArrowPageKeysAndWheelShowTheUnitMovedTo)
 {
-    TForm1& w = open();
+    MainWindow& w = open();
     listAll();
-    w.DBGrid2->setFocus(Qt::TabFocusReason);
+    municipalityList()->setFocus(Qt::TabFocusReason);
 
     press(Qt::Key_Down);
     press(Qt::Key_Down);
     press(Qt::Key_Up);
-    EXPECT_EQ(w.ClientDataSet1.recNo(), 1);
-    EXPECT_EQ(ident(w.ClientDataSet1), 20004); // Cutanda
-    expectShowing(w.ClientDataSet1);
+    EXPECT_EQ(w.municipalityView().recNo(), 1);
+    EXPECT_EQ(ident(w.municipalityView()), 20004); // Cutanda
+    expectShowing(w.municipalityView());
     // At the last unit Down stays (Home and End: mainwindow_focus_test.cpp).
     press(Qt::Key_End, Qt::ControlModifier);
     press(Qt::Key_Down);
-    EXPECT_EQ(w.ClientDataSet1.recNo(), kMunicipalities - 1);
+    EXPECT_EQ(w.municipalityView().recNo(), kMunicipalities - 1);
 
     // Page Down and Page Up move a page, and the current row is scrolled into sight.
-    w.DBGrid3->setFocus(Qt::TabFocusReason);
-    const int page = w.DBGrid3->visibleRowCount();
+    entityList()->setFocus(Qt::TabFocusReason);
+    const int page = entityList()->visibleRowCount();
     press(Qt::Key_PageDown);
-    EXPECT_EQ(w.ClientDataSet2.recNo(), page);
-    EXPECT_EQ(w.DBGrid3->currentIndex().row(), page);
+    EXPECT_EQ(w.entityView().recNo(), page);
+    EXPECT_EQ(entityList()->currentIndex().row(), page);
     press(Qt::Key_PageDown);
     press(Qt::Key_PageDown);
-    EXPECT_EQ(w.ClientDataSet2.recNo(), kEntities - 1);
+    EXPECT_EQ(w.entityView().recNo(), kEntities - 1);
     press(Qt::Key_PageUp);
-    EXPECT_EQ(w.ClientDataSet2.recNo(), kEntities - 1 - page);
-    expectShowing(w.ClientDataSet2);
+    EXPECT_EQ(w.entityView().recNo(), kEntities - 1 - page);
+    expectShowing(w.entityView());
 
     // The wheel moves one unit per notch, and the panel follows.
     auto wheel = [&](int delta) {
         const QPointF at(20, 20);
-        QWheelEvent event(at, w.DBGrid3->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+        QWheelEvent event(at, entityList()->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(w.DBGrid3->viewport(), &event);
+        QApplication::sendEvent(entityList()->viewport(), &event);
     };
     press(Qt::Key_Home, Qt::ControlModifier);
     wheel(-240);
-    EXPECT_EQ(w.ClientDataSet2.recNo(), 2);
+    EXPECT_EQ(w.entityView().recNo(), 2);
     wheel(60);
-    EXPECT_EQ(w.ClientDataSet2.recNo(), 2);
+    EXPECT_EQ(w.entityView().recNo(), 2);
     wheel(60);
-    EXPECT_EQ(w.ClientDataSet2.recNo(), 1);
-    EXPECT_EQ(detailFilter(), QStringLiteral("ident = %1").arg(ident(w.ClientDataSet2)));
+    EXPECT_EQ(w.entityView().recNo(), 1);
+    EXPECT_EQ(detailFilter(), QStringLiteral("ident = %1").arg(ident(w.entityView())));
     EXPECT_TRUE(messages().empty());
 }
 
 TEST_F(MainWindowTest, TabStepsThroughTheEntityList)
 {
-    TForm1& w = open();
+    MainWindow& w = open();
     listAll();
     // Tab from the municipality list enters the entity list and shows its first unit.
-    w.DBGrid2->setFocus(Qt::TabFocusReason);
+    municipalityList()->setFocus(Qt::TabFocusReason);
     tab();
-    ASSERT_EQ(focused(), w.DBGrid3);
-    expectShowing(w.ClientDataSet2);
+    ASSERT_EQ(focused(), entityList());
+    expectShowing(w.entityView());
     // Inside: next row, and nothing at the last one; Shift+Tab back.
     for (int i = 0; i < kEntities + 2; ++i)
         tab();
-    EXPECT_EQ(focused(), w.DBGrid3);
-    EXPECT_EQ(w.ClientDataSet2.recNo(), kEntities - 1);
+    EXPECT_EQ(focused(), entityList());
+    EXPECT_EQ(w.entityView().recNo(), kEntities - 1);
     press(Qt::Key_Backtab, Qt::ShiftModifier);
-    EXPECT_EQ(w.ClientDataSet2.recNo(), kEntities - 2);
-    expectShowing(w.ClientDataSet2);
+    EXPECT_EQ(w.entityView().recNo(), kEntities - 2);
+    expectShowing(w.entityView());
 }
 
 TEST_F(MainWindowTest, AnyMouseButtonReleasedOverAListShowsItsUnit)
 {
-    TForm1& w = open();
+    MainWindow& w = open();
     listAll();
     // Clicking a row of a list without focus: enter, move, release; any button.
-    const std::tuple<DBGrid*, catalogue::View*, int, Qt::MouseButton> clicks[] = {
-        {w.DBGrid1, &w.ClientDataSet3, 2, Qt::LeftButton},
-        {w.DBGrid2, &w.ClientDataSet1, 3, Qt::RightButton},
-        {w.DBGrid3, &w.ClientDataSet2, 4, Qt::MiddleButton},
+    const std::tuple<UnitList*, const catalogue::View*, int, Qt::MouseButton> clicks[] = {
+        {nucleusList(), &w.nucleusView(), 2, Qt::LeftButton},
+        {municipalityList(), &w.municipalityView(), 3, Qt::RightButton},
+        {entityList(), &w.entityView(), 4, Qt::MiddleButton},
     };
-    for (auto [grid, view, row, button] : clicks) {
-        SCOPED_TRACE(grid->objectName().toStdString());
-        clickRow(grid, row, button);
-        EXPECT_EQ(focused(), grid);
+    for (auto [list, view, row, button] : clicks) {
+        SCOPED_TRACE(list->objectName().toStdString());
+        clickRow(list, row, button);
+        EXPECT_EQ(focused(), list);
         EXPECT_EQ(view->recNo(), row);
-        EXPECT_EQ(grid->currentIndex().row(), row);
+        EXPECT_EQ(list->currentIndex().row(), row);
         expectShowing(*view);
     }
 
     // A search blanks the panel; a click on the current row brings it back.
-    QTest::keyClick(w.Edit1, Qt::Key_Return);
+    QTest::keyClick(searchBox(), Qt::Key_Return);
     expectBlankPanel();
-    clickRow(w.DBGrid3, 0);
-    expectShowing(w.ClientDataSet2);
+    clickRow(entityList(), 0);
+    expectShowing(w.entityView());
 
     // A release below the last row moves nothing and shows the current unit.
     search(QStringLiteral("SAN"));
-    w.DBGrid1->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(w.Edit1, Qt::Key_Return);
+    nucleusList()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(searchBox(), Qt::Key_Return);
     expectBlankPanel();
-    QTest::mouseClick(w.DBGrid1->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      QPoint(20, w.DBGrid1->viewport()->height() - 3));
-    EXPECT_EQ(w.ClientDataSet3.recNo(), 0);
-    expectShowing(w.ClientDataSet3);
+    QTest::mouseClick(nucleusList()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(20, nucleusList()->viewport()->height() - 3));
+    EXPECT_EQ(w.nucleusView().recNo(), 0);
+    expectShowing(w.nucleusView());
     EXPECT_TRUE(messages().empty());
 }
 
@@ -116,25 +116,24 @@ TEST_F(MainWindowTest, AnyMouseButtonReleasedOverAListShowsItsUnit)
 // search: accessibility_test.cpp).
 TEST_F(MainWindowTest, TabPassesOverAListWithoutHits)
 {
-    TForm1& w = open();
+    open();
     search(QStringLiteral("ZARAGOZA"));
-    w.DBGrid2->setFocus(Qt::TabFocusReason);
+    municipalityList()->setFocus(Qt::TabFocusReason);
     tab();
-    EXPECT_EQ(focused(), w.BitBtn1);
+    EXPECT_EQ(focused(), helpButton());
 }
 
 TEST_F(MainWindowTest, FailuresWhileShowingAreReportedAndTheListStillFollows)
 {
-    TForm1& w = open();
+    MainWindow& w = open();
     listAll();
-    w.DBGrid2->setFocus(Qt::TabFocusReason);
-    expectShowing(w.ClientDataSet1);
+    municipalityList()->setFocus(Qt::TabFocusReason);
+    expectShowing(w.municipalityView());
     // The detail panel's refill fails from now on.
-    w.ClientDataSet4.afterScroll = [](catalogue::View&) {
+    panel().view().afterScroll = [](catalogue::View&) {
         throw catalogue::ConversionError("'Hostal' no es un valor entero válido");
     };
-    w.DataSource4->setEnabled(false);
-    w.Label8->setVisible(false);
+    panel().blank();
 
     press(Qt::Key_Down);
     ASSERT_FALSE(messages().empty());
@@ -142,13 +141,41 @@ TEST_F(MainWindowTest, FailuresWhileShowingAreReportedAndTheListStillFollows)
     EXPECT_EQ(messages().front().caption, QStringLiteral("POBLACION"));
     EXPECT_EQ(messages().front().text, QStringLiteral("'Hostal' no es un valor entero válido."));
     // The list moved with its view; the rest of the showing was skipped.
-    EXPECT_EQ(w.ClientDataSet1.recNo(), 1);
-    EXPECT_EQ(w.DBGrid2->currentIndex().row(), 1);
-    EXPECT_FALSE(w.DataSource4->Enabled());
+    EXPECT_EQ(w.municipalityView().recNo(), 1);
+    EXPECT_EQ(municipalityList()->currentIndex().row(), 1);
+    EXPECT_FALSE(panel().noteLinked());
 
     // A failing search stops before the headings.
     messages().clear();
     search(QStringLiteral("ZARAGOZA"));
     ASSERT_EQ(messages().size(), 1u);
-    EXPECT_EQ(w.Label2->text(), QStringLiteral("Municipios (%1)").arg(kMunicipalities));
+    EXPECT_EQ(municipalityHeading()->text(), QStringLiteral("Municipios (%1)").arg(kMunicipalities));
+}
+
+// A key released in a list shows its current unit even where the list could
+// not move (its only unit, after a search blanked the panel): the arrows, Tab
+// and Shift+Tab do; other keys leave the panel blank. (Down at the only unit
+// moves the view onto its end, which shows the unit as any move does.)
+TEST_F(MainWindowTest, ArrowsAndTabShowTheUnitOfAListThatCannotMove)
+{
+    MainWindow& w = open();
+    search(QStringLiteral("ERMITA"));
+    expectHeadings(0, 1, 0);
+    entityList()->setFocus(Qt::TabFocusReason);
+    const std::pair<Qt::Key, bool> keys[] = {{Qt::Key_Up, true},        {Qt::Key_Down, true},
+                                             {Qt::Key_Tab, true},       {Qt::Key_Backtab, true},
+                                             {Qt::Key_PageUp, false},   {Qt::Key_Left, false}};
+    for (auto [key, shows] : keys) {
+        SCOPED_TRACE(QKeySequence(key).toString().toStdString());
+        QTest::keyClick(searchBox(), Qt::Key_Return); // the same search again, the list keeps the focus
+        expectBlankPanel();
+        ASSERT_EQ(focused(), entityList());
+        press(key, key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+        EXPECT_EQ(focused(), entityList());
+        if (shows)
+            expectShowing(w.entityView());
+        else
+            expectBlankPanel();
+    }
+    expectNoMessages();
 }

@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "tform2.h"
+#include "helpwindow.h"
 
 #include "mainwindow_helpers.h"
 
@@ -22,17 +22,17 @@ struct Place {
 };
 
 // The controls whose place or caption is set by more than their creation: a
-// label that grows with its caption, the title, the lists, the census table and
-// chart, the button whose caption is changed after it is made.
+// label that grows with its caption, the unit's title, the lists, the census
+// table and chart (places in the window), the button of two lines.
 const Place kLayout[] = {
-    {"Label7", {80, 32, 579, 17}, 15, true,
+    {"instructions", {80, 32, 579, 17}, 15, true,
      "Introduzca la denominación de la unidad poblacional o alguna palabra de las que contenga"},
-    {"Edit1", {160, 58, 249, 23}, 13, false, nullptr},
-    {"DBGrid2", {8, 104, 313, 131}, 13, false, nullptr},
-    {"Label8", {344, 112, 182, 16}, 13, true, nullptr},
-    {"StringGrid1", {344, 241, 425, 103}, 11, false, nullptr},
-    {"Chart1", {344, 352, 425, 137}, 0, false, nullptr},
-    {"BitBtn3", {360, 504, 137, 33}, 11, false, "Listar todas las\nunidades poblacionales"},
+    {"searchBox", {160, 58, 249, 23}, 13, false, nullptr},
+    {"municipalityList", {8, 104, 313, 131}, 13, false, nullptr},
+    {"unitTitle", {344, 112, 182, 16}, 13, true, nullptr},
+    {"censusTable", {344, 241, 425, 103}, 11, false, nullptr},
+    {"populationChart", {344, 352, 425, 137}, 0, false, nullptr},
+    {"listAllButton", {360, 504, 137, 33}, 11, false, "Listar todas las\nunidades poblacionales"},
 };
 
 QColor colour(QWidget* widget, QPalette::ColorRole role) { return widget->palette().color(QPalette::Active, role); }
@@ -41,7 +41,7 @@ QColor colour(QWidget* widget, QPalette::ColorRole role) { return widget->palett
 
 TEST_F(MainWindowTest, LaysOutEveryControlAsTheLayoutSays)
 {
-    TForm1& w = open();
+    MainWindow& w = open();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Catálogo"));
     EXPECT_EQ(w.minimumSize(), QSize(787, 545));
     EXPECT_EQ(w.maximumSize(), QSize(787, 545));
@@ -49,15 +49,16 @@ TEST_F(MainWindowTest, LaysOutEveryControlAsTheLayoutSays)
 
     for (const Place& place : kLayout) {
         SCOPED_TRACE(place.name);
-        auto* widget = w.findChild<QWidget*>(QLatin1String(place.name));
-        ASSERT_NE(widget, nullptr);
+        QWidget* widget = control(place.name);
+        // Where the window shows it (the detail panel's controls lie in the panel).
+        const QRect shown(widget->mapTo(&w, QPoint()), widget->size());
         if (qobject_cast<QLabel*>(widget)) {
             // A label is at least as wide as laid out (the title follows its caption).
-            EXPECT_EQ(widget->pos(), place.geometry.topLeft());
+            EXPECT_EQ(shown.topLeft(), place.geometry.topLeft());
             EXPECT_EQ(widget->height(), place.geometry.height());
-            EXPECT_TRUE(widget == w.Label8 || widget->width() >= place.geometry.width());
+            EXPECT_TRUE(widget == unitTitle() || widget->width() >= place.geometry.width());
         } else {
-            EXPECT_EQ(widget->geometry(), place.geometry);
+            EXPECT_EQ(shown, place.geometry);
         }
         if (place.pixelSize) {
             EXPECT_EQ(widget->font().pixelSize(), place.pixelSize);
@@ -69,36 +70,37 @@ TEST_F(MainWindowTest, LaysOutEveryControlAsTheLayoutSays)
             EXPECT_EQ(label ? label->text() : qobject_cast<QAbstractButton*>(widget)->text(), QString::fromUtf8(place.caption));
         }
     }
-    EXPECT_TRUE(w.Label8->font().italic());
+    EXPECT_TRUE(unitTitle()->font().italic());
 
     // Colours at start.
     EXPECT_EQ(colour(&w, QPalette::Window), QColor(255, 238, 221));
     const std::tuple<QWidget*, QPalette::ColorRole, QColor> colours[] = {
-        {w.BitBtn3, QPalette::ButtonText, QColor(170, 43, 74)}, {w.Label8, QPalette::WindowText, QColor(87, 25, 42)},
-        {w.DBGrid1, QPalette::Text, QColor(95, 95, 95)}};
+        {listAllButton(), QPalette::ButtonText, QColor(170, 43, 74)}, {unitTitle(), QPalette::WindowText, QColor(87, 25, 42)},
+        {nucleusList(), QPalette::Text, QColor(95, 95, 95)}};
     for (const auto& [widget, role, expected] : colours)
         EXPECT_EQ(colour(widget, role), expected) << widget->objectName().toStdString() << " " << role;
 
-    for (DBGrid* grid : {w.DBGrid1, w.DBGrid2, w.DBGrid3})
-        EXPECT_EQ(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
-    EXPECT_TRUE(w.DBMemo1->isReadOnly());
+    for (UnitList* list : {nucleusList(), municipalityList(), entityList()})
+        EXPECT_EQ(list->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_TRUE(note()->isReadOnly());
 }
 
 TEST_F(MainWindowTest, StartsWithBlankDisabledListsAndTheCensusHeadings)
 {
-    TForm1& w = open();
-    EXPECT_TRUE(loadFailureMessage(w).isEmpty());
+    MainWindow& w = open();
+    EXPECT_TRUE(w.catalogueLoaded());
+    EXPECT_TRUE(w.loadFailureMessage().isEmpty());
     EXPECT_TRUE(messages().empty());
 
     // Headings without counts (checked with the layout), lists disabled and empty.
-    for (DBGrid* grid : {w.DBGrid1, w.DBGrid2, w.DBGrid3}) {
-        EXPECT_FALSE(grid->isEnabled());
-        EXPECT_EQ(grid->model()->rowCount(), 0);
+    for (UnitList* list : {nucleusList(), municipalityList(), entityList()}) {
+        EXPECT_FALSE(list->isEnabled());
+        EXPECT_EQ(list->model()->rowCount(), 0);
     }
 
     // The views are open behind the blank lists: kind filters, name order.
-    const std::pair<catalogue::View*, int> views[] = {
-        {&w.ClientDataSet1, kMunicipalities}, {&w.ClientDataSet2, kEntities}, {&w.ClientDataSet3, kNuclei}};
+    const std::pair<const catalogue::View*, int> views[] = {
+        {&w.municipalityView(), kMunicipalities}, {&w.entityView(), kEntities}, {&w.nucleusView(), kNuclei}};
     int kind = 2;
     for (auto [view, count] : views) {
         EXPECT_EQ(view->filterText(), std::string("tiponum = ").append(std::to_string(kind++)));
@@ -107,23 +109,22 @@ TEST_F(MainWindowTest, StartsWithBlankDisabledListsAndTheCensusHeadings)
         EXPECT_EQ(view->indexFieldNames(), "NOMBREBUSC");
     }
     // The detail view opened on the last unit the nucleus list recorded.
-    EXPECT_TRUE(w.ClientDataSet4.active());
-    EXPECT_EQ(w.ClientDataSet4.filterText(), "ident = 40001");
+    EXPECT_TRUE(panel().view().active());
+    EXPECT_EQ(panel().view().filterText(), "ident = 40001");
 
-    // The census headings, no values, no series, nothing selected.
+    // The census headings, no values, no series.
     expectBlankPanel();
     const QStringList years = QString("1900 1910 1920 1930 1940 1950 1960 1970 1981 1991 2001 2004").split(' ');
     for (int i = 0; i < 12; ++i)
-        EXPECT_EQ(w.StringGrid1->Cells(i % 6, i < 6 ? 0 : 2), years[i]);
-    EXPECT_EQ(w.StringGrid1->Selection(), QRect(QPoint(-1, -1), QPoint(-1, -1)));
-    EXPECT_FALSE(w.StringGrid1->isEnabled());
-    // The table paints through the census painter: pink headings, white values.
-    const QImage table = w.StringGrid1->grab().toImage();
-    EXPECT_EQ(QColor(table.pixel(w.StringGrid1->CellRect(2, 2).topLeft())), QColor(235, 157, 176));
-    EXPECT_EQ(QColor(table.pixel(w.StringGrid1->CellRect(2, 3).center())), QColor(Qt::white));
+        EXPECT_EQ(censusTable()->cell(i % 6, i < 6 ? 0 : 2), years[i]);
+    EXPECT_FALSE(censusTable()->isEnabled());
+    // The table paints its years on pink and its values on white.
+    const QImage table = censusTable()->grab().toImage();
+    EXPECT_EQ(QColor(table.pixel(censusTable()->cellRect(2, 2).topLeft())), QColor(235, 157, 176));
+    EXPECT_EQ(QColor(table.pixel(censusTable()->cellRect(2, 3).center())), QColor(Qt::white));
 
-    EXPECT_EQ(focused(), w.Edit1);
-    EXPECT_TRUE(w.Edit1->text().isEmpty());
+    EXPECT_EQ(focused(), searchBox());
+    EXPECT_TRUE(searchBox()->text().isEmpty());
 }
 
 TEST_F(MainWindowTest, AFailedLoadLeavesAWorkingWindowAndSaysWhy)
@@ -134,53 +135,53 @@ TEST_F(MainWindowTest, AFailedLoadLeavesAWorkingWindowAndSaysWhy)
     ASSERT_TRUE(good.open(QIODevice::ReadOnly) && file.open(QIODevice::WriteOnly));
     file.write(good.readAll().left(good.size() / 2)); // a packet cut short
     file.close();
-    TForm1& w = open(corrupt);
-    EXPECT_EQ(w.LoadError, QStringLiteral("MIDAS.DLL"));
-    ASSERT_FALSE(w.LoadErrorMessage.isEmpty());
+    MainWindow& w = open(corrupt);
+    EXPECT_FALSE(w.catalogueLoaded());
+    ASSERT_FALSE(w.loadFailure().isEmpty());
     // The window itself shows nothing; start-up tells the user.
     EXPECT_TRUE(messages().empty());
-    EXPECT_EQ(loadFailureMessage(w),
-              QStringLiteral("No se ha podido cargar el catálogo de unidades poblacionales.\n") + w.LoadErrorMessage);
+    EXPECT_EQ(w.loadFailureMessage(),
+              QStringLiteral("No se ha podido cargar el catálogo de unidades poblacionales.\n") + w.loadFailure());
 
     // Start state as usual, without data; listing everything finds nothing.
-    EXPECT_EQ(focused(), w.Edit1);
+    EXPECT_EQ(focused(), searchBox());
     listAll();
     EXPECT_TRUE(messages().empty());
     expectHeadings(0, 0, 0);
 
     // A missing file is a failed load too, naming the file.
-    form.reset();
-    TForm1& missing = open(dir.filePath(QStringLiteral("no-such.pkt")));
-    EXPECT_EQ(missing.LoadError, QStringLiteral("MIDAS.DLL"));
-    EXPECT_TRUE(missing.LoadErrorMessage.contains(QStringLiteral("no-such.pkt")));
+    window.reset();
+    MainWindow& missing = open(dir.filePath(QStringLiteral("no-such.pkt")));
+    EXPECT_FALSE(missing.catalogueLoaded());
+    EXPECT_TRUE(missing.loadFailure().contains(QStringLiteral("no-such.pkt")));
 }
 
 TEST_F(MainWindowTest, ClosingByButtonOrCloseBoxFreesTheViews)
 {
     for (const bool byButton : {true, false}) {
         SCOPED_TRACE(byButton ? "Salir" : "close box");
-        TForm1& w = open();
+        MainWindow& w = open();
         search(QStringLiteral("A"));
-        clickRow(w.DBGrid2, 0);
-        ASSERT_TRUE(w.Label8->isVisibleTo(&w));
+        clickRow(municipalityList(), 0);
+        ASSERT_TRUE(unitTitle()->isVisibleTo(&w));
         if (byButton)
-            QTest::mouseClick(w.BitBtn2, Qt::LeftButton);
+            QTest::mouseClick(exitButton(), Qt::LeftButton);
         else
             EXPECT_TRUE(w.close());
         EXPECT_FALSE(w.isVisible());
-        for (catalogue::View* view : {&w.ClientDataSet1, &w.ClientDataSet2, &w.ClientDataSet3, &w.ClientDataSet4})
+        for (const catalogue::View* view : {&w.municipalityView(), &w.entityView(), &w.nucleusView(), &std::as_const(panel().view())})
             EXPECT_FALSE(view->active());
-        EXPECT_EQ(w.DBGrid2->model()->rowCount(), 0);
-        EXPECT_EQ(w.LineSeries, nullptr);
-        EXPECT_EQ(w.Chart1->graphCount(), 0);
+        EXPECT_EQ(municipalityList()->model()->rowCount(), 0);
+        EXPECT_EQ(chart()->lineSeries(), nullptr);
+        EXPECT_EQ(chart()->graphCount(), 0);
         EXPECT_TRUE(messages().empty());
-        form.reset();
+        window.reset();
     }
 }
 
 TEST_F(MainWindowTest, TheHelpButtonOpensAFreshHelpWindowModally)
 {
-    TForm1& w = open();
+    MainWindow& w = open();
     for (int round = 0; round < 2; ++round) {
         QString shown;
         QWidget* parent = nullptr;
@@ -191,10 +192,10 @@ TEST_F(MainWindowTest, TheHelpButtonOpensAFreshHelpWindowModally)
                 modal->close();
             }
         });
-        QTest::mouseClick(w.BitBtn1, Qt::LeftButton);
-        EXPECT_EQ(shown, QStringLiteral("TForm2"));
+        QTest::mouseClick(helpButton(), Qt::LeftButton);
+        EXPECT_EQ(shown, QStringLiteral("HelpWindow"));
         EXPECT_EQ(parent, &w);
-        EXPECT_TRUE(w.findChildren<TForm2*>().isEmpty()); // closing it destroyed it
+        EXPECT_TRUE(w.findChildren<HelpWindow*>().isEmpty()); // closing it destroyed it
     }
     EXPECT_TRUE(w.isVisible());
 }
@@ -215,7 +216,7 @@ TEST_F(MainWindowTest, IsCentredOnThePrimaryScreenAndKeepsClearOfTheEdges)
     for (const Case& c : cases)
         EXPECT_EQ(windowPlacement(c.screen, c.window), c.expected) << c.screen.width() << "x" << c.screen.height();
 
-    TForm1& w = open();
+    MainWindow& w = open();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     EXPECT_EQ(w.frameGeometry().topLeft(),
               screen.topLeft() + windowPlacement(screen.size(), w.frameGeometry().size()));

@@ -1,24 +1,18 @@
 #pragma once
-// The census table of the detail panel: how its cells are painted.
+// One unit's census as the detail panel shows it: the twelve census years,
+// each with its value, read back from the census table for the chart.
 
-#include <QColor>
-#include <QRect>
+#include <QString>
+#include <array>
+#include <cstdint>
 
-class QPainter;
-class StringGrid;
+// One census year: its label (the year) and its value; -1 when missing.
+struct CensusPoint {
+    QString label;
+    std::int32_t value = -1;
+};
 
-namespace census {
-
-// Header rows 0 and 2: rose pink fill, dark wine bold text.
-inline const QColor kHeaderFill(235, 157, 176);
-inline const QColor kHeaderText(87, 25, 42);
-// Character heights at 96 dpi: 8 points for the headers, 9 for the values.
-inline constexpr int kHeaderPixelSize = 11;
-inline constexpr int kValuePixelSize = 12;
-
-// Paints one cell of the census table: the row's fill over the whole cell,
-// then its text on one line, centred in the cell less 2 pixels on the left,
-// neither clipped nor read for mnemonics. Every cell sets its full style.
-void drawCell(QPainter& canvas, const StringGrid& grid, int col, int row, const QRect& rect);
-
-} // namespace census
+struct Census {
+    std::array<CensusPoint, 12> points;
+    std::int32_t largest = 0; // the greatest value, 0 when none exceeds 0
+};

@@ -1,0 +1,420 @@
+// The help window as a user meets it: layout, showing, keys and mouse, copying,
+// printing and saving, with its Spanish dialogs.
+#include "helpwindow.h"
+
+#include "application.h"
+#include "messages.h"
+#include "rtfreader.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTextLayout>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+std::vector<QString> g_messages; // every one is an error report here
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+void writeFile(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(data) == data.size());
+}
+// The page count of a PDF file as Qt writes it ("/Count N" in its page tree).
+int pageCount(const QByteArray& pdf) { return pdf.mid(pdf.indexOf("/Count ") + 7, 8).split('\n').value(0).toInt(); }
+
+// Runs f on the modal window T as soon as it is shown.
+template <typename T, typename F>
+void whenShown(F f)
+{
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, f] {
+        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget()); w && w->isVisible()) {
+            timer->deleteLater();
+            timer->stop();
+            f(w);
+        }
+    });
+    timer->start(5);
+}
+
+// A key as the window system delivers it to the focus of a window, with its
+// own time stamp.
+void key(QWidget* window, QEvent::Type type, Qt::Key k, ulong time, bool repeat = false)
+{
+    QKeyEvent event(type, k, Qt::NoModifier, k == Qt::Key_Return ? "\r" : "", repeat);
+    event.setTimestamp(time);
+    QApplication::sendEvent(window->focusWidget() ? window->focusWidget() : window, &event);
+}
+
+struct HelpWindowTest : ::testing::Test {
+    void SetUp() override
+    {
+        g_messages.clear();
+        ui::setMessageSink([](const QString&, const QString& text, bool error) { g_messages.push_back(error ? text : "?" + text); });
+        ASSERT_TRUE(dir.isValid());
+        window = std::make_unique<HelpWindow>();
+        window->setReplaceQuestion([this](const QString& name) { return questions.push_back(name), replaceAnswer; });
+        ui::installSpanishTranslations();
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        ASSERT_TRUE(g_messages.empty()) << g_messages.front().toStdString();
+    }
+    void TearDown() override { ui::setMessageSink(nullptr); }
+
+    // Saves through the window as if the dialog had returned name and filter.
+    void save(const QString& name, int filter)
+    {
+        window->setSaveDialog([=]() { return std::optional<HelpWindow::SaveChoice>({name, filter}); });
+        action("saveAction")->trigger();
+    }
+    // The window's parts by their names.
+    QAction* action(const char* name) const { return window->findChild<QAction*>(QLatin1String(name)); }
+    QTextEdit* view() const { return window->findChild<QTextEdit*>(QStringLiteral("documentView")); }
+    QMenuBar* menuBar() const { return window->findChild<QMenuBar*>(QStringLiteral("menuBar")); }
+    QMenu* actionsMenu() const { return window->findChild<QMenu*>(QStringLiteral("actionsMenu")); }
+    QTextDocument* doc() const { return view()->document(); }
+    QTextBlock block(const char* start) const // the paragraph that begins so
+    {
+        QTextBlock b = doc()->begin();
+        while (b.isValid() && !b.text().startsWith(QString::fromUtf8(start)))
+            b = b.next();
+        return b;
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<HelpWindow> window;
+    std::vector<QString> questions;
+    bool replaceAnswer = false;
+};
+
+} // namespace
+
+TEST_F(HelpWindowTest, LayoutFontMenusAndClosing)
+{
+    EXPECT_EQ(window->windowTitle(), "AYUDA");
+    EXPECT_FALSE(window->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(window->frameGeometry().size(), QSize(587, 526)); // the outer size
+    for (QWidget* w : {static_cast<QWidget*>(window.get()), static_cast<QWidget*>(menuBar())}) {
+        EXPECT_EQ(w->font().pixelSize(), 11); // the layout's font, not the system's
+        EXPECT_TRUE(w->font().families().contains("MS Sans Serif"));
+    }
+
+    QStringList captions;
+    for (QAction* a : menuBar()->actions() + actionsMenu()->actions())
+        captions << (a->isSeparator() ? "-" : a->text());
+    EXPECT_EQ(captions, (QStringList{"Acciones", "Salir", "Copiar", "Marcar todo y copiar", "Imprimir", "Guardar", "-", "Salir"}));
+
+    // The read-only view fills the client area below the menu, also when resized.
+    EXPECT_TRUE(view()->isReadOnly());
+    window->resize(700, 600);
+    QApplication::processEvents();
+    EXPECT_EQ(view()->width(), 700);
+    EXPECT_EQ(view()->geometry().bottom(), window->rect().bottom());
+
+    for (QAction* salir : {action("barCloseAction"), action("menuCloseAction")}) {
+        window->show();
+        salir->trigger();
+        EXPECT_FALSE(window->isVisible());
+    }
+
+    HelpWindow other(nullptr, dir.filePath("no-existe")); // a document that cannot be read: reported, the window shown
+    other.show();
+    EXPECT_EQ(g_messages, std::vector<QString>{"Error al recuperar un \"Stream\""});
+    EXPECT_TRUE(other.isVisible());
+    EXPECT_TRUE(other.findChild<QTextEdit*>(QStringLiteral("documentView"))->document()->isEmpty());
+}
+
+// Paragraphs by their first words: where the first line and the later lines
+// begin (pixels), and the space above (pixels; after and before add up).
+TEST_F(HelpWindowTest, EveryShowingStartsTheSame)
+{
+    const struct {
+        const char* start;
+        double firstLine, left, above;
+    } kParagraphs[] = {
+        {"CATÁLOGO DE LA", 13.33, 13.33, 8},
+        {"ACLARACIONES", 13.33, 13.33, 24},      // 12 pt after the paragraph above + 6 pt before
+        {"Municipio: entidad", 13.33, 32.27, 4}, // the bullet at 10 pt, the text at the hanging indent
+    };
+    const auto expectFresh = [&] {
+        for (const auto& p : kParagraphs) {
+            const QTextBlock b = block(p.start);
+            ASSERT_TRUE(b.isValid()) << p.start;
+            const QTextBlockFormat f = b.blockFormat();
+            const double first = b.textList() ? f.doubleProperty(rtf::kListMarkerIndent) : f.textIndent();
+            EXPECT_NEAR(f.leftMargin() + first, p.firstLine, 0.01) << p.start;
+            EXPECT_NEAR(f.leftMargin(), p.left, 0.01) << p.start;
+            EXPECT_NEAR(f.topMargin(), p.above, 0.01) << p.start;
+        }
+        EXPECT_EQ(view()->textCursor().position(), 0);
+        EXPECT_FALSE(view()->textCursor().hasSelection());
+        EXPECT_EQ(view()->verticalScrollBar()->value(), 0);
+    };
+    expectFresh();
+    EXPECT_GT(view()->verticalScrollBar()->maximum(), 0); // longer than the view
+
+    view()->selectAll();
+    view()->verticalScrollBar()->setValue(view()->verticalScrollBar()->maximum());
+    QTextCursor(doc()).insertText("cambio");
+    window->hide();
+    window->show();
+    expectFresh(); // and the indents are not applied twice
+}
+
+TEST_F(HelpWindowTest, BothCopyActionsPutRichPlainAndHtmlText)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    QTextCursor sel(doc()); // the second paragraph
+    sel.movePosition(QTextCursor::NextBlock);
+    sel.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    view()->setTextCursor(sel);
+    action("copyAction")->trigger();
+    const QMimeData* data = clipboard->mimeData();
+    EXPECT_TRUE(data->hasHtml());
+    EXPECT_EQ(data->text(), "1900 – 2004");
+    EXPECT_EQ(data->data("application/rtf"), data->data("text/rtf"));
+    QTextDocument copied;
+    ASSERT_TRUE(rtf::read(data->data("text/rtf"), copied));
+    EXPECT_EQ(copied.toPlainText(), "1900 – 2004");
+    EXPECT_EQ(copied.begin().blockFormat().alignment(), Qt::AlignHCenter);
+
+    // "Marcar todo y copiar": everything, and everything stays selected.
+    action("copyAllAction")->trigger();
+    EXPECT_EQ(view()->textCursor().selectionStart(), 0);
+    EXPECT_EQ(view()->textCursor().selectionEnd(), doc()->characterCount() - 1);
+    ASSERT_TRUE(rtf::read(clipboard->mimeData()->data("text/rtf"), copied));
+    EXPECT_EQ(copied.toRawText(), doc()->toRawText());
+}
+
+TEST(SaveNames, ExtensionIsAppendedUnlessAlreadyThere)
+{
+    const struct {
+        const char* chosen;
+        int filter; // 1 rich text, 2 plain text
+        const char* saved;
+    } cases[] = {
+        {"/tmp/ayuda.rTf", 1, "/tmp/ayuda.rTf"}, {"/tmp/ayuda.txt", 1, "/tmp/ayuda.txt.rtf"},
+        {"/tmp/dir.rtf/ayuda", 1, "/tmp/dir.rtf/ayuda.rtf"}, {"C:\\d.rtf\\ayuda", 1, "C:\\d.rtf\\ayuda.rtf"},
+        {"/tmp/.rtf", 1, "/tmp/.rtf"}, {"a.b.Txt", 2, "a.b.Txt"}, {"/tmp/ayuda", 2, "/tmp/ayuda.txt"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(help::savedFileName(c.chosen, c.filter), c.saved) << c.chosen << " " << c.filter;
+}
+
+TEST_F(HelpWindowTest, SaveRichAndPlainTextOverExistingFiles)
+{
+    save(dir.filePath("ayuda"), 1);
+    QTextDocument back;
+    ASSERT_TRUE(rtf::read(readFile(dir.filePath("ayuda.rtf")), back));
+    EXPECT_EQ(back.toRawText(), doc()->toRawText());
+    EXPECT_NEAR(back.begin().blockFormat().leftMargin(), 13.33, 0.01); // as shown
+
+    save(dir.filePath("ayuda.rtf"), 2);
+    const QByteArray plain = readFile(dir.filePath("ayuda.rtf.txt"));
+    EXPECT_TRUE(plain.startsWith("CAT\xc1LOGO DE LA POBLACI\xd3N DE ARAG\xd3N\n1900 \x96 2004\n"));
+    EXPECT_TRUE(plain.contains("\n\x95 Municipio: entidad local b\xe1sica"));
+
+    window->setSaveDialog([] { return std::optional<HelpWindow::SaveChoice>(); }); // cancelled: nothing saved
+    action("saveAction")->trigger();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+
+    // The name the dialog returned (and confirmed): replaced without a second question.
+    save(dir.filePath("ayuda.rtf"), 1);
+    EXPECT_TRUE(questions.empty());
+    // A name the appended extension made: asked first; "No" keeps the file, "Sí" replaces it.
+    const QString made = dir.filePath("notas.txt");
+    writeFile(made, "mis notas");
+    save(dir.filePath("notas"), 2);
+    EXPECT_EQ(questions, std::vector<QString>{made});
+    EXPECT_EQ(readFile(made), "mis notas");
+    replaceAnswer = true;
+    save(dir.filePath("notas"), 2);
+    EXPECT_TRUE(readFile(made).startsWith("CAT\xc1LOGO"));
+    save(dir.filePath("nuevo"), 2); // no question when the made name does not exist
+    EXPECT_EQ(questions.size(), 2u);
+    EXPECT_TRUE(g_messages.empty());
+}
+
+TEST_F(HelpWindowTest, FileThatCannotBeCreated)
+{
+    // Under a file (nothing can be created there, also as root) and over a
+    // directory: reported, and what was there is kept.
+    writeFile(dir.filePath("archivo"), "contenido");
+    ASSERT_TRUE(QDir(dir.path()).mkpath("carpeta.rtf"));
+    const std::pair<QString, QString> cases[] = {
+        {"archivo/ayuda.rtf", "archivo/ayuda.rtf"}, {"carpeta.rtf", "carpeta.rtf"}};
+    for (const auto& [chosen, made] : cases) {
+        g_messages.clear();
+        save(dir.filePath(chosen), 1);
+        EXPECT_EQ(g_messages, std::vector<QString>{"No se puede crear el archivo " + dir.filePath(made) + "."});
+    }
+    EXPECT_EQ(readFile(dir.filePath("archivo")), "contenido");
+    EXPECT_TRUE(QFileInfo(dir.filePath("carpeta.rtf")).isDir());
+}
+
+TEST_F(HelpWindowTest, PrintToPdfAndFailures)
+{
+    bool realDialogShown = false; // cancelled: nothing printed, nothing said
+    whenShown<QPrintDialog>([&](QPrintDialog* dialog) { realDialogShown = true, dialog->reject(); });
+    action("printAction")->trigger();
+    EXPECT_TRUE(realDialogShown);
+
+    const QString pdf = dir.filePath("ayuda.pdf");
+    QString output = pdf;
+    window->setPrintDialog([&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(output);
+        printer.setDocName("otro");
+        return true;
+    });
+    std::vector<bool> states; // of the print entry while printing
+    QObject::connect(action("printAction"), &QAction::enabledChanged, [&](bool on) { states.push_back(on); });
+    action("printAction")->trigger();
+    EXPECT_EQ(states, (std::vector<bool>{false, true}));
+    const QByteArray data = readFile(pdf);
+    ASSERT_TRUE(data.startsWith("%PDF"));
+    // The job's title is "Ayuda" (in the document information, UTF-16), with the document's fonts.
+    EXPECT_TRUE(data.contains(QByteArray("\0A\0y\0u\0d\0a", 10))) << "no title Ayuda";
+    EXPECT_FALSE(data.contains(QByteArray("\0o\0t\0r\0o", 8)));
+    EXPECT_EQ(pageCount(data), 2);
+
+    output = dir.filePath("no/existe/ayuda.pdf"); // cannot be written
+    action("printAction")->trigger();
+    window->setPrintDialog([](QPrinter& p) { // a printer that is not valid
+        p.setPrinterName("impresora-que-no-existe");
+        return true;
+    });
+    action("printAction")->trigger();
+    EXPECT_TRUE(action("printAction")->isEnabled());
+    EXPECT_EQ(g_messages, std::vector<QString>(2, "No se puede imprimir el documento."));
+}
+
+TEST_F(HelpWindowTest, EscapeRightClickAndFocus)
+{
+    QTest::keyClick(window->windowHandle(), Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible()); // only "Salir" and the close box close it
+
+    // No menu of the view's own on a right click.
+    bool menu = false;
+    QTimer::singleShot(100, [&] {
+        if (QWidget* popup = QApplication::activePopupWidget())
+            menu = popup->close();
+    });
+    const QPoint inView = view()->viewport()->mapTo(window.get(), QPoint(50, 50));
+    QTest::mouseClick(window->windowHandle(), Qt::RightButton, Qt::NoModifier, inView);
+    QTest::qWait(150);
+    EXPECT_FALSE(menu);
+
+    // The selected, coloured title looks the same when the window loses the focus.
+    view()->selectAll();
+    const QImage active = view()->viewport()->grab().toImage();
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_EQ(view()->viewport()->grab().toImage(), active);
+}
+
+// The bullets stand at 10 points like the first lines of the other
+// paragraphs, the text after them at the hanging indent.
+TEST_F(HelpWindowTest, BulletsOnScreenAndTripleClickCopy)
+{
+    window->resize(587, 2000);
+    QApplication::processEvents();
+    const QTextLayout* layout = block("Municipio: entidad").layout(); // its first line, in the view's coordinates
+    const QRect line = layout->lineAt(0).rect().translated(layout->position()).toRect().translated(
+        0, -view()->verticalScrollBar()->value());
+    const QImage shot = view()->viewport()->grab().toImage();
+    const auto ink = [&](int from, int to) {
+        int n = 0;
+        for (int x = from; x <= to; ++x)
+            for (int y = line.top(); y < line.bottom(); ++y)
+                n += qGray(shot.pixel(x, y)) < 128;
+        return n;
+    };
+    EXPECT_GT(ink(13, 20), 0); // the bullet
+    EXPECT_EQ(ink(21, 31), 0);
+    EXPECT_GT(ink(32, 60), 0); // "Municipio"
+
+    // A triple click takes the paragraph up to the start of the next one:
+    // nothing of that one is copied, not even its bullet.
+    QTest::mouseDClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, line.center());
+    QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, line.center());
+    ASSERT_EQ(view()->textCursor().selectionEnd(), block("Municipio: entidad").next().position());
+    action("copyAction")->trigger();
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    EXPECT_TRUE(data->text().startsWith("• Municipio: entidad") && data->text().endsWith("forman parte de él.\n"));
+    EXPECT_EQ(data->data("text/rtf").count("\\pntext"), 1);
+    EXPECT_TRUE(data->data("text/rtf").endsWith("\\'e9l.}\\par\n}\n"));
+}
+
+// The name of an existing document without its extension, and Enter held a
+// moment: the question waits for the answer, in a dialog that speaks Spanish.
+TEST_F(HelpWindowTest, SavingByEnterOverAnExistingDocument)
+{
+    window->setReplaceQuestion(nullptr); // the real question
+    const QString old = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    QFile existing(dir.filePath("ayuda.rtf"));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly) && existing.write("antiguo") == 7);
+    existing.close();
+
+    QStringList dialogButtons, question;
+    whenShown<QFileDialog>([&](QFileDialog* dialog) {
+        dialogButtons << dialog->windowTitle() << dialog->selectedNameFilter() << dialog->nameFilters();
+        for (QAbstractButton* b : dialog->findChild<QDialogButtonBox*>()->buttons())
+            dialogButtons << b->text().remove('&');
+        QTest::keyClicks(dialog->focusWidget(), "ayuda");
+        key(dialog, QEvent::KeyPress, Qt::Key_Return, 1000);
+        whenShown<QMessageBox>([&](QMessageBox* box) {
+            // The keyboard repeats the held Enter: unmarked, then marked.
+            key(box, QEvent::KeyRelease, Qt::Key_Return, 1660);
+            key(box, QEvent::KeyPress, Qt::Key_Return, 1660);
+            key(box, QEvent::KeyPress, Qt::Key_Return, 1700, true);
+            key(box, QEvent::KeyRelease, Qt::Key_Return, 1740);
+            question << box->text();
+            for (QAbstractButton* b : box->buttons())
+                question << b->text();
+            if (box->isVisible())
+                QTest::mouseClick(box->buttons().value(0), Qt::LeftButton);
+        });
+    });
+    action("saveAction")->trigger();
+    QDir::setCurrent(old);
+    std::sort(dialogButtons.begin() + 4, dialogButtons.end());
+    EXPECT_EQ(dialogButtons, (QStringList{"Guardar como...", "Texto enriquecido (*.rtf)", "Texto enriquecido (*.rtf)",
+                                          "Texto plano (*.txt)", "Cancelar", "Guardar"}));
+    EXPECT_EQ(question, (QStringList{QString("El archivo %1 ya existe.\n¿Desea reemplazarlo?").arg(dir.filePath("ayuda.rtf")),
+                                     "Sí", "No"}));
+    ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(existing.readAll().startsWith("{\\rtf1")); // replaced by the document
+}

@@ -1,0 +1,449 @@
+// poblacion-convert as a process: what it makes of small tables of real rows, its refusals of
+// bad input, and the committed catalogue against the shared source tables.
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "process_test.h"
+
+namespace {
+
+const std::string kCurrent = R"(ine,nombre,provincia,1900,1910,1920,1930,1940,1950,1960,1970,1981,1991,2001,2004
+22001,Abiego,Huesca,1383,1440,1401,1181,1058,766,614,465,357,320,289,288
+22072,Caldearenas,Huesca,1483,1512,1436,1256,1139,1008,866,494,339,283,250,270
+22112,Fraga,Huesca,6934,7418,7827,7480,7120,7750,8791,10134,11186,11491,12100,13035
+22115,El Grado,Huesca,1605,1486,1616,1453,1373,1063,1367,821,670,590,518,511
+22173,Las Peñas de Riglos,Huesca,2226,2633,2429,2459,2233,1816,1467,698,392,283,268,282
+22199,Sabiñánigo,Huesca,4884,5063,4828,5491,5497,5606,7793,8367,9097,9056,8578,8855
+22247,Viacamp y Litera,Huesca,820,800,808,745,726,573,274,85,51,41,36,26
+22907,Aínsa-Sobrarbe,Huesca,3680,3800,3715,3479,3331,3024,2502,1722,1237,1427,1602,1766
+22909,Vencillón,Huesca,,,,,149,147,88,456,542,514,468,446
+50901,Biel,Zaragoza,1659,1735,1601,1492,1246,1066,864,506,284,226,230,215
+)";
+const std::string kHistorical =
+    R"(ine,nombre,nombre_origen,provincia,ultimo_censo,sucesor_ine,sucesor_nombre,alteracion,1900,1910,1920,1930,1940,1950,1960,1970,1981,1991,2001
+22005,Aínsa,nomenclator,22,1970,22907,Aínsa-Sobrarbe,1981 EF Ainsa <se elimina por fusion en> Ainsa-Sobrarbe,417,538,542,587,523,571,578,1295,,,
+22026,Alto Sobrarbe,censo,22,1970,22907,Aínsa-Sobrarbe,1981 EF Alto Sobrarbe <se elimina por fusion en> Ainsa-Sobrarbe,,,,,,,,427,,,
+22030,Anzánigo,nomenclator,22,1970,22072;22173,Caldearenas;Peñas de Riglos (Las),"1981 ER Anzanigo <se elimina porque se reparte, entre otros, a> Caldearenas | 1981 ER Anzanigo <se elimina porque se reparte, entre otros, a> Penas de Riglos, Las",375,420,380,385,337,315,298,146,,,
+22509,Alberuela de la Liena,nomenclator,22,1960,22001,Abiego,1970 EI Alberuela de la Liena <se elimina por integracion en> Abiego,367,416,393,347,285,227,188,,,,
+22624,Santa María de Buil,nomenclator,22,1960,22907,Aínsa-Sobrarbe,"1970 ED Santa Maria de Buil <se elimina por division, entre otros, en> Alto Sobrarbe | 1970 ER Santa Maria de Buil <se elimina porque se reparte, entre otros, a> Ainsa",415,401,374,347,321,265,208,,,,
+50049,Biel,nomenclator,50,1970,50901,Biel,1981 EF Biel <se elimina por fusion en> Biel-Fuencalderas,1330,1357,1251,1151,949,850,681,404,,,
+)";
+const std::string kNomenclator = R"(anio,provincia,municipio_ine,municipio,entidad_codigo,entidad,unidad_codigo,unidad,tipo,habitantes
+2015,22,22001,Abiego,220010002,Alberuela de la Liena,22001000201,Alberuela de la Liena,nucleo,69
+2015,22,22199,Sabiñánigo,221990051,Used,22199005101,Used,nucleo,1
+2020,22,22001,Abiego,220010001,Abiego,22001000101,Abiego,nucleo,190
+2020,22,22001,Abiego,220010002,Alberuela de la Liena,22001000201,Alberuela de la Liena,nucleo,68
+2020,22,22112,Fraga,221120003,Litera,22112000301,Litera,nucleo,8
+2020,22,22112,Fraga,221120003,Litera,22112000399,*Diseminado*,diseminado,121
+2020,22,22115,Grado (El),221150004,"Grado, El",22115000401,"Grado, El",nucleo,232
+2020,22,22115,Grado (El),221150004,"Grado, El",22115000402,"Poblado, El",nucleo,8
+2020,22,22115,Grado (El),221150004,"Grado, El",22115000499,*Diseminado*,diseminado,4
+2020,22,22115,Grado (El),221150005,El Tozal,22115000501,Urbanización El Tozal,nucleo,5
+2020,22,22247,Viacamp y Litera,222470003,Litera,22247000301,Litera,nucleo,17
+)";
+
+// The lines of a table, line n (from 1) replaced by `row` when given.
+std::string with(const std::string& table, std::size_t n = 0, const std::string& row = "")
+{
+    std::istringstream in(table);
+    std::string out;
+    std::size_t k = 0;
+    for (std::string line; std::getline(in, line);)
+        out += (++k == n ? row : line) + "\n";
+    return out;
+}
+
+// The cells of each row of a CSV text after its header: comma separated, a cell
+// with commas between double quotes (none of the texts here holds a quote).
+using Record = std::vector<std::string>;
+std::vector<Record> rowsOf(const std::string& text)
+{
+    std::vector<Record> rows;
+    bool quoted = false, start = true;
+    for (char c : text.substr(text.find('\n') + 1)) {
+        if (start)
+            rows.emplace_back(1), start = false;
+        if (c == '"')
+            quoted = !quoted;
+        else if (c == ',' && !quoted)
+            rows.back().emplace_back();
+        else if (c == '\n')
+            start = true;
+        else
+            rows.back().back() += c;
+    }
+    return rows;
+}
+
+// A converted catalogue: "IDENT search name | dictionary name | display name; …", each name given when it
+// differs from the one before, the note and census values ("1.330 1.357 … -") of each IDENT, and the
+// note of each unit by the code it gives first (INE code or nomenclátor code).
+struct Converted {
+    std::string listing;
+    std::map<std::string, std::string> note, values, noteOf;
+};
+
+// The units of kCurrent, kHistorical and kNomenclator: articles behind, no acute accents in search names,
+// shared entity names and a historical municipality named as a current one told apart, no diseminado.
+const std::string kListing =
+    "20001 Abiego; 20002 Ainsa | Aínsa; 20003 Ainsa-Sobrarbe | Aínsa-Sobrarbe; 20004 Alberuela de la Liena; "
+    "20005 Alto Sobrarbe; 20006 Anzanigo | Anzánigo; 20007 Biel; 20008 Biel | Biel -- municipio histórico; "
+    "20009 Caldearenas; "
+    "20010 Fraga; 20011 Grado (El); 20012 Peñas de Riglos (Las); 20013 Sabiñanigo | Sabiñánigo; "
+    "20014 Santa Maria de Buil | Santa María de Buil; 20015 Vencillon | Vencillón; 20016 Viacamp y "
+    "Litera; 30001 Abiego; 30002 Alberuela de la Liena; 30003 Grado (El); 30004 Litera | Litera -- "
+    "Viacamp y Litera; 30005 Litera | Litera -- Fraga; 30006 Tozal (El); 30007 Used; 40001 Poblado (El); "
+    "40002 Urbanizacion El Tozal | Urbanización El Tozal; ";
+
+class ConvertTest : public ProcessTest {
+protected:
+    Outcome run(const std::vector<std::string>& args) const { return ProcessTest::run(CONVERT_PATH, args); }
+    // Converts the three tables given as text into out.csv.
+    Outcome convert(const std::string& current, const std::string& historical, const std::string& nomenclator) const
+    {
+        writeAll(path("cur.csv"), current);
+        writeAll(path("hist.csv"), historical);
+        writeAll(path("nom.csv"), nomenclator);
+        return run({path("cur.csv"), path("hist.csv"), path("nom.csv"), path("out.csv")});
+    }
+    // Converts the three tables and reads out.csv back.
+    Converted converted(const std::string& current, const std::string& historical, const std::string& nomenclator) const
+    {
+        const Outcome outcome = convert(current, historical, nomenclator);
+        EXPECT_EQ(outcome.code, 0) << outcome.err;
+        Converted c;
+        for (const Record& r : rowsOf(readAll(path("out.csv")))) {
+            EXPECT_EQ(r.size(), 18u);
+            if (r.size() != 18)
+                break;
+            EXPECT_EQ(r[1].front(), r[0].front()) << "IDENT = kind × 10000 + n";
+            c.listing.append(r[0]).append(" ").append(r[2]);
+            for (std::size_t f : {3, 4})
+                c.listing.append(r[f] != r[f - 1] ? " | " : "").append(r[f] != r[f - 1] ? r[f] : "");
+            c.listing.append("; ");
+            c.note[r[0]] = r[5];
+            const std::size_t code = r[5].find_first_of("0123456789", r[5].find("código "));
+            c.noteOf[r[5].substr(code, r[5].find_first_not_of("0123456789", code) - code)] = r[5];
+            for (std::size_t f = 6; f < 18; ++f)
+                c.values[r[0]].append(r[f]).append(f < 17 ? " " : "");
+        }
+        return c;
+    }
+};
+
+TEST_F(ConvertTest, UnitsOfEachKindWithNamesNotesAndCensusValues)
+{
+    const auto [listing, note, values, noteOf] = converted(kCurrent, kHistorical, kNomenclator);
+    const std::string text = readAll(path("out.csv"));
+    EXPECT_TRUE(text.starts_with("IDENT,TIPONUM,NOMBREBUSC,NOMBREDICC,NOMBREMOST,COMENTARIO,1900,1910,1920,1930,"
+                                 "1940,1950,1960,1970,1981,1991,2001,2004\n\"20001\",\"2\","));
+    EXPECT_EQ(listing, kListing);
+
+    // One note of each kind (current, historical, entity, núcleo), and census values. Names inside a
+    // sentence take their article first.
+    const std::vector<std::pair<const char*, const char*>> notes = {
+        {"20015", // current, with census figures missing
+         "Municipio de la provincia de Huesca, con el código INE 22909. Sin cifra de población en los censos de 1900 "
+         "a 1930. Su mayor población censal, 542 habitantes, corresponde al censo de 1981. En el padrón municipal de "
+         "2004 tenía 446 habitantes."},
+        {"20006", // shared between its two successors, named as the catalogue spells them
+         "Municipio histórico de la provincia de Huesca, con el código INE 22030. Figura como municipio en los censos "
+         "de 1900 a 1970. Antes del censo de 1981 se repartió entre Caldearenas y Las Peñas de Riglos. Su mayor "
+         "población censal, 420 habitantes, corresponde al censo de 1910."},
+        {"30007", // not in the latest padrón; what the sources do not give, and where the padrón figure comes from
+         "Entidad de población con el código 221990051, del municipio de Sabiñánigo, en la provincia de Huesca. Las "
+         "fuentes de este catálogo no dan cifras por entidad de 1900 a 2004. Según el Nomenclátor del IAEST, en el "
+         "padrón de 2015 tenía 1 habitante, y no figura como habitada en el de 2020."},
+        {"40002",
+         "Núcleo de población con el código 22115000501, de la entidad El Tozal del municipio de El Grado, en la "
+         "provincia de Huesca. Las fuentes de este catálogo no dan cifras por núcleo de 1900 a 2004. Según el "
+         "Nomenclátor del IAEST, en el padrón de 2020 tenía 5 habitantes."},
+    };
+    for (const auto& [ident, expected] : notes)
+        EXPECT_EQ(note.at(ident), expected) << ident;
+    EXPECT_EQ(values.at("20015"), "- - - - 149 147 88 456 542 514 468 446");
+    EXPECT_EQ(values.at("20008"), "1.330 1.357 1.251 1.151 949 850 681 404 - - - -");
+    for (const char* ident : {"30001", "30007", "40001", "40002"}) // entities and nuclei: no census figure
+        EXPECT_EQ(values.at(ident), "- - - - - - - - - - - -") << ident;
+}
+
+// Tables saved with a byte order mark, CR LF line ends and empty lines between the rows read as the plain ones.
+TEST_F(ConvertTest, TablesWithAByteOrderMarkCrLfAndEmptyLinesReadAlike)
+{
+    const auto saved = [](const std::string& table) {
+        std::string out = "\xEF\xBB\xBF";
+        for (char c : table)
+            out += c == '\n' ? std::string("\r\n\r\n") : std::string(1, c);
+        return out;
+    };
+    const Converted c = converted(saved(kCurrent), saved(kHistorical), saved(kNomenclator));
+    EXPECT_EQ(c.listing, kListing);
+    EXPECT_EQ(c.values.at("20015"), "- - - - 149 147 88 456 542 514 468 446");
+    EXPECT_TRUE(c.note.at("30007").ends_with("padrón de 2015 tenía 1 habitante, y no figura como habitada en el de 2020."))
+        << c.note.at("30007");
+}
+
+// What became of a historical municipality, as the catalogue names the places involved, in real rows.
+TEST_F(ConvertTest, HistoricalNotesNameWhereTheyWentAndWhatHoldsThemToday)
+{
+    const std::string current = kCurrent + R"(22066,Boltaña,Huesca,1926,1896,1871,1807,1763,1566,1381,992,919,851,814,870
+22230,Torla-Ordesa,Huesca,988,1016,886,892,923,814,612,444,369,363,347,315
+22246,Beranuy,Huesca,651,765,659,585,595,579,462,248,141,121,111,105
+50297,Zaragoza,Zaragoza,98397,109957,138617,160179,202948,241867,301655,467223,569830,592548,612472,638799
+50903,Villamayor de Gállego,Zaragoza,1894,1870,1932,2013,2253,2252,2320,2143,2025,1846,2433,
+)";
+    const std::string historical = kHistorical + R"(22148,Linás de Broto,nomenclator,22,1970,22230,Torla-Ordesa,1981 EI Linas de Broto <se elimina por integracion en> Torla,380,395,370,373,385,351,233,142,,,
+22534,Beranuy,nomenclator,22,1960,22246,Beranuy,1970 EF Beranuy <se elimina por fusion en> Veracruz,328,401,336,303,333,326,271,,,,
+22550,Calvera,nomenclator,22,1960,22246,Beranuy,1970 EF Calvera <se elimina por fusion en> Veracruz,323,364,323,282,262,253,191,,,,
+22636,Sieste,nomenclator,22,1960,22066;22907,Boltaña;Aínsa-Sobrarbe,"1970 ER Sieste <se elimina porque se reparte, entre otros, a> Ainsa | 1970 ER Sieste <se elimina porque se reparte, entre otros, a> Boltana",407,420,408,432,370,306,240,,,,
+22649,Used,nomenclator,22,1920,22066;22199,Boltaña;Sabiñánigo,1930 EI Used y Bara <se elimina por integracion en> Secorun,361,415,391,,,,,,,,
+50112,Fuencalderas,nomenclator,50,1970,50901,Biel,1981 EF Fuencalderas <se elimina por fusion en> Biel-Fuencalderas,329,378,350,341,297,216,183,102,,,
+50515,Villamayor,censo,50,1910,50903,Villamayor de Gállego,1920 EI Villamayor <se elimina por integracion en> Zaragoza,2087,2076,,,,,,,,,
+)";
+    const std::map<std::string, std::string> noteOf = converted(current, historical, kNomenclator).noteOf;
+    // What follows "Figura como municipio en los censos de … ." up to the largest census population.
+    const auto fate = [&](const char* ine) {
+        const std::string& note = noteOf.at(ine);
+        const std::size_t from = note.find(". Antes del censo") + 2;
+        return note.substr(from, note.find(" Su mayor población censal") - from);
+    };
+    const std::vector<std::pair<const char*, const char*>> fates = {
+        // Fusions of two, named with their partner and the new municipality, and what it is called today when
+        // that differs: by its name (Biel-Fuencalderas, Biel), or because it holds their territory and no other,
+        // with their sums as its census figures (Veracruz, Beranuy). A municipality named today as this one
+        // says so.
+        {"50049", "Antes del censo de 1981 se fusionó con Fuencalderas en el nuevo municipio de Biel-Fuencalderas, que "
+                  "hoy se llama Biel, como este municipio histórico."},
+        {"50112", "Antes del censo de 1981 se fusionó con Biel en el nuevo municipio de Biel-Fuencalderas, que hoy se "
+                  "llama Biel."},
+        {"22534", "Antes del censo de 1970 se fusionó con Calvera en el nuevo municipio de Veracruz, que hoy se llama "
+                  "Beranuy, como este municipio histórico."},
+        {"22550", "Antes del censo de 1970 se fusionó con Beranuy en el nuevo municipio de Veracruz, que hoy se llama "
+                  "Beranuy."},
+        {"22005", "Antes del censo de 1981 se fusionó con Alto Sobrarbe en el nuevo municipio de Aínsa-Sobrarbe."},
+        // INE's name matched to the catalogue's unit without accents or articles, or as it was called then.
+        {"22148", "Antes del censo de 1981 se integró en Torla, que hoy se llama Torla-Ordesa."},
+        {"22030", "Antes del censo de 1981 se repartió entre Caldearenas y Las Peñas de Riglos."},
+        // A historical municipality named as such, and the current ones that hold the territory after it.
+        {"22636", "Antes del censo de 1970 se repartió entre Aínsa, otro municipio histórico, y Boltaña; su territorio "
+                  "pertenece hoy a Boltaña y Aínsa-Sobrarbe."},
+        {"22624", "Antes del censo de 1970 se dividió entre Alto Sobrarbe y Aínsa, municipios históricos; su territorio "
+                  "pertenece hoy a Aínsa-Sobrarbe."},
+        // A municipality that the catalogue does not hold, as INE writes it.
+        {"22649", "Antes del censo de 1930 se integró en Secorun (así lo escribe el INE), un municipio que este "
+                  "catálogo no recoge; su territorio pertenece hoy a Boltaña y Sabiñánigo."},
+        // A territory in another current municipality until it became one of its own.
+        {"50515", "Antes del censo de 1920 se integró en Zaragoza; su territorio, parte de Zaragoza hasta 2006, es hoy "
+                  "el municipio de Villamayor de Gállego."},
+    };
+    for (const auto& [ine, expected] : fates)
+        EXPECT_EQ(fate(ine), expected) << ine;
+
+    // Which figures of Zaragoza and of Villamayor de Gállego count the territory of Villamayor.
+    EXPECT_EQ(noteOf.at("50297"),
+              "Municipio de la provincia de Zaragoza, con el código INE 50297. Su mayor población censal, 612.472 "
+              "habitantes, corresponde al censo de 2001. En el padrón municipal de 2004 tenía 638.799 habitantes. Sus "
+              "cifras de los censos de 1900 a 2001 no incluyen el territorio de Villamayor de Gállego, municipio aparte "
+              "desde 2006; la del padrón municipal de 2004 sí lo incluye.");
+    EXPECT_EQ(noteOf.at("50903"),
+              "Municipio de la provincia de Zaragoza, con el código INE 50903. Su mayor población censal, 2.433 "
+              "habitantes, corresponde al censo de 2001. Sus cifras son las de su territorio actual, que fue el "
+              "municipio de Villamayor en los censos de 1900 y 1910 y, desde antes del de 1920 hasta 2006, parte de "
+              "Zaragoza; el padrón municipal de 2004 lo cuenta dentro de Zaragoza.");
+}
+
+// Saviñán, as the nomenclátor and its entity spell it; INE's municipal register writes Sabiñán.
+TEST_F(ConvertTest, AMunicipalityThatInesRegisterSpellsOtherwiseHasBothForms)
+{
+    const std::map<std::string, std::string> noteOf =
+        converted(kCurrent + "50241,Saviñán,Zaragoza,1759,1648,1765,1799,1716,1628,1616,1427,1253,1056,921,809\n",
+                  kHistorical, kNomenclator)
+            .noteOf;
+    EXPECT_EQ(noteOf.at("50241"), "Municipio de la provincia de Zaragoza, con el código INE 50241. El INE lo escribe "
+                                  "Sabiñán. Su mayor población censal, 1.799 habitantes, corresponde al censo de 1930. "
+                                  "En el padrón municipal de 2004 tenía 809 habitantes.");
+}
+
+// From 2019 the nomenclátor lists Farasdués, until then an entity of Ejea de los Caballeros, as a núcleo of
+// the entity Ejea de los Caballeros: one place, listed once, as the núcleo, whose note gives its former code.
+// Used leaves the nomenclátor too, but no núcleo takes its name: it stays an entity.
+TEST_F(ConvertTest, AnEntityRecodedAsANucleusIsListedOnceUnderItsLatestCode)
+{
+    const std::string ejea = "50095,Ejea de los Caballeros,Zaragoza,5271,5861,7829,8666,9652,9604,11242,14777,15842,15337,"
+                             "16048,16598\n",
+                      place = "50,50095,Ejea de los Caballeros,";
+    const auto [listing, note, values, noteOf] = converted(
+        kCurrent + ejea, kHistorical,
+        kNomenclator + "2015," + place + "500950004,Farasdués,50095000401,Farasdués,nucleo,85\n2015," + place
+            + "500950004,Farasdués,50095000499,*Diseminado*,diseminado,1\n2020," + place
+            + "500950003,Ejea de los Caballeros,50095000301,Ejea de los Caballeros,nucleo,14234\n2020," + place
+            + "500950003,Ejea de los Caballeros,50095000304,Farasdués,nucleo,66\n");
+    EXPECT_NE(listing.find("20010 Ejea de los Caballeros; 20011 Fraga;"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("30002 Alberuela de la Liena; 30003 Ejea de los Caballeros; 30004 Grado (El);"),
+              std::string::npos)
+        << listing;
+    EXPECT_NE(listing.find("30008 Used; 40001 Farasdues | Farasdués; 40002 Poblado (El);"), std::string::npos) << listing;
+    EXPECT_EQ(note.at("40001"),
+              "Núcleo de población con el código 50095000304, de la entidad y el municipio de Ejea de los Caballeros, en "
+              "la provincia de Zaragoza. Las fuentes de este catálogo no dan cifras por núcleo de 1900 a 2004. Según el "
+              "Nomenclátor del IAEST, en el padrón de 2020 tenía 66 habitantes. Hasta el padrón de 2015 figuró como "
+              "entidad, con el código 500950004 y 86 habitantes.");
+}
+
+TEST_F(ConvertTest, MalformedRowsAreRefusedWithFileAndLineAndNothingIsWritten)
+{
+    struct Case {
+        int table; // 0 current, 1 historical, 2 nomenclátor
+        std::size_t line;
+        std::string row, says;
+    };
+    // Real rows of Abiego, Alberuela de la Liena and its entity, spoilt.
+    const std::string f = "1383,1440,1401,1181,1058,766,614,465,357,320,289", h = "22509,Alberuela de la Liena,",
+                      t = ",1970 EI x <y> Abiego,367,416,393,347,285,227,188,,,,", e = "220010002,Alberuela de la Liena,";
+    const std::vector<Case> cases = {
+        {0, 2, "22001,Abiego,Huesca," + f, "tiene 14 campos y debe tener 15"},
+        {0, 2, "22001,Abiego,Navarra," + f + ",288", "provincia desconocida"},
+        {0, 2, "22001,Villanueva del Rebollar de la Sierra de Moncayo,Huesca," + f + ",288", "ocupa 47 bytes y el catálogo admite de 3 a 46"},
+        {0, 3, "22001,Caldearenas,Huesca,1483,1512,1436,1256,1139,1008,866,494,339,283,250,270", "ya aparece en la línea 2"},
+        {0, 1, "ine;nombre;provincia", "la cabecera debe ser"},
+        {0, 3, "22072,\"Caldearenas,Huesca,1483,1512,1436,1256,1139,1008,866,494,339,283,250,270", "hay unas comillas sin cerrar"},
+        {0, 3, "22072,Caldearenas,Huesca,1483,1512,1436,1256,1139,1008,866,494,339,283,250,\"270\"x", "hay texto detrás de las comillas"},
+        {0, 3, "22072,Calde\"arenas,Huesca,1483,1512,1436,1256,1139,1008,866,494,339,283,250,270", "hay comillas en medio de un campo"},
+        {1, 5, h + "nomenclator,22,1960,22001,Abiego,1970 EI x <y> Abiego,367,416,393,347,285,227,1x8,,,,", "«1x8» no es un número entero"},
+        {1, 5, h + "nomenclator,22,1960,22002,Abizanda" + t, "el sucesor «22002» no es un municipio actual"},
+        {1, 5, h + "nomenclator,22,1960,22001,Abiego,1970 XX x <y> Abiego,367,416,393,347,285,227,188,,,,", "alteración desconocido «XX»"},
+        // A carriage return that ends no line would reach the note.
+        {1, 5, h + "nomenclator,22,1960,22001,Abiego,1970 EI x <y> Abi\rego,367,416,393,347,285,227,188,,,,",
+         "hay un retorno de carro que no termina la línea"},
+        {1, 7, "50049,Alberuela de la Liena,nomenclator,50,1970,50901,Biel,1981 EF Biel <x> Biel-Fuencalderas,1330,1357,1251,"
+               "1151,949,850,681,404,,,",
+         "el nombre para las listas «Alberuela de la Liena -- municipio histórico» es también el del municipio de "},
+        {2, 2, "2015,22,22001,Abiego," + e + "22001000201,Alberuela de la Liena,nucleo,6.9", "«6.9» no es un número entero"},
+        {2, 2, "2015,22,22001,Abiego," + e + "22001000201,Alberuela de la Liena,caserio,69", "unidad desconocido «caserio»"},
+        {2, 2, "2015,22,22002,Abizanda,220020002,Escanilla,22002000201,Escanilla,nucleo,21", "no es un municipio actual"},
+        {2, 9, "2020,22,22115,Grado (El),221150004,\"Grado, El\",22115000402,Poblado de la Presa de Barasona con su Estacion,"
+               "nucleo,8", "el nombre del núcleo «Poblado de la Presa de Barasona con su Estacion» ocupa 47 bytes"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.row);
+        writeAll(path("out.csv"), "previous catalogue\n");
+        std::string tables[] = {kCurrent, kHistorical, kNomenclator};
+        tables[c.table] = with(tables[c.table], c.line, c.row);
+        const Outcome outcome = convert(tables[0], tables[1], tables[2]);
+        EXPECT_EQ(outcome.code, 1);
+        const char* file[] = {"cur.csv:", "hist.csv:", "nom.csv:"};
+        EXPECT_NE(outcome.err.find(file[c.table] + std::to_string(c.line) + ": "), std::string::npos) << outcome.err;
+        EXPECT_NE(outcome.err.find(c.says), std::string::npos) << outcome.err;
+        EXPECT_EQ(readAll(path("out.csv")), "previous catalogue\n");
+        EXPECT_FALSE(fs::exists(path("out.csv.tmp")));
+    }
+}
+
+TEST_F(ConvertTest, UsageAndUnreadableInput)
+{
+    writeAll(path("t.csv"), kCurrent);
+    const std::vector<std::tuple<std::vector<std::string>, int, std::string>> cases = {
+        {{}, 2, "uso: poblacion-convert"},
+        {{path("t.csv"), path("no-existe.csv"), path("t.csv"), path("out.csv")}, 1, "no-existe.csv: no se puede leer"},
+        {{path("t.csv"), dir.string(), path("t.csv"), path("out.csv")}, 1, dir.string() + ": no se puede leer: es una carpeta"},
+    };
+    for (const auto& [args, code, says] : cases) {
+        const Outcome outcome = run(args);
+        EXPECT_EQ(outcome.code, code) << says;
+        EXPECT_NE(outcome.err.find(says), std::string::npos) << outcome.err;
+        EXPECT_FALSE(fs::exists(path("out.csv")));
+    }
+}
+
+// The shared source tables, when they are at hand (beside the clone, as in CI).
+const fs::path kData = fs::path(SOURCE_DIR) / "../shared/data";
+const char* const kTables[] = {"aragon-municipios-1900-2004.csv", "aragon-municipios-historicos-1900-2001.csv",
+                               "aragon-nomenclator-2015-2020.csv"};
+
+TEST_F(ConvertTest, CommittedCatalogueIsTheConverterOutput)
+{
+    if (!fs::exists(kData / kTables[2]))
+        GTEST_SKIP() << "no source tables in " << kData;
+    const Outcome outcome =
+        run({(kData / kTables[0]).string(), (kData / kTables[1]).string(), (kData / kTables[2]).string(), path("out.csv")});
+    ASSERT_EQ(outcome.code, 0) << outcome.err;
+    EXPECT_TRUE(readAll(path("out.csv")) == readAll(fs::path(SOURCE_DIR) / "resources/pueblos.csv"))
+        << "resources/pueblos.csv is stale: regenerate it with poblacion-convert";
+}
+
+// "1.016": a figure as the catalogue writes it.
+std::string dotted(const std::string& digits)
+{
+    std::string out;
+    for (std::size_t k = 0; k < digits.size(); ++k)
+        out.append(k > 0 && (digits.size() - k) % 3 == 0 ? "." : "").append(1, digits[k]);
+    return out;
+}
+
+// Every figure of the source tables, read here on their own, is in the committed catalogue: the census
+// figures of each municipality in the census fields of the unit whose note gives its INE code; the
+// latest padrón of each entity and of each núcleo named otherwise than its entity in one sentence
+// ("… padrón de 2020 … 68 habitantes …") of the note that gives its code.
+TEST(CommittedCatalogue, HoldsEveryFigureOfTheSourceTables)
+{
+    if (!fs::exists(kData / kTables[2]))
+        GTEST_SKIP() << "no source tables in " << kData;
+    std::map<std::string, std::vector<const Record*>> byCode; // every code a note names after "código"
+    const std::vector<Record> units = rowsOf(readAll(fs::path(SOURCE_DIR) / "resources/pueblos.csv"));
+    for (const Record& r : units)
+        for (std::size_t at = r[5].find("código "); at != std::string::npos; at = r[5].find("código ", at + 1)) {
+            const std::size_t from = r[5].find_first_of("0123456789", at);
+            byCode[r[5].substr(from, r[5].find_first_not_of("0123456789", from) - from)].push_back(&r);
+        }
+    for (int t = 0; t < 2; ++t) // ine,… with the figures from cell 3 (current) or 8 (historical)
+        for (const Record& source : rowsOf(readAll(kData / kTables[t]))) {
+            ASSERT_EQ(byCode[source[0]].size(), 1u) << source[0];
+            const Record& unit = *byCode[source[0]].front();
+            EXPECT_EQ(unit[1], "2");
+            for (std::size_t k = 0; k < 12; ++k) {
+                const std::size_t cell = (t == 0 ? 3 : 8) + k;
+                EXPECT_EQ(unit[6 + k], cell < source.size() && !source[cell].empty() ? dotted(source[cell]) : "-")
+                    << source[0] << " field " << k;
+            }
+        }
+
+    // anio,provincia,municipio_ine,municipio,entidad_codigo,entidad,unidad_codigo,unidad,tipo,habitantes: the
+    // latest year of each entity and each núcleo named otherwise, and its people.
+    std::map<std::string, std::pair<std::string, long>> latest;
+    for (const Record& c : rowsOf(readAll(kData / kTables[2])))
+        for (const std::string& code : {c[4], c[6]}) {
+            if (code == c[6] && (c[8] != "nucleo" || c[7] == c[5]))
+                continue;
+            auto& [year, people] = latest[code];
+            if (c[0] > year)
+                std::tie(year, people) = std::pair(c[0], 0L);
+            people += c[0] == year ? std::stol(c[9]) : 0;
+        }
+    std::set<const Record*> described;
+    for (const auto& [code, figure] : latest) {
+        ASSERT_EQ(byCode[code].size(), 1u) << code;
+        const Record& unit = *byCode[code].front();
+        described.insert(&unit);
+        const std::string padron = "padrón de " + figure.first,
+                          people = " " + dotted(std::to_string(figure.second)) + (figure.second == 1 ? " habitante" : " habitantes");
+        bool found = false;
+        for (std::size_t start = 0, end = 0; start < unit[5].size() && !found; start = end + 2) {
+            end = std::min(unit[5].find(". ", start), unit[5].size());
+            const std::string sentence = unit[5].substr(start, end - start);
+            found = sentence.find(padron) != std::string::npos && sentence.find(people) != std::string::npos;
+        }
+        EXPECT_TRUE(found) << code << ": " << padron << ", " << people << " in " << unit[5];
+    }
+    // Each entity and nucleus of the catalogue gives one of those figures.
+    EXPECT_EQ(described.size(), static_cast<std::size_t>(std::count_if(units.begin(), units.end(), [](const Record& r) {
+                  return r[1] != "2";
+              })));
+}
+
+} // namespace

@@ -1,0 +1,168 @@
+// The population chart on a chart of its own: appearance, series, gaps,
+// left-axis range, number format and vertical panning.
+#include <QImage>
+#include <QTest>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <qcustomplot.h>
+
+#include "populationchart.h"
+
+namespace {
+
+const QStringList kYears = {"1900", "1910", "1920", "1930", "1940", "1950",
+                            "1960", "1970", "1981", "1991", "2001", "2004"};
+constexpr int M = -1; // a missing value
+
+struct Chart {
+    PopulationChart plot;
+    QImage image;
+    Chart() { plot.resize(425, 137); }
+    void show(const std::array<std::int32_t, 12>& values)
+    {
+        Census census;
+        for (std::size_t i = 0; i < 12; ++i) {
+            census.points[i] = {kYears[static_cast<int>(i)], values[i]};
+            census.largest = std::max(census.largest, values[i]);
+        }
+        plot.showCensus(census);
+        plot.replot();
+        image = plot.toPixmap(425, 137).toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    int x(int i) const { return static_cast<int>(std::lround(plot.xAxis->coordToPixel(i))); }
+    // Pixels of the series colour (or a blend of at least half its strength;
+    // black text and grey grid lines never get red that far above green) in the
+    // columns x0..x1 of the plotting area.
+    int ink(int x0, int x1) const
+    {
+        const QRect area = plot.axisRect()->rect();
+        int count = 0;
+        for (int x = std::max(x0, area.left()); x <= std::min(x1, area.right()); ++x)
+            for (int y = area.top(); y <= area.bottom(); ++y) {
+                const QColor c(image.pixel(x, y));
+                count += c.red() - c.green() >= 45 && c.blue() > c.green() ? 1 : 0;
+            }
+        return count;
+    }
+};
+
+} // namespace
+
+TEST(PopulationChart, AppearanceSeriesStylesAndYearLabels)
+{
+    Chart chart;
+    PopulationChart& plot = chart.plot;
+    // The window tint everywhere there is nothing drawn, inside the plotting area too.
+    plot.replot();
+    const QImage blank = plot.toPixmap(425, 137).toImage();
+    for (const QPoint at : {QPoint(0, 0), QPoint(424, 136), plot.axisRect()->rect().topLeft() + QPoint(3, 2)})
+        EXPECT_EQ(QColor(blank.pixel(at)), QColor(255, 238, 221)) << at.x() << "," << at.y();
+    EXPECT_FALSE(plot.legend->visible() || plot.xAxis2->visible() || plot.yAxis2->visible());
+    EXPECT_EQ(plot.interactions(), QCP::Interactions());
+    EXPECT_EQ(plot.yAxis->label(), QString::fromUtf8("Población"));
+
+    // A line and points (their values: the detail window test), the bottom axis labelled with the years.
+    chart.show({100, 200, 300, 400, 500, 600, 700, 800, 900, 1000, 1100, 1200});
+    ASSERT_EQ(plot.graphCount(), 2);
+    EXPECT_EQ(plot.lineSeries()->lineStyle(), QCPGraph::lsLine);
+    EXPECT_EQ(plot.pointSeries()->lineStyle(), QCPGraph::lsNone);
+    EXPECT_EQ(plot.pointSeries()->scatterStyle().shape(), QCPScatterStyle::ssCircle);
+    EXPECT_EQ(plot.xAxis->ticker().dynamicCast<QCPAxisTickerText>()->ticks().values(), kYears.toVector());
+
+    plot.clearCensus();
+    EXPECT_EQ(plot.graphCount(), 0);
+    EXPECT_EQ(plot.lineSeries(), nullptr);
+    EXPECT_TRUE(plot.xAxis->ticker().dynamicCast<QCPAxisTickerText>()->ticks().isEmpty());
+}
+
+TEST(PopulationChart, LeftAxisRunsFromZeroToFivePercentAboveTheLargest)
+{
+    // 9 × 1.05 in plain double arithmetic is the next double above 9.45.
+    const std::pair<std::int32_t, double> maxima[] = {{9, 9.45}, {1016, 1066.8}, {109635, 115116.75}, {0, 1.0}};
+    Chart chart;
+    for (auto [largest, expected] : maxima) {
+        EXPECT_EQ(chart::axisMaximum(largest), expected) << largest;
+        chart.show({M, largest, M, M, M, M, M, M, M, M, largest / 2, 0});
+        EXPECT_EQ(chart.plot.yAxis->range(), QCPRange(0, expected)) << largest;
+    }
+}
+
+TEST(PopulationChart, MissingValuesAreGapsInTheLine)
+{
+    Chart chart;
+    const auto x = [&](int i) { return chart.x(i); };
+    const int margin = 6; // marker radius, outline and antialiasing
+
+    // A gap in the middle: nothing between the neighbours' markers; where
+    // both neighbours are present the segment is drawn.
+    chart.show({500, 600, M, 700, 800, 900, 1000, 900, 800, 700, 600, 500});
+    ASSERT_GT(x(1) - x(0), 20);
+    EXPECT_EQ(chart.ink(x(1) + margin, x(3) - margin), 0);
+    EXPECT_GT(chart.ink(x(4) + margin, x(5) - margin), 5);
+    EXPECT_GT(chart.ink(x(1) - 1, x(1) + 1), 0);
+
+    // One value among missing ones: one marker, no line; NaN elsewhere in both series.
+    chart.show({M, M, M, M, M, 300, M, M, M, M, M, M});
+    EXPECT_GT(chart.ink(x(5) - margin, x(5) + margin), 3);
+    EXPECT_EQ(chart.ink(0, x(5) - margin - 1) + chart.ink(x(5) + margin + 1, 424), 0);
+    EXPECT_TRUE(std::isnan(chart.plot.lineSeries()->data()->at(0)->value));
+    EXPECT_TRUE(std::isnan(chart.plot.pointSeries()->data()->at(11)->value));
+    EXPECT_EQ(chart.plot.pointSeries()->data()->at(5)->value, 300);
+
+    // Markers at both edges are whole, inside the plotting area.
+    chart.show({1000, M, M, M, M, M, M, M, M, M, M, 1000});
+    EXPECT_GE(x(0) - 5, chart.plot.axisRect()->rect().left());
+    EXPECT_LE(x(11) + 5, chart.plot.axisRect()->rect().right());
+    EXPECT_GT(chart.ink(x(0) - 4, x(0) - 3), 0);
+    EXPECT_GT(chart.ink(x(11) + 3, x(11) + 4), 0);
+
+    // All missing: two series, no points, every year, the axis 0..1.
+    chart.show({M, M, M, M, M, M, M, M, M, M, M, M});
+    ASSERT_EQ(chart.plot.graphCount(), 2);
+    EXPECT_EQ(chart.ink(0, 424), 0);
+    EXPECT_EQ(chart.plot.xAxis->ticker().dynamicCast<QCPAxisTickerText>()->ticks().size(), 12);
+    EXPECT_EQ(chart.plot.yAxis->range(), QCPRange(0, 1));
+}
+
+TEST(PopulationChart, SpanishNumbers)
+{
+    const std::pair<double, const char*> numbers[] = {
+        {200, "200"},    {1066.8, "1.066,8"}, {0.1 + 0.2, "0,3"},  {2.0004, "2"},
+        {-1500, "-1.500"}, {-0.0001, "0"},    {1234567.125, "1.234.567,125"}};
+    for (auto [number, expected] : numbers)
+        EXPECT_EQ(chart::formatNumber(number), expected) << number;
+
+    // The left axis's labels take that form.
+    Chart chart;
+    chart.show({20000, M, M, M, M, M, M, M, M, M, M, M});
+    QVector<double> ticks;
+    QVector<QString> labels;
+    chart.plot.yAxis->ticker()->generate(chart.plot.yAxis->range(), QLocale::c(), 'g', 6, ticks, nullptr, &labels);
+    EXPECT_TRUE(labels.contains("10.000")) << labels.join(' ').toStdString();
+}
+
+TEST(PopulationChart, RightButtonDragPansTheLeftAxisOnly)
+{
+    Chart chart;
+    chart.plot.show();
+    chart.show({1000, 2000, M, M, M, M, M, M, M, M, M, M});
+    const QCPRange before = chart.plot.yAxis->range();
+    const QCPRange xBefore = chart.plot.xAxis->range();
+    const QPoint start = chart.plot.axisRect()->rect().center();
+    const QPoint end = start + QPoint(0, 20);
+
+    // A right-button drag down by 20 pixels: both ends up by 20 pixels' worth.
+    QTest::mousePress(&chart.plot, Qt::RightButton, {}, start);
+    QMouseEvent move(QEvent::MouseMove, QPointF(end), chart.plot.mapToGlobal(QPointF(end)), Qt::NoButton,
+                     Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(&chart.plot, &move);
+    QTest::mouseRelease(&chart.plot, Qt::RightButton, {}, end);
+    const double shift = 20 * before.size() / chart.plot.axisRect()->height();
+    EXPECT_NEAR(chart.plot.yAxis->range().lower, before.lower + shift, 1e-9);
+    EXPECT_NEAR(chart.plot.yAxis->range().upper, before.upper + shift, 1e-9);
+    EXPECT_EQ(chart.plot.xAxis->range(), xBefore);
+
+    // The next update puts the range back to 0..1.05 × largest, whatever the pan.
+    chart.show({9, M, M, M, M, M, M, M, M, M, M, M});
+    EXPECT_EQ(chart.plot.yAxis->range(), QCPRange(0, 9.45));
+}

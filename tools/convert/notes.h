@@ -1,0 +1,18 @@
+#pragma once
+// The catalogue's units made of what the source tables say: every current and
+// historical municipality, every entity but those the nomenclátor recodes, and
+// every núcleo named otherwise than its entity; each with its names for the
+// lists and its note, one paragraph in Spanish.
+
+#include <vector>
+
+#include "record.h"
+#include "sources.h"
+
+namespace convert {
+
+// The current municipalities in the table's order, the historical ones in
+// theirs, then the entities and the núcleos by code.
+std::vector<Unit> composeUnits(const Sources& sources);
+
+} // namespace convert

@@ -1,0 +1,139 @@
+#include "detailpanel.h"
+
+#include <QLabel>
+#include <string>
+
+#include "censustable.h"
+#include "cp1252text.h"
+#include "error.h"
+#include "focusring.h"
+#include "layoutstyle.h"
+#include "noteview.h"
+#include "numbers.h"
+#include "populationchart.h"
+#include "units.h"
+
+namespace {
+
+// The unit's kind by its TIPONUM.
+QString kindWord(const std::string& tiponum)
+{
+    const auto kind = catalogue::parseInteger(tiponum);
+    if (!kind)
+        return QStringLiteral("Desconocido");
+    switch (*kind) {
+    case 2:
+        return QStringLiteral("Municipio");
+    case 3:
+        return QStringLiteral("Entidad");
+    case 4:
+        return QStringLiteral("Núcleo");
+    default:
+        return QStringLiteral("Desconocido");
+    }
+}
+
+} // namespace
+
+DetailPanel::DetailPanel(QWidget* parent) : QFrame(parent)
+{
+    setFrameShape(QFrame::Box);
+    setFrameShadow(QFrame::Sunken);
+    detail_.view.afterScroll = [this](catalogue::View&) { fill(); };
+    createControls();
+    nameForAssistiveTechnology();
+}
+
+// Places are the panel's own; the panel stands at (336, 104) in the window.
+void DetailPanel::createControls()
+{
+    title_ = layout::placeLabel(this, "unitTitle", {8, 8, 182, 16}, layout::unitTitleFont(), QString());
+    layout::setColours(title_, QPalette::WindowText, layout::kTextMaroon);
+
+    note_ = new NoteView(this);
+    note_->setObjectName(QStringLiteral("note"));
+    note_->setGeometry(8, 24, 425, 89);
+    note_->setFont(layout::textFont());
+    note_->setFieldName("COMENTARIO");
+    note_->setBinding(&detail_.binding);
+    layout::setColours(note_, QPalette::Text, layout::kTextMaroon, QPalette::Base, layout::kFieldWhite);
+
+    censusHeading_ = layout::placeLabel(this, "censusHeading", {8, 120, 102, 15}, layout::labelFont(),
+                                        QStringLiteral("Población por años"));
+    layout::setColours(censusHeading_, QPalette::WindowText, layout::kTextMaroon);
+
+    censusTable_ = new CensusTable(this);
+    censusTable_->setObjectName(QStringLiteral("censusTable"));
+    censusTable_->setGeometry(8, 137, 425, 103);
+    censusTable_->setFont(layout::smallFont());
+
+    chart_ = new PopulationChart(this);
+    chart_->setObjectName(QStringLiteral("populationChart"));
+    chart_->setGeometry(8, 248, 425, 137);
+    chart_->setFocusPolicy(Qt::NoFocus);
+}
+
+void DetailPanel::nameForAssistiveTechnology()
+{
+    setAccessibleName(QStringLiteral("Detalle de la unidad"));
+    setAccessibleDescription(QStringLiteral("Datos de la unidad seleccionada"));
+    title_->setAccessibleDescription(QStringLiteral("Tipo y nombre de la unidad seleccionada"));
+    note_->setAccessibleName(QStringLiteral("Nota"));
+    note_->setAccessibleDescription(QStringLiteral("Nota descriptiva de la unidad seleccionada"));
+    ui::showFocusRing(note_);
+    censusTable_->setAccessibleName(censusHeading_->text());
+    censusTable_->setAccessibleDescription(
+        QStringLiteral("Población de la unidad seleccionada en cada censo y en el padrón de 2004"));
+    censusHeading_->setBuddy(censusTable_);
+    chart_->setAccessibleName(QStringLiteral("Gráfico de población"));
+}
+
+void DetailPanel::showUnit(std::int32_t ident)
+{
+    detail_.view.setFilter("ident = " + std::to_string(ident));
+    detail_.view.setFiltered(true);
+    detail_.binding.setEnabled(true);
+    layout::fitToCaption(title_);
+    title_->setVisible(true);
+}
+
+QString DetailPanel::fieldText(std::string_view name) const
+{
+    return ui::fromCp1252(detail_.view.fieldByName(name).asString());
+}
+
+void DetailPanel::fill()
+{
+    // Census values into the table, as stored; a null value is an empty cell.
+    for (int year = 0; year < 12; ++year)
+        censusTable_->setValue(year, fieldText(catalogue::kCensusFields[static_cast<std::size_t>(year)]));
+
+    const QString kind = kindWord(detail_.view.fieldByName("tiponum").asString());
+    title_->setText(kind + QStringLiteral(": ") + fieldText("nombredicc"));
+    layout::fitToCaption(title_);
+
+    // The chart plots what the table shows.
+    chart_->showCensus(censusTable_->census());
+    updateAccessibleText();
+}
+
+void DetailPanel::blank()
+{
+    detail_.binding.setEnabled(false);
+    title_->setVisible(false);
+    censusTable_->clearValues();
+    chart_->clearCensus();
+    updateAccessibleText();
+}
+
+void DetailPanel::closeView()
+{
+    chart_->clearCensus();
+    detail_.view.close();
+}
+
+void DetailPanel::updateAccessibleText()
+{
+    censusTable_->announceChangedValues();
+    chart_->describe(title_->text());
+}

@@ -1,0 +1,421 @@
+#include "mainwindow.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMoveEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QToolButton>
+#include <array>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "cp1252.h"
+#include "cp1252text.h"
+#include "detailpanel.h"
+#include "helpwindow.h"
+#include "layoutstyle.h"
+#include "messages.h"
+#include "modaldialog.h"
+#include "noteview.h"
+#include "search.h"
+#include "searchbox.h"
+#include "unitlist.h"
+#include "windowframe.h"
+
+namespace {
+
+// A read stream over the catalogue packet: a view onto the mapped resource or
+// file where the platform allows it, otherwise a copy of its bytes. Released
+// (unmapped) when it goes away.
+class PacketStream {
+public:
+    bool open(const QString& path)
+    {
+        file_.setFileName(path);
+        if (!file_.open(QIODevice::ReadOnly))
+            return false;
+        const qint64 size = file_.size();
+        if (size > 0) {
+            if (const uchar* mapped = file_.map(0, size)) {
+                bytes_ = std::string_view(reinterpret_cast<const char*>(mapped), static_cast<std::size_t>(size));
+                return true;
+            }
+        }
+        copy_ = file_.readAll();
+        bytes_ = std::string_view(copy_.constData(), static_cast<std::size_t>(copy_.size()));
+        return true;
+    }
+    std::string_view bytes() const { return bytes_; }
+
+private:
+    QFile file_;
+    QByteArray copy_;
+    std::string_view bytes_;
+};
+
+std::int32_t unitIdent(const catalogue::View& view) { return view.fieldByName("ident").asInteger(); }
+
+// A button image from the resources, drawn as made for 96 dpi and at twice
+// its size for screens scaled to 200 %.
+QIcon buttonImage(const QString& image, const QString& image2x)
+{
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/images/") + image);
+    icon.addFile(QStringLiteral(":/images/") + image2x);
+    return icon;
+}
+
+void describe(QWidget* widget, const QString& name, const QString& description)
+{
+    widget->setAccessibleName(name);
+    widget->setAccessibleDescription(description);
+}
+
+// The main window is a window to assistive technology, not a pane.
+QAccessibleInterface* factory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("MainWindow") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+[[maybe_unused]] const bool kFactoryInstalled = (QAccessible::installFactory(&factory), true);
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent, const QString& catalogue) : QWidget(parent), catalogue_(catalogue)
+{
+    setObjectName(QStringLiteral("mainWindow"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("Catálogo"));
+    setFixedSize(787, 545);
+    setFont(layout::windowFont());
+
+    for (BoundView* list : {&municipalities_, &entities_, &nuclei_})
+        list->view.afterScroll = [this](catalogue::View& view) { showCurrentUnit(view); };
+
+    createControls();
+    setColours();
+    nameForAssistiveTechnology();
+    ui::guarded(this, [this] { loadCatalogue(); });
+    placeWindow();
+}
+
+// The views go after the controls' links to them: each binding lets go of its
+// view first (BoundView), and the lists and the note outlive the bindings
+// showing nothing.
+MainWindow::~MainWindow() = default;
+
+void MainWindow::createControls()
+{
+    title_ = layout::placeLabel(this, "title", {80, 8, 404, 23}, layout::titleFont(),
+                                QStringLiteral("Búsqueda de unidades poblacionales por nombre"));
+    instructions_ = layout::placeLabel(
+        this, "instructions", {80, 32, 579, 17}, layout::headingFont(),
+        QStringLiteral("Introduzca la denominación de la unidad poblacional o alguna palabra de las que contenga"));
+    searchLabel_ = layout::placeLabel(this, "searchLabel", {80, 64, 68, 17}, layout::headingFont(),
+                                      QStringLiteral("Población:"));
+
+    searchBox_ = new SearchBox(this);
+    searchBox_->setObjectName(QStringLiteral("searchBox"));
+    searchBox_->setGeometry(160, 58, 249, 23);
+    searchBox_->setFont(layout::textFont());
+
+    searchButton_ = new QToolButton(this);
+    searchButton_->setObjectName(QStringLiteral("searchButton"));
+    searchButton_->setGeometry(424, 58, 23, 22);
+    searchButton_->setFocusPolicy(Qt::NoFocus);
+    searchButton_->setIcon(buttonImage(QStringLiteral("search.xpm"), QStringLiteral("search@2x.png")));
+    searchButton_->setIconSize(QSize(16, 16));
+    searchButton_->setToolTip(QStringLiteral("Buscar una cadena\nde texto"));
+    connect(searchButton_, &QToolButton::clicked, this, [this] { ui::guarded(this, [this] { search(); }); });
+    connect(searchBox_, &SearchBox::searchRequested, searchButton_, &QToolButton::click);
+
+    municipalityHeading_ = layout::placeLabel(this, "municipalityHeading", {8, 86, 73, 17}, layout::headingFont(),
+                                              QStringLiteral("Municipios"));
+    entityHeading_ = layout::placeLabel(this, "entityHeading", {8, 239, 65, 17}, layout::headingFont(),
+                                        QStringLiteral("Entidades"));
+    nucleusHeading_ = layout::placeLabel(this, "nucleusHeading", {8, 389, 53, 17}, layout::headingFont(),
+                                         QStringLiteral("Núcleos"));
+
+    municipalityList_ = createList("municipalityList", {8, 104, 313, 131}, municipalities_, false);
+    entityList_ = createList("entityList", {8, 256, 313, 131}, entities_, true);
+    nucleusList_ = createList("nucleusList", {8, 406, 313, 131}, nuclei_, true);
+
+    detailPanel_ = new DetailPanel(this);
+    detailPanel_->setObjectName(QStringLiteral("detailPanel"));
+    detailPanel_->setGeometry(336, 104, 441, 393);
+
+    auto makeButton = [&](const char* name, const QRect& place, const QString& caption) {
+        auto* button = new QPushButton(caption, this);
+        button->setObjectName(QLatin1String(name));
+        button->setGeometry(place);
+        button->setFont(layout::smallFont());
+        button->setAutoDefault(false);
+        return button;
+    };
+    listAllButton_ = makeButton("listAllButton", {360, 504, 137, 33},
+                                QStringLiteral("Listar todas las\nunidades poblacionales"));
+    helpButton_ = makeButton("helpButton", {552, 504, 75, 33}, QStringLiteral("Ayuda"));
+    helpButton_->setIcon(buttonImage(QStringLiteral("help.xpm"), QStringLiteral("help@2x.png")));
+    helpButton_->setIconSize(QSize(18, 18));
+    exitButton_ = makeButton("exitButton", {680, 504, 75, 33}, QStringLiteral("Salir"));
+    exitButton_->setIcon(buttonImage(QStringLiteral("exit.xpm"), QStringLiteral("exit@2x.png")));
+    exitButton_->setIconSize(QSize(18, 18));
+    connect(helpButton_, &QPushButton::clicked, this, [this] { ui::guarded(this, [this] { showHelp(); }); });
+    connect(exitButton_, &QPushButton::clicked, this, [this] { ui::guarded(this, [this] { close(); }); });
+    connect(listAllButton_, &QPushButton::clicked, this, [this] { ui::guarded(this, [this] { listAll(); }); });
+
+    // Tab order: the search box, the note, the three lists, then the buttons.
+    QWidget* order[] = {searchBox_,  detailPanel_->note(), municipalityList_, entityList_,
+                        nucleusList_, helpButton_,         exitButton_,       listAllButton_};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    searchBox_->setFocus(Qt::OtherFocusReason);
+}
+
+UnitList* MainWindow::createList(const char* name, const QRect& place, BoundView& shown, bool tabWithinList)
+{
+    auto* list = new UnitList(this);
+    list->setObjectName(QLatin1String(name));
+    list->setGeometry(place);
+    list->setFont(layout::textFont());
+    list->setFieldName("NOMBREMOST");
+    list->setBinding(&shown.binding);
+    list->setTabMovesWithinList(tabWithinList);
+    catalogue::View& view = shown.view;
+    connect(list, &UnitList::focusEntered, this, [this, &view] {
+        ui::guarded(this, [&] { showCurrentUnit(view); });
+    });
+    // The arrows and Tab move in the list (Tab only where it stays in the
+    // list); a click may have moved it; either way the panel shows where it is.
+    connect(list, &UnitList::keyReleased, this, [this, &view](int key) {
+        if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Tab || key == Qt::Key_Backtab)
+            ui::guarded(this, [&] { detailPanel_->showUnit(unitIdent(view)); });
+    });
+    connect(list, &UnitList::mouseReleased, this, [this, &view] {
+        ui::guarded(this, [&] { detailPanel_->showUnit(unitIdent(view)); });
+    });
+    return list;
+}
+
+void MainWindow::setColours()
+{
+    setAutoFillBackground(true);
+    QPalette tinted = palette();
+    tinted.setColor(QPalette::Window, layout::kWindowTint);
+    setPalette(tinted);
+    for (QLabel* label : {title_, municipalityHeading_, entityHeading_, nucleusHeading_})
+        layout::setColours(label, QPalette::WindowText, layout::kHeadingRed);
+    for (QLabel* label : {instructions_, searchLabel_})
+        layout::setColours(label, QPalette::WindowText, layout::kTextMaroon);
+    layout::setColours(searchBox_, QPalette::Text, layout::kTextMaroon, QPalette::Base, layout::kFieldWhite);
+    for (UnitList* list : {municipalityList_, entityList_, nucleusList_})
+        layout::setColours(list, QPalette::Text, layout::kListGrey, QPalette::Base, layout::kFieldWhite);
+    layout::setColours(listAllButton_, QPalette::ButtonText, layout::kHeadingRed);
+}
+
+void MainWindow::nameForAssistiveTechnology()
+{
+    describe(searchBox_, QStringLiteral("Población"), instructions_->text());
+    searchLabel_->setBuddy(searchBox_);
+    describe(searchButton_, QStringLiteral("Buscar"), QStringLiteral("Buscar una cadena de texto"));
+    describe(municipalityList_, municipalityHeading_->text(), QStringLiteral("Municipios hallados por la búsqueda"));
+    describe(entityList_, entityHeading_->text(), QStringLiteral("Entidades de población halladas por la búsqueda"));
+    describe(nucleusList_, nucleusHeading_->text(), QStringLiteral("Núcleos de población hallados por la búsqueda"));
+    municipalityHeading_->setBuddy(municipalityList_);
+    entityHeading_->setBuddy(entityList_);
+    nucleusHeading_->setBuddy(nucleusList_);
+    describe(listAllButton_, QStringLiteral("Listar todas las unidades poblacionales"),
+             QStringLiteral("Muestra en las listas todas las unidades del catálogo"));
+    describe(helpButton_, QStringLiteral("Ayuda"), QStringLiteral("Abre la ventana de ayuda"));
+    describe(exitButton_, QStringLiteral("Salir"), QStringLiteral("Cierra el catálogo"));
+}
+
+void MainWindow::loadCatalogue()
+{
+    loaded_ = true;
+    loadFailure_.clear();
+    catalogue::View* views[] = {&municipalities_.view, &entities_.view, &nuclei_.view, &detailPanel_->view()};
+    // Views are never bound to a file: closing saves nothing.
+    for (catalogue::View* view : views)
+        view->close();
+    // One read stream over the packet for each view.
+    auto streams = std::make_unique<std::array<PacketStream, 4>>();
+    QString openFailure;
+    for (PacketStream& stream : *streams) {
+        if (!stream.open(catalogue_)) {
+            openFailure = QStringLiteral("No se puede abrir el archivo %1").arg(catalogue_);
+            break;
+        }
+    }
+    try {
+        if (!openFailure.isEmpty())
+            throw std::runtime_error(openFailure.toStdString());
+        municipalities_.view.setFilter("tiponum = 2");
+        entities_.view.setFilter("tiponum = 3");
+        nuclei_.view.setFilter("tiponum = 4");
+        for (BoundView* list : {&municipalities_, &entities_, &nuclei_})
+            list->view.setFiltered(true);
+        // Each list view's notification puts the detail view on its first
+        // unit, so the detail view opens on the first nucleus.
+        for (std::size_t i = 0; i < streams->size(); ++i)
+            views[i]->loadFromBytes((*streams)[i].bytes());
+        for (BoundView* list : {&municipalities_, &entities_, &nuclei_})
+            list->view.setIndexFieldNames("NOMBREBUSC");
+    } catch (const std::exception& e) {
+        loaded_ = false;
+        loadFailure_ = QString::fromUtf8(e.what());
+    } catch (...) {
+        loaded_ = false;
+        loadFailure_ = QStringLiteral("Error desconocido");
+    }
+    streams.reset();
+
+    for (BoundView* list : {&municipalities_, &entities_, &nuclei_})
+        list->binding.setEnabled(false);
+    for (UnitList* list : {nucleusList_, municipalityList_, entityList_})
+        list->setEnabled(false);
+    detailPanel_->blank();
+}
+
+QString MainWindow::loadFailureMessage() const
+{
+    if (loaded_)
+        return {};
+    QString message = QStringLiteral("No se ha podido cargar el catálogo de unidades poblacionales.");
+    if (!loadFailure_.isEmpty())
+        message += QLatin1Char('\n') + loadFailure_;
+    return message;
+}
+
+void MainWindow::search()
+{
+    // The text without acute accents (the box holds capitals only, so "É"
+    // is searched as "E").
+    const std::string text = catalogue::cp1252::withoutAcuteAccents(ui::toCp1252(searchBox_->text()));
+    // Each view's notification puts the detail view on its first hit.
+    BoundView* lists[] = {&municipalities_, &entities_, &nuclei_};
+    for (std::size_t i = 0; i < std::size(lists); ++i) {
+        lists[i]->view.setFilter(catalogue::nameSearchFilter(static_cast<int>(i) + 2, text));
+        lists[i]->view.setFiltered(true);
+    }
+    for (BoundView* list : lists)
+        list->binding.setEnabled(true);
+    setHeadings(municipalities_.view.recordCount(), entities_.view.recordCount(), nuclei_.view.recordCount());
+
+    // A list that loses its hits may hold the focus: the focus goes to the
+    // search box first, so that disabling the list hands it to no other list
+    // (whose focusEntered would fill the panel again).
+    const std::pair<UnitList*, bool> hits[] = {{nucleusList_, nuclei_.view.recordCount() >= 1},
+                                               {municipalityList_, municipalities_.view.recordCount() >= 1},
+                                               {entityList_, entities_.view.recordCount() >= 1}};
+    for (const auto& [list, enabled] : hits)
+        if (!enabled && focusWidget() == list)
+            searchBox_->setFocus(Qt::OtherFocusReason);
+    for (const auto& [list, enabled] : hits)
+        list->setEnabled(enabled);
+
+    detailPanel_->blank();
+}
+
+void MainWindow::listAll()
+{
+    searchBox_->setText(QString());
+    searchButton_->click();
+}
+
+void MainWindow::setHeadings(int municipalities, int entities, int nuclei)
+{
+    const std::tuple<QLabel*, UnitList*, QString> headings[] = {
+        {municipalityHeading_, municipalityList_, QStringLiteral("Municipios (%1)").arg(municipalities)},
+        {entityHeading_, entityList_, QStringLiteral("Entidades (%1)").arg(entities)},
+        {nucleusHeading_, nucleusList_, QStringLiteral("Núcleos (%1)").arg(nuclei)}};
+    for (const auto& [heading, list, caption] : headings) {
+        heading->setText(caption);
+        layout::fitToCaption(heading);
+        // A list is named by its heading.
+        if (list->accessibleName() != caption)
+            list->setAccessibleName(caption);
+    }
+}
+
+void MainWindow::showCurrentUnit(const catalogue::View& list)
+{
+    if (list.recordCount() > 0)
+        detailPanel_->showUnit(unitIdent(list));
+}
+
+void MainWindow::showHelp()
+{
+    // A fresh help window each time, gone once closed.
+    const auto help = std::make_unique<HelpWindow>(this);
+    ui::execModal(*help);
+    help->hide();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    ui::guarded(this, [this] { closeViews(); });
+    event->accept();
+}
+
+void MainWindow::closeViews()
+{
+    detailPanel_->closeView();
+    for (BoundView* list : {&municipalities_, &entities_, &nuclei_})
+        list->view.close();
+}
+
+QPoint windowPlacement(const QSize& screen, const QSize& window)
+{
+    int left = (screen.width() - window.width()) / 2;
+    if (left <= 0)
+        left = 1;
+    int top = (screen.height() - window.height()) / 2;
+    if (top <= 0)
+        top = 1;
+    if (screen.height() < 700)
+        top = 1;
+    return {left, top};
+}
+
+void MainWindow::placeWindow()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    // move() places the outer top-left corner of a window; its outer size is
+    // known before it is shown where the window system tells the frame.
+    placedFrameSize_ = size().grownBy(ui::windowFrame(this));
+    move(area.topLeft() + windowPlacement(area.size(), placedFrameSize_));
+}
+
+void MainWindow::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // A window manager that tells the frame only once the window is shown:
+    // the window is placed again by its real outer size, that once.
+    if (event->spontaneous() && !framePlaced_ && frameGeometry().size() != geometry().size()) {
+        framePlaced_ = true;
+        if (frameGeometry().size() != placedFrameSize_)
+            placeWindow();
+    }
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Platforms that know the frame only once the window exists: place the
+    // window again with its real outer size before it appears.
+    if (!event->spontaneous() && !placedFrameSize_.isEmpty() && frameGeometry().size() != placedFrameSize_)
+        placeWindow();
+}

@@ -1,0 +1,57 @@
+#pragma once
+// The population chart of the detail panel: the census of one unit as a line
+// and points over twelve equally spaced years, on a left axis of population
+// from 0 to 5 % above the largest value. A missing year is a gap: no point,
+// and the line breaks on either side. The right mouse button drags the left
+// axis up and down; nothing else zooms or moves. Assistive technology reads
+// the chart as a text with its values.
+
+#include <QString>
+#include <cstdint>
+#include <qcustomplot.h>
+
+#include "census.h"
+
+class PopulationChart : public QCustomPlot {
+    Q_OBJECT
+public:
+    explicit PopulationChart(QWidget* parent = nullptr);
+
+    // Shows a census: the line series (place 0), the point series (place 1),
+    // the years on the bottom axis, the left axis from 0 to the largest value
+    // and 5 %. Replaces what was shown; queues a replot.
+    void showCensus(const Census& census);
+    // Removes both series and with them the year labels; the left axis keeps
+    // the range of the last census shown. Queues a replot.
+    void clearCensus();
+
+    QCPGraph* lineSeries() const { return line_; }
+    QCPGraph* pointSeries() const { return points_; }
+
+    // Gives the chart its text alternative: the unit's title, the twelve
+    // years with their values, the largest value and the range of the left
+    // axis; empty while no census is shown. Tells assistive technology when
+    // the text changes.
+    void describe(const QString& title);
+
+private:
+    void removeSeries(QCPGraph*& graph);
+
+    QCPGraph* line_ = nullptr;
+    QCPGraph* points_ = nullptr;
+    Census census_; // the census shown
+};
+
+namespace chart {
+
+// Top of the left axis: largest × 1.05, the double nearest the exact decimal
+// product; 1 when the largest value is 0 or less (an empty range cannot be
+// drawn).
+double axisMaximum(std::int32_t largest);
+
+// A number in Spanish form after "#,##0.###": "." between thousands, ","
+// before at most three decimals, no trailing zeros ("1.066,8"). The chart's
+// axis labels and text alternative write numbers so.
+QString formatNumber(double value);
+
+} // namespace chart

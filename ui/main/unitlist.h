@@ -1,0 +1,67 @@
+#pragma once
+// A list of units: one column showing one field of a bound view, in view
+// order. The list never moves by itself: every move of the user becomes a
+// move of the view (moveBy, first, last), whose afterScroll then runs as the
+// view's rules say, and every move of the view moves the list.
+
+#include <QListView>
+#include <string>
+
+class UnitListModel;
+class ViewBinding;
+
+class UnitList : public QListView {
+    Q_OBJECT
+public:
+    explicit UnitList(QWidget* parent = nullptr);
+
+    void setBinding(ViewBinding* binding);
+    void setFieldName(std::string name);
+
+    // Tab and Shift+Tab move to the next and previous row instead of
+    // leaving the list (nothing at either end); Ctrl+Tab and Ctrl+Shift+Tab
+    // leave it.
+    void setTabMovesWithinList(bool on) { tabWithin_ = on; }
+
+    // Rows that fit wholly in the list (a page).
+    int visibleRowCount() const;
+    int rowHeight() const;
+
+signals:
+    // The focus came into the list from another control of the window (not
+    // by the window becoming active again).
+    void focusEntered();
+    // A key was let go in the list (Qt's key code; auto-repeats are not told).
+    void keyReleased(int key);
+    // A mouse button was let go over the list, wherever.
+    void mouseReleased();
+
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    // Runs a move of the view, if it is shown, through the window's guard.
+    template <class Move>
+    void move(Move&& m);
+    void moveBy(int n);
+    void pressAt(const QPoint& pos);
+    void followView();
+    // Tells assistive technology which unit is current, while the list has
+    // the focus and that unit was not told yet.
+    void announceCurrent();
+
+    UnitListModel* model_;
+    bool tabWithin_ = false;
+    int wheelRemainder_ = 0;
+    int announcedRow_ = -1;
+};

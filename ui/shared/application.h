@@ -1,0 +1,16 @@
+#pragma once
+// What the whole application carries for both windows: its name, its icon and
+// the toolkit's own texts in Spanish.
+
+namespace ui {
+
+// Names the application "POBLACION" (the taskbar and the caption of the
+// program's message boxes), gives it its icon and puts the toolkit's own
+// texts in Spanish. Called once, after the application object is made.
+void prepareApplication();
+
+// Installs Qt's own Spanish texts (standard buttons, the file and print
+// dialogs) once; false when the translations are missing.
+bool installSpanishTranslations();
+
+} // namespace ui

@@ -1,0 +1,60 @@
+#include "modaldialog.h"
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QSet>
+
+namespace ui {
+namespace {
+
+// Eats the key events that the dialog's window receives for keys pressed
+// before it was shown.
+class HeldKeys : public QObject {
+public:
+    explicit HeldKeys(QDialog& dialog) : dialog_(dialog) { QCoreApplication::instance()->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const auto type = event->type();
+        if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
+            return false;
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget || widget->window() != &dialog_)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (pressed_.contains(key->key()))
+            return false;
+        // The keyboard repeats a held key as a release and a press at the
+        // same moment, which the window system does not always mark as a
+        // repeat.
+        const bool repeat = key->isAutoRepeat() || (key->key() == heldKey_ && key->timestamp() == heldRelease_);
+        if (type == QEvent::KeyRelease) {
+            heldKey_ = key->key();
+            heldRelease_ = key->timestamp();
+            return true;
+        }
+        if (repeat)
+            return true;
+        if (type == QEvent::KeyPress)
+            pressed_.insert(key->key());
+        return false;
+    }
+
+private:
+    QDialog& dialog_;
+    QSet<int> pressed_;    // keys pressed while the dialog is shown
+    int heldKey_ = 0;      // the last key released that was held from before
+    quint64 heldRelease_ = 0;
+};
+
+} // namespace
+
+int execModal(QDialog& dialog)
+{
+    HeldKeys filter(dialog);
+    return dialog.exec();
+}
+
+} // namespace ui

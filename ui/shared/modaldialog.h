@@ -1,0 +1,14 @@
+#pragma once
+// Dialogs shown modally by both windows (message boxes, the file and print
+// dialogs, the help window itself).
+
+class QDialog;
+
+namespace ui {
+
+// Shows a dialog modally. A key that was already held down when the dialog
+// appeared (the Enter that accepted the dialog before it, repeating) does not
+// reach it: only keys pressed while it is shown do.
+int execModal(QDialog& dialog);
+
+} // namespace ui
