@@ -91,6 +91,8 @@ void BM_SearchEmbedded(benchmark::State& state, const char* text)
 }
 BENCHMARK_CAPTURE(BM_SearchEmbedded, SAN, "SAN")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SearchEmbedded, LA, "LA")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchEmbedded, LA_ALMUNIA, "LA ALMUNIA")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchEmbedded, AINSA_SOBRARBE, "AINSA SOBRARBE")->Unit(benchmark::kMillisecond);
 
 // One search: three list filters with their nested showings, headings,
 // enabling and blanking; the lists are already shown, as after a first search.

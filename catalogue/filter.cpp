@@ -12,6 +12,7 @@
 #include "cp1252.h"
 #include "error.h"
 #include "like.h"
+#include "search.h"
 
 namespace catalogue {
 namespace {
@@ -368,6 +369,27 @@ private:
     mutable std::string scratch_; // filters are evaluated on one thread
 };
 
+// Natural: a name as people write it (see naturalName).
+class NaturalNode final : public Node {
+public:
+    explicit NaturalNode(NodePtr arg) : Node(arg->type), arg_(std::move(arg)) {}
+    Value value(std::size_t record) const override
+    {
+        Value v = arg_->value(record);
+        if (v.null)
+            return v;
+        scratch_.clear();
+        appendNaturalName(v.text, scratch_);
+        v.text = scratch_;
+        return v;
+    }
+    const Node& arg() const { return *arg_; }
+
+private:
+    NodePtr arg_;
+    mutable std::string scratch_;
+};
+
 class ArithmeticNode final : public Node {
 public:
     ArithmeticNode(Tok op, NodePtr left, NodePtr right) : Node(Type::Number), op_(op), left_(std::move(left)), right_(std::move(right)) {}
@@ -528,11 +550,17 @@ public:
         return LikePattern(p.text).matches(v.text) ? Truth::True : Truth::False;
     }
 
-    // "field like '%x%'" or "Upper(field) like '%x%'".
-    bool contains(std::size_t& field, bool& upper, std::string& literal) const
+    // "value like '%x%'" where the value is the field, Upper(field) or, when
+    // `natural`, Natural(field) or Upper(Natural(field)).
+    bool contains(bool natural, std::size_t& field, bool& upper, std::string& literal) const
     {
         const auto* c = dynamic_cast<const CaseNode*>(value_.get());
-        const auto* f = dynamic_cast<const FieldNode*>(c ? &c->arg() : value_.get());
+        const Node* inner = c ? &c->arg() : value_.get();
+        if (natural) {
+            const auto* n = dynamic_cast<const NaturalNode*>(inner);
+            inner = n ? &n->arg() : nullptr;
+        }
+        const auto* f = dynamic_cast<const FieldNode*>(inner);
         const auto x = compiled_ ? compiled_->contained() : std::nullopt;
         if (!f || (c && !c->upper()) || !x)
             return false;
@@ -615,12 +643,28 @@ Filter::Shape shapeOf(const Node& root)
     if (!compare || !compare->equality(shape.field, shape.text))
         return {};
     shape.kind = Filter::Shape::Kind::Equal;
-    if (like) {
-        const auto* node = dynamic_cast<const LikeNode*>(like);
-        if (!node || !node->contains(shape.likeField, shape.upper, shape.literal))
+    if (!like)
+        return shape;
+    if (const auto* node = dynamic_cast<const LikeNode*>(like)) {
+        if (!node->contains(false, shape.likeField, shape.upper, shape.literal))
             return {};
         shape.kind = Filter::Shape::Kind::EqualAndContains;
+        return shape;
     }
+    // (like on the name) or (like on its natural form), on one field, both
+    // in capitals or neither.
+    const auto* either = dynamic_cast<const LogicNode*>(like);
+    if (!either || either->isAnd())
+        return {};
+    const auto* name = dynamic_cast<const LikeNode*>(&either->left());
+    const auto* natural = dynamic_cast<const LikeNode*>(&either->right());
+    std::size_t naturalField = 0;
+    bool naturalUpper = false;
+    if (!name || !natural || !name->contains(false, shape.likeField, shape.upper, shape.literal)
+        || !natural->contains(true, naturalField, naturalUpper, shape.naturalLiteral)
+        || naturalField != shape.likeField || naturalUpper != shape.upper)
+        return {};
+    shape.kind = Filter::Shape::Kind::EqualAndContainsOrNatural;
     return shape;
 }
 
@@ -849,13 +893,15 @@ private:
         advance();
     }
 
-    // Upper(x) and Lower(x) are the functions; any other name is a field.
+    // Upper(x), Lower(x) and Natural(x) are the functions; any other name is
+    // a field.
     NodePtr nameOrCall()
     {
         const std::string name = std::move(tok_.text);
         advance();
         const bool upper = cp1252::equalIgnoringCase(name, "UPPER");
-        if ((upper || cp1252::equalIgnoringCase(name, "LOWER")) && tok_.kind == Tok::LParen) {
+        const bool natural = cp1252::equalIgnoringCase(name, "NATURAL");
+        if ((upper || natural || cp1252::equalIgnoringCase(name, "LOWER")) && tok_.kind == Tok::LParen) {
             const Nested nested(nesting_);
             advance();
             NodePtr arg = orExpr();
@@ -864,6 +910,8 @@ private:
                 return arg;
             if (arg->type != Type::Text && arg->type != Type::Memo)
                 typeMismatch();
+            if (natural)
+                return make<NaturalNode>(std::move(arg));
             return make<CaseNode>(std::move(arg), upper);
         }
         return field(name);

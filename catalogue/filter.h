@@ -18,7 +18,15 @@ public:
     Filter(Filter&&) noexcept;
     Filter& operator=(Filter&&) noexcept;
 
-    // Compiles a cp1252 filter text against the fields of `table`. Throws
+    // Compiles a cp1252 filter text against the fields of `table`. Besides
+    // fields, constants, comparisons, like, is [not] null, and, or, not and
+    // arithmetic, the language has three functions of one text: Upper(x) and
+    // Lower(x), the text in capitals or small letters by code page 1252, and
+    // Natural(x), the text as a name people write it (naturalName in
+    // search.h: "Almunia de Doña Godina (La)" gives "La Almunia de Doña
+    // Godina", "Aínsa-Sobrarbe" gives "Aínsa Sobrarbe"). Each gives null for
+    // null, and takes a text or a note; another argument, none or two are
+    // errors as for any expression in the wrong place. Throws
     // FilterError with the message of the system's table. `table` and
     // `collation` must outlive the filter.
     static Filter compile(std::string_view text, const Table& table, const Collation& collation);
@@ -32,18 +40,24 @@ public:
     // they can be answered from the catalogue's indexes:
     //   field = constant                                   (Equal)
     //   (field = constant) and (Upper(other) like '%x%')   (EqualAndContains)
-    // the like side also without Upper. Passing records are exactly those
-    // whose `field` is not null and equal to `text` under the table locale
-    // and, for EqualAndContains, whose `likeField` is not null and, in
-    // capitals when `upper`, contains `literal`.
+    //   (field = constant) and ((Upper(other) like '%x%')
+    //       or (Upper(Natural(other)) like '%y%'))         (EqualAndContainsOrNatural)
+    // the like sides also without Upper (then on both sides). Passing records
+    // are exactly those whose `field` is not null and equal to `text` under
+    // the table locale and, for EqualAndContains, whose `likeField` is not
+    // null and, in capitals when `upper`, contains `literal`; for
+    // EqualAndContainsOrNatural, also those whose `likeField` is not null and
+    // whose natural form (naturalName), in capitals when `upper`, contains
+    // `naturalLiteral`.
     struct Shape {
-        enum class Kind { Other, Equal, EqualAndContains };
+        enum class Kind { Other, Equal, EqualAndContains, EqualAndContainsOrNatural };
         Kind kind = Kind::Other;
         std::size_t field = 0;
         std::string text;
         std::size_t likeField = 0;
         bool upper = false;
         std::string literal;
+        std::string naturalLiteral;
     };
     const Shape& shape() const { return shape_; }
 

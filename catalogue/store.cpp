@@ -10,6 +10,7 @@
 
 #include "cp1252.h"
 #include "packet.h"
+#include "search.h"
 
 namespace catalogue {
 namespace {
@@ -102,7 +103,38 @@ struct Store::Partition {
     std::string names;
     std::vector<std::uint32_t> ends;  // end of each record's value in names
     std::vector<unsigned char> nulls; // 1 where the value is null
+
+    // The values' natural forms (naturalName) in the same way, worked out
+    // the first time a search asks for them.
+    bool hasNaturals = false;
+    std::string naturals;
+    std::vector<std::uint32_t> naturalEnds;
 };
+
+namespace {
+
+// The places i (in increasing order) of the values, laid back to back in
+// `names` and ending at `ends`, that hold `x` (not empty), added to `out`.
+// Every place where x occurs, in order: the value that holds it whole is
+// taken, and the search goes on after that value.
+void valuesContaining(std::string_view names, const std::vector<std::uint32_t>& ends, std::string_view x,
+                      std::vector<std::uint32_t>& out)
+{
+    std::size_t i = 0;
+    std::size_t at = 0;
+    while ((at = findFrom(names, x, at)) != std::string_view::npos) {
+        while (ends[i] <= at)
+            ++i;
+        if (at + x.size() <= ends[i]) {
+            out.push_back(static_cast<std::uint32_t>(i));
+            at = ends[i];
+        } else {
+            ++at;
+        }
+    }
+}
+
+} // namespace
 
 Store::Store(Table table)
     : table_(std::move(table)), collation_(table_.lcid()), orders_(table_.fieldCount() + 1),
@@ -261,7 +293,7 @@ void Store::inOrder(const std::vector<std::uint32_t>& records, int orderField, s
             out.push_back(r);
 }
 
-std::shared_ptr<const Store::Partition> Store::partition(const Filter::Shape& shape, int orderField) const
+std::shared_ptr<Store::Partition> Store::partition(const Filter::Shape& shape, int orderField) const
 {
     for (auto at = partitions_.begin(); at != partitions_.end(); ++at) {
         const Partition& p = **at;
@@ -310,32 +342,42 @@ bool Store::select(const Filter::Shape& shape, int orderField, std::vector<std::
         inOrder(stored, orderField, rows);
         return true;
     }
-    case Filter::Shape::Kind::EqualAndContains: {
-        const std::shared_ptr<const Partition> p = partition(shape, orderField);
+    case Filter::Shape::Kind::EqualAndContains:
+    case Filter::Shape::Kind::EqualAndContainsOrNatural: {
+        const std::shared_ptr<Partition> p = partition(shape, orderField);
         if (!p)
             return false;
         rows.clear();
-        const std::string_view x = shape.literal;
-        if (x.empty()) {
+        const bool natural = shape.kind == Filter::Shape::Kind::EqualAndContainsOrNatural;
+        if (shape.literal.empty() || (natural && shape.naturalLiteral.empty())) {
             for (std::size_t i = 0; i < p->records.size(); ++i)
                 if (!p->nulls[i])
                     rows.push_back(p->records[i]);
             return true;
         }
-        // Every place where the text occurs, in order: the record whose value
-        // holds it whole passes, and the search goes on after that value.
-        std::size_t i = 0;
-        std::size_t at = 0;
-        while ((at = findFrom(p->names, x, at)) != std::string_view::npos) {
-            while (p->ends[i] <= at)
-                ++i;
-            if (at + x.size() <= p->ends[i]) {
-                rows.push_back(p->records[i]);
-                at = p->ends[i];
-            } else {
-                ++at;
+        std::vector<std::uint32_t> places;
+        valuesContaining(p->names, p->ends, shape.literal, places);
+        if (natural) {
+            if (!p->hasNaturals) {
+                p->naturals.reserve(p->names.size());
+                p->naturalEnds.reserve(p->ends.size());
+                std::size_t begin = 0;
+                for (const std::uint32_t end : p->ends) {
+                    appendNaturalName(std::string_view(p->names).substr(begin, end - begin), p->naturals);
+                    p->naturalEnds.push_back(static_cast<std::uint32_t>(p->naturals.size()));
+                    begin = end;
+                }
+                p->hasNaturals = true;
             }
+            // Both lists are in partition order: merged, each place once.
+            const std::size_t byName = places.size();
+            valuesContaining(p->naturals, p->naturalEnds, shape.naturalLiteral, places);
+            std::inplace_merge(places.begin(), places.begin() + static_cast<std::ptrdiff_t>(byName), places.end());
+            places.erase(std::unique(places.begin(), places.end()), places.end());
         }
+        rows.reserve(places.size());
+        for (const std::uint32_t i : places)
+            rows.push_back(p->records[i]);
         return true;
     }
     default: return false;

@@ -2,7 +2,8 @@
 // One catalogue read from a packet and shared by every view that loads the
 // same bytes. The table never changes once read; what is worked out from it
 // (orders, equality indexes, the records of one kind with their names in
-// capitals) is worked out once, the first time a view needs it.
+// capitals, and those names as people write them) is worked out once, the
+// first time a view needs it.
 //
 // A store belongs to one thread. Nothing in the program, its tests, its
 // benchmarks or its fuzz targets shares a store across threads, and read()
@@ -53,7 +54,7 @@ private:
     const std::vector<std::uint32_t>& rank(int field) const;
     bool equalRecords(std::size_t field, std::string_view text, std::vector<std::uint32_t>& out) const;
     void inOrder(const std::vector<std::uint32_t>& records, int orderField, std::vector<std::uint32_t>& out) const;
-    std::shared_ptr<const Partition> partition(const Filter::Shape& shape, int orderField) const;
+    std::shared_ptr<Partition> partition(const Filter::Shape& shape, int orderField) const;
 
     Table table_;
     Collation collation_;
@@ -61,7 +62,7 @@ private:
     mutable std::vector<std::unique_ptr<std::vector<std::uint32_t>>> ranks_;  // field + 1
     mutable std::vector<std::unique_ptr<Equality>> equalities_;              // field
     mutable std::vector<bool> equalityAsked_;                                // field
-    mutable std::vector<std::shared_ptr<const Partition>> partitions_;       // latest first
+    mutable std::vector<std::shared_ptr<Partition>> partitions_;             // latest first
 };
 
 } // namespace catalogue

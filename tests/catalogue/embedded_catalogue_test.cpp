@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -21,6 +22,7 @@
 #include "collation.h"
 #include "cp1252.h"
 #include "packet.h"
+#include "search.h"
 #include "table.h"
 #include "view.h"
 
@@ -58,16 +60,13 @@ bool embedsBundledCatalogue()
     return same;
 }
 
-// One list as the program sets it up: the kind's search filter, then the order
-// by search name; the display names in list order, joined by "|".
+// One list as the program sets it up: the kind's search filter for a text
+// (in capitals, without acute accents), then the order by search name; the
+// display names in list order, joined by "|".
 std::string shown(int kind, const std::string& text)
 {
     catalogue::View view;
-    view.setFilter(std::string("(tiponum = ")
-                       .append(std::to_string(kind))
-                       .append(") and (Upper(nombrebusc) like '%")
-                       .append(catalogue::cp1252::fromUtf8(text).value())
-                       .append("%')"));
+    view.setFilter(catalogue::nameSearchFilter(kind, catalogue::cp1252::fromUtf8(text).value()));
     view.setFiltered(true);
     view.loadFromBytes(packetBytes());
     view.setIndexFieldNames("NOMBREBUSC");
@@ -170,6 +169,37 @@ TEST_F(EmbeddedCatalogue, SearchesListEveryKind)
             catalogue::cp1252::withoutAcuteAccents(catalogue::cp1252::fromUtf8(village).value())));
         EXPECT_EQ(("|" + shown(3, search) + "|").find("|" + std::string(village) + "|"), std::string::npos) << village;
         EXPECT_NE(("|" + shown(4, search) + "|").find("|" + std::string(village) + "|"), std::string::npos) << village;
+    }
+}
+
+// Names as people write them: the article first, a space for a hyphen.
+TEST_F(EmbeddedCatalogue, SearchesFindNamesAsPeopleWriteThem)
+{
+    const std::vector<std::tuple<std::string, std::string, std::string, std::string>> searches = {
+        {"LA ALMUNIA", "Almunia de Doña Godina (La)", "Almunia de Doña Godina (La)|Almunia del Romeral (La)", ""},
+        {"AINSA SOBRARBE", "Aínsa-Sobrarbe", "", ""},
+        {"AINSA-SOBRARBE", "Aínsa-Sobrarbe", "", ""},
+        {"EL GRADO", "Grado (El)", "Grado (El)", ""},
+        {"LOS FAYOS", "Fayos (Los)", "Fayos (Los)", ""},
+        {"LAS CUERLAS", "Cuerlas (Las)", "Cuerlas (Las)", ""},
+        {"ELS ESCAMPS", "", "", "Escamps (Els)"},
+    };
+    for (const auto& [text, municipalities, entities, nuclei] : searches) {
+        EXPECT_EQ(shown(2, text), municipalities) << text;
+        EXPECT_EQ(shown(3, text), entities) << text;
+        EXPECT_EQ(shown(4, text), nuclei) << text;
+    }
+    // Texts without a space or hyphen find what they always found.
+    EXPECT_EQ(shown(4, "SAN"), "Colonia San Lamberto|Santa Anastasia");
+    const auto count = [](const std::string& names) {
+        return names.empty() ? 0 : 1 + static_cast<int>(std::count(names.begin(), names.end(), '|'));
+    };
+    const std::vector<std::tuple<std::string, int, int, int>> counts = {
+        {"SAN", 32, 87, 2}, {"EL", 159, 236, 18}, {"LA", 246, 361, 16}, {"", 991, 1503, 61}};
+    for (const auto& [text, municipalities, entities, nuclei] : counts) {
+        EXPECT_EQ(count(shown(2, text)), municipalities) << text;
+        EXPECT_EQ(count(shown(3, text)), entities) << text;
+        EXPECT_EQ(count(shown(4, text)), nuclei) << text;
     }
 }
 

@@ -112,6 +112,13 @@ TEST_F(FilterTest, WhatEachFilterLetsThrough)
         // Upper and Lower by code page 1252; of a null, null.
         {cp("Upper(nombrebusc) = 'PEÑALBA'"), "Peñalba"},
         {cp("Upper(Lower(nombredicc)) like '%NIÉS'"), "Sandinies"},
+        // Natural: the article put first, hyphens as spaces; of a null, null.
+        {cp("Upper(Natural(nombrebusc)) like '%LA PEÑA%'"), "Peña (La)"},
+        {"natural(nombrebusc) = 'La Fuen Santa'", "Fuen-Santa (La)"},
+        {"Natural(Upper(nombrebusc)) = 'LA FUEN SANTA'", "Fuen-Santa (La)"},
+        {"Natural(nombremost) is null", "Hostal"},
+        {"Natural(null) is null", kAll},
+        {"Natural(comentario) like '%50\\%%'", "San Esteban de Litera"},
         // Doubled quotes in literals.
         {"nombrebusc = 'Cha''gua'", "Cha'gua"},
         // Equality and order by the table locale: case, accents and hyphens count.
@@ -170,6 +177,14 @@ TEST_F(FilterTest, EveryMessageOfTheTable)
         // Names that are no field, reported before what follows them.
         {"tipo = 2 %", "No se encuentra el campo 'tipo'"},
         {"[ident = 2", "Nombre de campo incompleto"},
+        // A function's argument: one text; its name alone is a field's.
+        {"Natural() = 'x'", "Se esperaba una expresión pero se encontró ')'"},
+        {"Natural(nombrebusc, 'x') = 'x'", "')' esperado, pero se encontró ','"},
+        {"Natural(1) = 'x'", "Tipo de la expresión esperado incorrecto"},
+        {"Natural(tiponum = 2)", "Tipo de la expresión esperado incorrecto"},
+        {"Natural(comentario) = 'x'", "Tipo de la expresión esperado incorrecto"},
+        {"Natural = 'x'", "No se encuentra el campo 'Natural'"},
+        {"Natural(nombrebusc", "')' esperado, pero se encontró nada"},
         // Nesting and chains within bounds work; far beyond them are refused, not a crash.
         {std::string(150, '(') + "tiponum = 4" + std::string(150, ')'), ""},
         {nested, complex},

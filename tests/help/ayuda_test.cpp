@@ -76,7 +76,10 @@ TEST_F(HelpDoc, TitleAndContent)
         EXPECT_NE(formatAt(b, 0).foreground().color(), QColor(Qt::black));
     }
     // The instructions and the sources.
-    for (const char* s : {"casilla de búsqueda", "censos de 1900 a 2001", "padrón municipal de 2004", "«La casa caída»",
+    for (const char* s : {"casilla de búsqueda",
+                          "con el artículo delante y con un espacio en lugar del guion: LA ALMUNIA halla Almunia de "
+                          "Doña Godina (La), y AINSA SOBRARBE, Aínsa-Sobrarbe.",
+                          "censos de 1900 a 2001", "padrón municipal de 2004", "«La casa caída»",
                           "CC BY-SA 4.0", "Fuente: INE, Alteraciones de los municipios en los Censos de Población desde 1842."})
         EXPECT_TRUE(text.contains(s)) << s;
 }

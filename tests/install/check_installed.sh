@@ -2,7 +2,8 @@
 # Installs a build folder into a temporary root as a packager does (prefix
 # /usr under DESTDIR), or unpacks a Debian package there, and checks the tree
 # from outside the source and build folders: exactly the expected files, both
-# programs start, the window comes up with its catalogue, the menu entry and
+# programs start (and the window program, with no display, says so and exits
+# with 1), the window comes up with its catalogue, the menu entry and
 # the AppStream metadata validate, the manual pages format cleanly.
 #   check_installed.sh BUILD_DIR|PACKAGE.deb APP_ID
 # Exit 77 (skipped) when a validator is missing.
@@ -77,6 +78,13 @@ export XDG_RUNTIME_DIR="$root/run" HOME="$root"
 code=0
 QT_QPA_PLATFORM=offscreen timeout 4 usr/bin/poblacion >out.txt 2>&1 || code=$?
 [ "$code" -eq 124 ] || { cat out.txt >&2; fail "poblacion ended by itself with exit code $code"; }
+
+# With no display to reach it says so in Spanish and exits with 1.
+code=0
+env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_SESSION_TYPE DISPLAY=:987654 \
+    timeout 20 usr/bin/poblacion >out.txt 2>&1 || code=$?
+[ "$code" -eq 1 ] && grep -q '^POBLACION: no se puede abrir la pantalla' out.txt \
+    || { cat out.txt >&2; fail "poblacion with no display exits with $code"; }
 
 # On an X server: the window "Catálogo" comes up, and no message box captioned
 # "POBLACION" (the report of a catalogue that did not load) follows it.

@@ -24,6 +24,7 @@
 #include "messages.h"
 #include "modaldialog.h"
 #include "noteview.h"
+#include "search.h"
 #include "searchbox.h"
 #include "unitlist.h"
 #include "windowframe.h"
@@ -58,29 +59,6 @@ private:
     QByteArray copy_;
     std::string_view bytes_;
 };
-
-// The filters of the three lists before the quoted search text: a kind and
-// the search names (in capitals) that contain the text.
-const std::array<const char*, 3> kListFilterPrefixes = {
-    "(tiponum = 2) and (Upper(nombrebusc) like '%",
-    "(tiponum = 3) and (Upper(nombrebusc) like '%",
-    "(tiponum = 4) and (Upper(nombrebusc) like '%",
-};
-
-// The search text in code page 1252 as the filters take it: without acute
-// accents (the box holds capitals only, so "É" is searched as "E"), and a
-// quote written twice, so that a name with an apostrophe is searched as typed.
-std::string filterLiteral(const QString& text)
-{
-    std::string literal;
-    literal.reserve(static_cast<std::size_t>(text.size()) + 4);
-    for (char c : catalogue::cp1252::withoutAcuteAccents(ui::toCp1252(text))) {
-        literal += c;
-        if (c == '\'')
-            literal += '\'';
-    }
-    return literal;
-}
 
 std::int32_t unitIdent(const catalogue::View& view) { return view.fieldByName("ident").asInteger(); }
 
@@ -320,11 +298,13 @@ QString MainWindow::loadFailureMessage() const
 
 void MainWindow::search()
 {
-    const std::string literal = filterLiteral(searchBox_->text());
+    // The text without acute accents (the box holds capitals only, so "É"
+    // is searched as "E").
+    const std::string text = catalogue::cp1252::withoutAcuteAccents(ui::toCp1252(searchBox_->text()));
     // Each view's notification puts the detail view on its first hit.
     BoundView* lists[] = {&municipalities_, &entities_, &nuclei_};
     for (std::size_t i = 0; i < std::size(lists); ++i) {
-        lists[i]->view.setFilter(std::string(kListFilterPrefixes[i]) + literal + "%')");
+        lists[i]->view.setFilter(catalogue::nameSearchFilter(static_cast<int>(i) + 2, text));
         lists[i]->view.setFiltered(true);
     }
     for (BoundView* list : lists)

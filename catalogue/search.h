@@ -1,0 +1,39 @@
+#pragma once
+// The name search of the main window: the text typed in the search box turned
+// into the filters of the three lists, and the names as people write them.
+
+#include <string>
+#include <string_view>
+
+namespace catalogue {
+
+// The filter of the list of unit kind `kind` for a search text T: the search
+// box's text (code page 1252, in capitals) without acute accents. A
+// quote in T is written twice, so that it is searched as typed; "%", "_" and
+// "\" keep their meaning as pattern characters. A text with neither a space
+// nor a hyphen gives
+//     (tiponum = K) and (Upper(nombrebusc) like '%T%')
+// and any other text
+//     (tiponum = K) and ((Upper(nombrebusc) like '%T%')
+//                        or (Upper(Natural(nombrebusc)) like '%T2%'))
+// (on one line, one space between the parts), T2 being T with every "-" made
+// a space. The second form passes every record the first passes, and also the
+// names that hold T as people write them: "LA ALMUNIA" finds "Almunia de Doña
+// Godina (La)", "AINSA SOBRARBE" and "AINSA-SOBRARBE" find "Aínsa-Sobrarbe".
+// (A leading article is always followed by a space, so a text that starts with
+// one takes the second form.)
+std::string nameSearchFilter(int kind, std::string_view text);
+
+// A name as people write it: an article that the name puts behind it, as its
+// last word in parentheses after a space ("Almunia de Doña Godina (La)",
+// "Fayos (Los)"), put first ("La Almunia de Doña Godina", "Los Fayos"), then
+// every "-" made a space ("Aínsa-Sobrarbe" gives "Aínsa Sobrarbe"). The
+// articles are El, La, Los, Las and Els, in any letter case, kept as written;
+// something must stand before the parentheses ("(La)" stays "(La)"). Any
+// other word in parentheses ("Aldea (Caserío)") stays where it is. Appended
+// to `out`; capitals and accents are left as they are, so the natural form of
+// a name in capitals is the name's natural form in capitals.
+void appendNaturalName(std::string_view name, std::string& out);
+std::string naturalName(std::string_view name);
+
+} // namespace catalogue

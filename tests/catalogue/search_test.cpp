@@ -1,0 +1,170 @@
+// The name search's text and filters, and names as people write them.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "collation.h"
+#include "cp1252.h"
+#include "cp1252_text.h"
+#include "error.h"
+#include "filter.h"
+#include "search.h"
+#include "table.h"
+
+using namespace catalogue;
+
+namespace {
+
+TEST(SearchTest, ATextWithoutSpaceOrHyphenKeepsTheSimpleFilter)
+{
+    EXPECT_EQ(nameSearchFilter(2, "SAN"), "(tiponum = 2) and (Upper(nombrebusc) like '%SAN%')");
+    EXPECT_EQ(nameSearchFilter(3, ""), "(tiponum = 3) and (Upper(nombrebusc) like '%%')");
+    EXPECT_EQ(nameSearchFilter(4, "EL"), "(tiponum = 4) and (Upper(nombrebusc) like '%EL%')");
+    // A quote is written twice; pattern characters go in as typed.
+    EXPECT_EQ(nameSearchFilter(3, "O'DONNELL"), "(tiponum = 3) and (Upper(nombrebusc) like '%O''DONNELL%')");
+    EXPECT_EQ(nameSearchFilter(2, "A%_\\"), "(tiponum = 2) and (Upper(nombrebusc) like '%A%_\\%')");
+    EXPECT_EQ(nameSearchFilter(2, cp("PEÑA")), cp("(tiponum = 2) and (Upper(nombrebusc) like '%PEÑA%')"));
+}
+
+TEST(SearchTest, ASpaceOrHyphenAlsoSearchesTheNaturalNames)
+{
+    EXPECT_EQ(nameSearchFilter(2, "LA ALMUNIA"),
+              "(tiponum = 2) and ((Upper(nombrebusc) like '%LA ALMUNIA%') or "
+              "(Upper(Natural(nombrebusc)) like '%LA ALMUNIA%'))");
+    // The hyphens become spaces in the natural side only.
+    EXPECT_EQ(nameSearchFilter(3, "AINSA-SOBRARBE"),
+              "(tiponum = 3) and ((Upper(nombrebusc) like '%AINSA-SOBRARBE%') or "
+              "(Upper(Natural(nombrebusc)) like '%AINSA SOBRARBE%'))");
+    EXPECT_EQ(nameSearchFilter(4, " "),
+              "(tiponum = 4) and ((Upper(nombrebusc) like '% %') or (Upper(Natural(nombrebusc)) like '% %'))");
+    EXPECT_EQ(nameSearchFilter(2, "L'A-B_%"),
+              "(tiponum = 2) and ((Upper(nombrebusc) like '%L''A-B_%%') or "
+              "(Upper(Natural(nombrebusc)) like '%L''A B_%%'))");
+}
+
+TEST(SearchTest, NaturalNamesPutTheArticleFirstAndHyphensAsSpaces)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"Almunia de Doña Godina (La)", "La Almunia de Doña Godina"},
+        {"Fayos (Los)", "Los Fayos"},
+        {"Cuerlas (Las)", "Las Cuerlas"},
+        {"Grado (El)", "El Grado"},
+        {"Escamps (Els)", "Els Escamps"},
+        {"Aínsa-Sobrarbe", "Aínsa Sobrarbe"},
+        {"Fuen-Santa (La)", "La Fuen Santa"},
+        // The article in any letter case, kept as written.
+        {"GRADO (EL)", "EL GRADO"},
+        {"grado (el)", "el grado"},
+        // Other words in parentheses, and articles elsewhere, stay.
+        {"Aldea (Caserío)", "Aldea (Caserío)"},
+        {"Peña (La) de Abajo", "Peña (La) de Abajo"},
+        {"Peña (Lo)", "Peña (Lo)"},
+        {"Peña(La)", "Peña(La)"},
+        {"Peña (La", "Peña (La"},
+        {"Peña (La)(El)", "Peña (La)(El)"},
+        {"Torre (La) (El)", "El Torre (La)"},
+        // Names that are only an article, or nothing before it.
+        {"(La)", "(La)"},
+        {" (La)", " (La)"},
+        {"La", "La"},
+        {"-", " "},
+        {"", ""},
+        {"Ab", "Ab"},
+    };
+    for (const auto& [name, natural] : cases)
+        EXPECT_EQ(cp1252::toUtf8(naturalName(cp(name))), natural) << name;
+
+    std::string out = "x";
+    appendNaturalName("Grado (El)", out);
+    EXPECT_EQ(out, "xEl Grado");
+}
+
+// The list filters on a small catalogue, against what the simple filter finds.
+class SearchFilterTest : public ::testing::Test {
+protected:
+    SearchFilterTest()
+        : table_({{"TIPONUM", FieldKind::String, 1}, {"NOMBREBUSC", FieldKind::String, 46}}, kSpanishTraditional),
+          collation_(kSpanishTraditional)
+    {
+        for (const char* name : {"Almunia de Doña Godina (La)", "Almunia de San Juan", "Ainsa-Sobrarbe",
+                                 "Alto Sobrarbe", "Grado (El)", "Fayos (Los)", "Cuerlas (Las)", "Casa O'Donnell",
+                                 "San Jose", "Sanjuanes", "Peña (La)", "(La)", "Aldea (Caserio)"})
+            table_.addRecord({"2", cp(name)});
+        table_.addRecord({"2", std::nullopt});
+        table_.addRecord({"3", "Grado (El)"});
+    }
+
+    // The names that pass, in stored order, joined by "|".
+    std::string found(const std::string& filter)
+    {
+        const Filter compiled = Filter::compile(filter, table_, collation_);
+        std::string out;
+        for (std::size_t r = 0; r < table_.recordCount(); ++r)
+            if (compiled.matches(r))
+                out.append(out.empty() ? "" : "|").append(cp1252::toUtf8(table_.text(r, 1)));
+        return out;
+    }
+
+    Table table_;
+    Collation collation_;
+};
+
+TEST_F(SearchFilterTest, ArticleFirstAndSpacedNamesAreFound)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"LA ALMUNIA", "Almunia de Doña Godina (La)"},
+        {"EL GRADO", "Grado (El)"},
+        {"LOS FAYOS", "Fayos (Los)"},
+        {"LAS CUERLAS", "Cuerlas (Las)"},
+        {"AINSA SOBRARBE", "Ainsa-Sobrarbe"},
+        {"AINSA-SOBRARBE", "Ainsa-Sobrarbe"},
+        {"LA PEÑA", "Peña (La)"},
+        // What the simple filter finds is still found.
+        {"SAN ", "Almunia de San Juan|San Jose"},
+        {"DE ", "Almunia de Doña Godina (La)|Almunia de San Juan"},
+        {" (LA)", "Almunia de Doña Godina (La)|Peña (La)"},
+        {"(LA", "Almunia de Doña Godina (La)|Cuerlas (Las)|Peña (La)|(La)"},
+        // Pattern characters act on both sides.
+        {"LA _E", "Peña (La)"},
+        {"LOS F%S", "Fayos (Los)"},
+        {"A SOBRARBE", "Ainsa-Sobrarbe"},
+        {"O SOBRARBE", "Alto Sobrarbe"},
+        // Words that a natural name does not hold in that order.
+        {"GRADO EL", ""},
+        {"LA CASERIO", ""},
+        {"SANJUANES LA", ""},
+    };
+    for (const auto& [text, names] : cases) {
+        EXPECT_EQ(found(nameSearchFilter(2, cp(text))), names) << text;
+        // Every name the simple filter finds is among them.
+        const std::string simple =
+            found("(tiponum = 2) and (Upper(nombrebusc) like '%" + std::string(cp(text)) + "%')");
+        for (std::size_t at = 0, end = 0; at < simple.size(); at = end + 1) {
+            end = std::min(simple.find('|', at), simple.size());
+            EXPECT_NE(("|" + std::string(names) + "|").find("|" + simple.substr(at, end - at) + "|"),
+                      std::string::npos)
+                << text;
+        }
+    }
+    EXPECT_EQ(found(nameSearchFilter(3, "EL GRADO")), "Grado (El)");
+    // The empty text lists every named unit of the kind.
+    EXPECT_EQ(found(nameSearchFilter(3, "")), "Grado (El)");
+}
+
+// No typed text makes a list filter malformed: a quote is doubled, and any
+// other character stands inside the quoted pattern.
+TEST_F(SearchFilterTest, NoTypedTextMakesAListFilterMalformed)
+{
+    for (const std::string& text : {std::string("'"), std::string("''"), std::string("\\"), std::string("') OR ('"),
+                                    std::string("O'DONNELL -"), std::string("%'_ -\\"), std::string("/* -"),
+                                    std::string(300, '\''), std::string(300, '-')}) {
+        for (int kind = 2; kind <= 4; ++kind) {
+            EXPECT_NO_THROW(Filter::compile(nameSearchFilter(kind, text), table_, collation_)) << text;
+        }
+    }
+    EXPECT_EQ(found(nameSearchFilter(2, "') OR ('")), "");
+}
+
+} // namespace
