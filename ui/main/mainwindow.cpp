@@ -9,6 +9,7 @@
 #include <QMoveEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QToolButton>
 #include <array>
@@ -195,6 +196,14 @@ void MainWindow::createControls()
     connect(exitButton_, &QPushButton::clicked, this, [this] { ui::guarded(this, [this] { close(); }); });
     connect(listAllButton_, &QPushButton::clicked, this, [this] { ui::guarded(this, [this] { listAll(); }); });
 
+    // Ctrl+C copies the unit shown. The lists, the note and the search box
+    // take it first (see createList, DetailPanel); elsewhere (the buttons)
+    // the window does, which is how the census table, never focused, is
+    // copied from the keyboard.
+    auto* copyUnit = new QShortcut(QKeySequence::Copy, this);
+    copyUnit->setObjectName(QStringLiteral("copyUnitShortcut"));
+    connect(copyUnit, &QShortcut::activated, this, [this] { ui::guarded(this, [this] { detailPanel_->copyUnit(); }); });
+
     // Tab order: the search box, the note, the three lists, then the buttons.
     QWidget* order[] = {searchBox_,  detailPanel_->note(), municipalityList_, entityList_,
                         nucleusList_, helpButton_,         exitButton_,       listAllButton_};
@@ -224,6 +233,14 @@ UnitList* MainWindow::createList(const char* name, const QRect& place, BoundView
     });
     connect(list, &UnitList::mouseReleased, this, [this, &view] {
         ui::guarded(this, [&] { detailPanel_->showUnit(unitIdent(view)); });
+    });
+    // Ctrl+C in a list copies its current unit, if the panel shows it (after
+    // a search it shows none, and nothing is copied).
+    connect(list, &UnitList::copyRequested, this, [this, &view] {
+        ui::guarded(this, [&] {
+            if (view.recordCount() > 0 && detailPanel_->shownUnit() == unitIdent(view))
+                detailPanel_->copyUnit();
+        });
     });
     return list;
 }

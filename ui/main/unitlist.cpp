@@ -196,6 +196,11 @@ void UnitList::moveBy(int n)
 
 bool UnitList::event(QEvent* event)
 {
+    // Ctrl+C is the list's own, before any shortcut of the window.
+    if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        event->accept();
+        return true;
+    }
     if (event->type() == QEvent::KeyPress && tabWithin_) {
         auto* key = static_cast<QKeyEvent*>(event);
         const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
@@ -227,6 +232,11 @@ bool UnitList::event(QEvent* event)
 
 void UnitList::keyPressEvent(QKeyEvent* event)
 {
+    if (event->matches(QKeySequence::Copy)) {
+        emit copyRequested();
+        event->accept();
+        return;
+    }
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     switch (event->key()) {
     case Qt::Key_Up:

@@ -35,6 +35,8 @@ signals:
     void keyReleased(int key);
     // A mouse button was let go over the list, wherever.
     void mouseReleased();
+    // Ctrl+C in the list.
+    void copyRequested();
 
 protected:
     bool event(QEvent* event) override;
