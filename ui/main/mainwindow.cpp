@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMoveEvent>
 #include <QPushButton>
@@ -209,6 +210,9 @@ void MainWindow::createControls()
                         nucleusList_, helpButton_,         exitButton_,       listAllButton_};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
+    // Ctrl+Tab and Enter on every control (eventFilter).
+    for (QWidget* control : order)
+        control->installEventFilter(this);
     searchBox_->setFocus(Qt::OtherFocusReason);
 }
 
@@ -243,6 +247,30 @@ UnitList* MainWindow::createList(const char* name, const QRect& place, BoundView
         });
     });
     return list;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+    // Ctrl+Tab and Ctrl+Shift+Tab go on from any control, the lists that
+    // Tab moves within included.
+    if (tab && (key->modifiers() & Qt::ControlModifier) && !(key->modifiers() & Qt::AltModifier)) {
+        const bool back = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
+        focusNextPrevChild(!back);
+        return true;
+    }
+    // Enter, of either keyboard, presses a button, as Space does.
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    auto* button = qobject_cast<QPushButton*>(watched);
+    if (enter && button && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (!key->isAutoRepeat())
+            button->click();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void MainWindow::setColours()
