@@ -68,6 +68,14 @@ TEST(PopulationChart, AppearanceSeriesStylesAndYearLabels)
     EXPECT_FALSE(plot.legend->visible() || plot.xAxis2->visible() || plot.yAxis2->visible());
     EXPECT_EQ(plot.interactions(), QCP::Interactions());
     EXPECT_EQ(plot.yAxis->label(), QString::fromUtf8("Población"));
+    // The layout's faces, with their stand-ins: labels of 9 pixels, the title of 11.
+    const QStringList faces = {"Times New Roman", "Liberation Serif"};
+    for (QCPAxis* axis : {plot.xAxis, plot.yAxis}) {
+        EXPECT_EQ(axis->tickLabelFont().families(), faces);
+        EXPECT_EQ(axis->tickLabelFont().pixelSize(), 9);
+    }
+    EXPECT_EQ(plot.yAxis->labelFont().families(), faces);
+    EXPECT_EQ(plot.yAxis->labelFont().pixelSize(), 11);
 
     // A line and points (their values: the detail window test), the bottom axis labelled with the years.
     chart.show({100, 200, 300, 400, 500, 600, 700, 800, 900, 1000, 1100, 1200});
