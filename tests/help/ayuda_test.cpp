@@ -84,6 +84,23 @@ TEST_F(HelpDoc, TitleAndContent)
         EXPECT_TRUE(text.contains(s)) << s;
 }
 
+TEST_F(HelpDoc, OneParagraphTellsHowToCopyAUnit)
+{
+    QTextBlock b = doc.begin();
+    while (b.isValid() && !b.text().startsWith("Con Ctrl+C"))
+        b = b.next();
+    ASSERT_TRUE(b.isValid());
+    EXPECT_EQ(b.text(), "Con Ctrl+C en una lista o en la nota, o con la orden Copiar del menú de la tabla de "
+                        "población, se copian el nombre, la clase y las doce cifras de la unidad que se muestra, "
+                        "como una tabla que puede pegarse en una hoja de cálculo o en un procesador de textos; si "
+                        "hay texto seleccionado en la nota, se copia ese texto. Cuando no se muestra ninguna "
+                        "unidad, no se copia nada.");
+    EXPECT_EQ(formatAt(b, 5).fontWeight(), QFont::Bold);   // "Ctrl+C"
+    EXPECT_EQ(formatAt(b, 12).fontWeight(), QFont::Normal); // "en"
+    // It comes after the paragraph on selecting a unit, before the figures of the edition.
+    EXPECT_TRUE(b.previous().text().startsWith("Al seleccionar una unidad"));
+}
+
 TEST_F(HelpDoc, HeadingsAndBulletedDefinitions)
 {
     int last = -1;

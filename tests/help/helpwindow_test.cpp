@@ -247,20 +247,23 @@ TEST_F(HelpWindowTest, SaveRichAndPlainTextOverExistingFiles)
     action("saveAction")->trigger();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 
-    // The name the dialog returned (and confirmed): replaced without a second question.
+    // An existing name as chosen: asked once, about it; "No" keeps the file.
+    writeFile(dir.filePath("ayuda.rtf"), "antiguo");
     save(dir.filePath("ayuda.rtf"), 1);
-    EXPECT_TRUE(questions.empty());
-    // A name the appended extension made: asked first; "No" keeps the file, "Sí" replaces it.
+    EXPECT_EQ(questions, std::vector<QString>{dir.filePath("ayuda.rtf")});
+    EXPECT_EQ(readFile(dir.filePath("ayuda.rtf")), "antiguo");
+    // A name the appended extension made: asked about that one; "No" keeps
+    // the file, "Sí" replaces it.
     const QString made = dir.filePath("notas.txt");
     writeFile(made, "mis notas");
     save(dir.filePath("notas"), 2);
-    EXPECT_EQ(questions, std::vector<QString>{made});
+    EXPECT_EQ(questions, (std::vector<QString>{dir.filePath("ayuda.rtf"), made}));
     EXPECT_EQ(readFile(made), "mis notas");
     replaceAnswer = true;
     save(dir.filePath("notas"), 2);
     EXPECT_TRUE(readFile(made).startsWith("CAT\xc1LOGO"));
     save(dir.filePath("nuevo"), 2); // no question when the made name does not exist
-    EXPECT_EQ(questions.size(), 2u);
+    EXPECT_EQ(questions.size(), 3u);
     EXPECT_TRUE(g_messages.empty());
 }
 
@@ -417,4 +420,43 @@ TEST_F(HelpWindowTest, SavingByEnterOverAnExistingDocument)
                                      "Sí", "No"}));
     ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
     EXPECT_TRUE(existing.readAll().startsWith("{\\rtf1")); // replaced by the document
+}
+
+// Both "ayuda3" and "ayuda3.rtf" exist and "ayuda3" is typed: one question,
+// about the file that is written, in the window's own words.
+TEST_F(HelpWindowTest, SavingOverANameWithAndWithoutItsExtensionAsksOnce)
+{
+    window->setReplaceQuestion(nullptr); // the real question
+    writeFile(dir.filePath("ayuda3"), "sin extensión");
+    writeFile(dir.filePath("ayuda3.rtf"), "antiguo");
+
+    // Every question shown is answered "Sí".
+    QStringList questionsShown;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        questionsShown << box->text();
+        for (QAbstractButton* b : box->buttons())
+            if (box->buttonRole(b) == QMessageBox::YesRole || box->standardButton(b) == QMessageBox::Yes) {
+                b->click();
+                return;
+            }
+        box->reject();
+    });
+    answer.start(5);
+    whenShown<QFileDialog>([&](QFileDialog* dialog) {
+        dialog->setDirectory(dir.path());
+        QTest::keyClicks(dialog->focusWidget(), "ayuda3");
+        QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+    });
+    action("saveAction")->trigger();
+    answer.stop();
+
+    EXPECT_EQ(questionsShown,
+              QStringList{QString("El archivo %1 ya existe.\n¿Desea reemplazarlo?").arg(dir.filePath("ayuda3.rtf"))});
+    EXPECT_EQ(readFile(dir.filePath("ayuda3")), "sin extensión");
+    EXPECT_TRUE(readFile(dir.filePath("ayuda3.rtf")).startsWith("{\\rtf1"));
+    EXPECT_TRUE(g_messages.empty());
 }

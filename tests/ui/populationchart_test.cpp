@@ -30,6 +30,14 @@ struct Chart {
         image = plot.toPixmap(425, 137).toImage().convertToFormat(QImage::Format_RGB32);
     }
     int x(int i) const { return static_cast<int>(std::lround(plot.xAxis->coordToPixel(i))); }
+    // The left axis's tick labels as drawn, between blanks.
+    QString leftLabels() const
+    {
+        QVector<double> ticks;
+        QVector<QString> labels;
+        plot.yAxis->ticker()->generate(plot.yAxis->range(), QLocale::c(), 'g', 6, ticks, nullptr, &labels);
+        return QStringList(labels.begin(), labels.end()).join(u' ');
+    }
     // Pixels of the series colour (or a blend of at least half its strength;
     // black text and grey grid lines never get red that far above green) in the
     // columns x0..x1 of the plotting area.
@@ -60,6 +68,14 @@ TEST(PopulationChart, AppearanceSeriesStylesAndYearLabels)
     EXPECT_FALSE(plot.legend->visible() || plot.xAxis2->visible() || plot.yAxis2->visible());
     EXPECT_EQ(plot.interactions(), QCP::Interactions());
     EXPECT_EQ(plot.yAxis->label(), QString::fromUtf8("Población"));
+    // The layout's faces, with their stand-ins: labels of 9 pixels, the title of 11.
+    const QStringList faces = {"Times New Roman", "Liberation Serif"};
+    for (QCPAxis* axis : {plot.xAxis, plot.yAxis}) {
+        EXPECT_EQ(axis->tickLabelFont().families(), faces);
+        EXPECT_EQ(axis->tickLabelFont().pixelSize(), 9);
+    }
+    EXPECT_EQ(plot.yAxis->labelFont().families(), faces);
+    EXPECT_EQ(plot.yAxis->labelFont().pixelSize(), 11);
 
     // A line and points (their values: the detail window test), the bottom axis labelled with the years.
     chart.show({100, 200, 300, 400, 500, 600, 700, 800, 900, 1000, 1100, 1200});
@@ -135,10 +151,38 @@ TEST(PopulationChart, SpanishNumbers)
     // The left axis's labels take that form.
     Chart chart;
     chart.show({20000, M, M, M, M, M, M, M, M, M, M, M});
-    QVector<double> ticks;
-    QVector<QString> labels;
-    chart.plot.yAxis->ticker()->generate(chart.plot.yAxis->range(), QLocale::c(), 'g', 6, ticks, nullptr, &labels);
-    EXPECT_TRUE(labels.contains("10.000")) << labels.join(' ').toStdString();
+    EXPECT_EQ(chart.leftLabels(), "0 5.000 10.000 15.000 20.000");
+}
+
+TEST(PopulationChart, LeftAxisTicksAreWholePeople)
+{
+    const std::pair<std::int32_t, const char*> maxima[] = {
+        // No value above 0 (entities, nuclei): the 0..1 range, 0 alone.
+        {0, "0"},
+        // Small municipalities: steps of 1 or 2, never a fraction.
+        {1, "0 1"},
+        {3, "0 1 2 3"},
+        {7, "0 1 2 3 4 5 6 7"},
+        {12, "0 2 4 6 8 10 12"},
+        {24, "0 5 10 15 20 25"},
+        // Larger ones: readable steps.
+        {459, "0 100 200 300 400"},
+        {569, "0 100 200 300 400 500"},
+        {638799, "0 100.000 200.000 300.000 400.000 500.000 600.000"},
+    };
+    Chart chart;
+    for (auto [largest, expected] : maxima) {
+        chart.show({M, M, M, largest, M, M, M, M, M, M, M, 0});
+        EXPECT_EQ(chart.leftLabels(), expected) << largest;
+    }
+
+    // Without series the left axis keeps its range and shows 0 alone; the
+    // next census brings its ticks back.
+    chart.plot.clearCensus();
+    EXPECT_EQ(chart.plot.yAxis->range(), QCPRange(0, 670738.95));
+    EXPECT_EQ(chart.leftLabels(), "0");
+    chart.show({M, 3, M, M, M, M, M, M, M, M, M, M});
+    EXPECT_EQ(chart.leftLabels(), "0 1 2 3");
 }
 
 TEST(PopulationChart, RightButtonDragPansTheLeftAxisOnly)
@@ -146,6 +190,7 @@ TEST(PopulationChart, RightButtonDragPansTheLeftAxisOnly)
     Chart chart;
     chart.plot.show();
     chart.show({1000, 2000, M, M, M, M, M, M, M, M, M, M});
+    chart.plot.describe("Municipio: Prueba");
     const QCPRange before = chart.plot.yAxis->range();
     const QCPRange xBefore = chart.plot.xAxis->range();
     const QPoint start = chart.plot.axisRect()->rect().center();
@@ -161,6 +206,10 @@ TEST(PopulationChart, RightButtonDragPansTheLeftAxisOnly)
     EXPECT_NEAR(chart.plot.yAxis->range().lower, before.lower + shift, 1e-9);
     EXPECT_NEAR(chart.plot.yAxis->range().upper, before.upper + shift, 1e-9);
     EXPECT_EQ(chart.plot.xAxis->range(), xBefore);
+    // The text alternative follows the range; the ticks stay whole.
+    EXPECT_TRUE(chart.plot.accessibleDescription().endsWith(" Valor mayor: 2.000. Eje de población de 375 a 2.475."))
+        << chart.plot.accessibleDescription().toStdString();
+    EXPECT_EQ(chart.leftLabels(), "500 1.000 1.500 2.000");
 
     // The next update puts the range back to 0..1.05 × largest, whatever the pan.
     chart.show({9, M, M, M, M, M, M, M, M, M, M, M});

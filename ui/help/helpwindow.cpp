@@ -251,6 +251,9 @@ void HelpWindow::save()
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setNameFilters({kRtfFilter, kTextFilter});
         dialog.selectNameFilter(kRtfFilter);
+        // The name chosen may still get its extension: the one question about
+        // replacing is asked below, about the file that is written.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
         if (ui::execModal(dialog) == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             choice = SaveChoice{dialog.selectedFiles().front(), dialog.selectedNameFilter() == kTextFilter ? 2 : 1};
     }
@@ -258,9 +261,9 @@ void HelpWindow::save()
         return;
 
     const QString fileName = help::savedFileName(choice->fileName, choice->filterIndex);
-    // The dialog asked about replacing the name it returned; a name changed
-    // here has not been asked about yet.
-    if (fileName != choice->fileName && QFileInfo::exists(fileName)) {
+    // One question before replacing, about the file that is written (a
+    // folder of that name is no file to replace: writing fails and says so).
+    if (const QFileInfo existing(fileName); existing.exists() && !existing.isDir()) {
         const bool replace = replaceQuestion_ ? replaceQuestion_(fileName) : askReplace(this, fileName);
         if (!replace)
             return;

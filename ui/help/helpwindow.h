@@ -29,6 +29,8 @@ public:
         int filterIndex = 1; // 1 rich text, 2 plain text
     };
     // The save dialog: the chosen file and filter, or nothing when cancelled.
+    // It asks nothing about existing files: the window asks once, about the
+    // name it writes (the chosen one, or that name with its extension).
     void setSaveDialog(std::function<std::optional<SaveChoice>()> dialog) { saveDialog_ = std::move(dialog); }
     // Whether to replace an existing file (the name given).
     void setReplaceQuestion(std::function<bool(const QString&)> question) { replaceQuestion_ = std::move(question); }

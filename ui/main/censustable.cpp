@@ -261,6 +261,8 @@ void CensusTable::setCell(int column, int row, const QString& text)
     update(cellRect(column, row));
 }
 
+QString CensusTable::value(int year) const { return cell(valueColumn(year), valueRow(year)); }
+
 void CensusTable::setValue(int year, const QString& text) { setCell(valueColumn(year), valueRow(year), text); }
 
 void CensusTable::clearValues()
@@ -274,7 +276,7 @@ Census CensusTable::census() const
     Census census;
     for (int year = 0; year < 12; ++year) {
         CensusPoint& point = census.points[static_cast<std::size_t>(year)];
-        point.value = censusValue(cell(valueColumn(year), valueRow(year)));
+        point.value = censusValue(value(year));
         if (point.value != -1 && point.value > census.largest)
             census.largest = point.value;
         point.label = cell(valueColumn(year), valueRow(year) - 1);

@@ -37,6 +37,7 @@ public:
     void setCell(int column, int row, const QString& text); // repaints that cell
 
     // The value of the year at this place (0 to 11), as shown.
+    QString value(int year) const;
     void setValue(int year, const QString& text);
     // Empties the twelve values; the years stay.
     void clearValues();

@@ -1,6 +1,12 @@
 #include "detailpanel.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
+#include <QMimeData>
 #include <string>
 
 #include "censustable.h"
@@ -8,6 +14,7 @@
 #include "error.h"
 #include "focusring.h"
 #include "layoutstyle.h"
+#include "messages.h"
 #include "noteview.h"
 #include "numbers.h"
 #include "populationchart.h"
@@ -33,6 +40,17 @@ QString kindWord(const std::string& tiponum)
     }
 }
 
+// Cells as text: tabs between them, a line end after each row.
+QString tabbedRow(const QStringList& cells) { return cells.join(u'\t') + u'\n'; }
+
+QString htmlRow(const QStringList& cells, const QString& tag)
+{
+    QString row = QStringLiteral("<tr>");
+    for (const QString& cell : cells)
+        row += QStringLiteral("<%1>%2</%1>").arg(tag, cell.toHtmlEscaped());
+    return row + QStringLiteral("</tr>");
+}
+
 } // namespace
 
 DetailPanel::DetailPanel(QWidget* parent) : QFrame(parent)
@@ -56,6 +74,7 @@ void DetailPanel::createControls()
     note_->setFont(layout::textFont());
     note_->setFieldName("COMENTARIO");
     note_->setBinding(&detail_.binding);
+    connect(note_, &NoteView::copyRequested, this, [this] { ui::guarded(window(), [this] { copyUnit(); }); });
     layout::setColours(note_, QPalette::Text, layout::kTextMaroon, QPalette::Base, layout::kFieldWhite);
 
     censusHeading_ = layout::placeLabel(this, "censusHeading", {8, 120, 102, 15}, layout::labelFont(),
@@ -136,4 +155,50 @@ void DetailPanel::updateAccessibleText()
 {
     censusTable_->announceChangedValues();
     chart_->describe(title_->text());
+}
+
+std::optional<std::int32_t> DetailPanel::shownUnit() const
+{
+    if (!noteLinked() || detail_.view.recordCount() == 0)
+        return std::nullopt;
+    return detail_.view.fieldByName("ident").asInteger();
+}
+
+std::unique_ptr<QMimeData> DetailPanel::unitTable() const
+{
+    if (!shownUnit())
+        return nullptr;
+    QStringList header{QStringLiteral("Unidad"), QStringLiteral("Tipo")};
+    QStringList values{fieldText("nombredicc"), kindWord(detail_.view.fieldByName("tiponum").asString())};
+    const Census census = censusTable_->census();
+    for (int year = 0; year < 12; ++year) {
+        header << census.points[static_cast<std::size_t>(year)].label;
+        values << censusTable_->value(year);
+    }
+    auto table = std::make_unique<QMimeData>();
+    table->setText(tabbedRow(header) + tabbedRow(values));
+    table->setHtml(QStringLiteral("<meta charset=\"utf-8\"><table>") + htmlRow(header, QStringLiteral("th"))
+                   + htmlRow(values, QStringLiteral("td")) + QStringLiteral("</table>"));
+    return table;
+}
+
+void DetailPanel::copyUnit() const
+{
+    if (auto table = unitTable())
+        QApplication::clipboard()->setMimeData(table.release());
+}
+
+void DetailPanel::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!censusTable_->geometry().contains(event->pos())) {
+        event->ignore();
+        return;
+    }
+    QMenu menu(this);
+    QAction* copy = menu.addAction(QStringLiteral("Copiar"), this, [this] { copyUnit(); });
+    copy->setObjectName(QStringLiteral("copyUnitAction"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setEnabled(shownUnit().has_value());
+    menu.exec(event->globalPos());
+    event->accept();
 }

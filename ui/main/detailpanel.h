@@ -6,6 +6,8 @@
 
 #include <QFrame>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string_view>
 
 #include "viewbinding.h"
@@ -14,6 +16,7 @@ class CensusTable;
 class NoteView;
 class PopulationChart;
 class QLabel;
+class QMimeData;
 
 class DetailPanel : public QFrame {
     Q_OBJECT
@@ -44,6 +47,25 @@ public:
 
     // The note, the first of the panel's controls in the window's tab order.
     NoteView* note() const { return note_; }
+
+    // The identifier of the unit shown; none while the panel is blank (after
+    // a search the detail view still holds a unit, but none is shown).
+    std::optional<std::int32_t> shownUnit() const;
+
+    // The unit shown as a small table, for the clipboard: a header line
+    // ("Unidad", "Tipo", the twelve years) and a line of values (the name as
+    // the title gives it, the kind, the twelve census texts as the table
+    // shows them), as text with tabs between cells and as an HTML table.
+    // Null while the panel is blank.
+    std::unique_ptr<QMimeData> unitTable() const;
+    // Puts unitTable() on the clipboard. While the panel is blank it does
+    // nothing, and the clipboard keeps what it holds.
+    void copyUnit() const;
+
+protected:
+    // A right click on the census table offers "Copiar" (the table itself
+    // takes no clicks, so that it never shows a selection).
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void createControls();

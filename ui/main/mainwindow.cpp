@@ -5,10 +5,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMoveEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QToolButton>
 #include <array>
@@ -173,11 +175,22 @@ void MainWindow::createControls()
     connect(exitButton_, &QPushButton::clicked, this, [this] { ui::guarded(this, [this] { close(); }); });
     connect(listAllButton_, &QPushButton::clicked, this, [this] { ui::guarded(this, [this] { listAll(); }); });
 
+    // Ctrl+C copies the unit shown. The lists, the note and the search box
+    // take it first (see createList, DetailPanel); elsewhere (the buttons)
+    // the window does, which is how the census table, never focused, is
+    // copied from the keyboard.
+    auto* copyUnit = new QShortcut(QKeySequence::Copy, this);
+    copyUnit->setObjectName(QStringLiteral("copyUnitShortcut"));
+    connect(copyUnit, &QShortcut::activated, this, [this] { ui::guarded(this, [this] { detailPanel_->copyUnit(); }); });
+
     // Tab order: the search box, the note, the three lists, then the buttons.
     QWidget* order[] = {searchBox_,  detailPanel_->note(), municipalityList_, entityList_,
                         nucleusList_, helpButton_,         exitButton_,       listAllButton_};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
+    // Ctrl+Tab and Enter on every control (eventFilter).
+    for (QWidget* control : order)
+        control->installEventFilter(this);
     searchBox_->setFocus(Qt::OtherFocusReason);
 }
 
@@ -203,7 +216,39 @@ UnitList* MainWindow::createList(const char* name, const QRect& place, BoundView
     connect(list, &UnitList::mouseReleased, this, [this, &view] {
         ui::guarded(this, [&] { detailPanel_->showUnit(unitIdent(view)); });
     });
+    // Ctrl+C in a list copies its current unit, if the panel shows it (after
+    // a search it shows none, and nothing is copied).
+    connect(list, &UnitList::copyRequested, this, [this, &view] {
+        ui::guarded(this, [&] {
+            if (view.recordCount() > 0 && detailPanel_->shownUnit() == unitIdent(view))
+                detailPanel_->copyUnit();
+        });
+    });
     return list;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+    // Ctrl+Tab and Ctrl+Shift+Tab go on from any control, the lists that
+    // Tab moves within included.
+    if (tab && (key->modifiers() & Qt::ControlModifier) && !(key->modifiers() & Qt::AltModifier)) {
+        const bool back = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
+        focusNextPrevChild(!back);
+        return true;
+    }
+    // Enter, of either keyboard, presses a button, as Space does.
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    auto* button = qobject_cast<QPushButton*>(watched);
+    if (enter && button && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (!key->isAutoRepeat())
+            button->click();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void MainWindow::setColours()

@@ -59,6 +59,9 @@ public:
     DetailPanel& detailPanel() { return *detailPanel_; }
 
 protected:
+    // Ctrl+Tab and Ctrl+Shift+Tab on any control go on to the next or the
+    // previous one; Enter on a button presses it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;

@@ -1,5 +1,7 @@
 #include "noteview.h"
 
+#include <QKeyEvent>
+
 #include "cp1252text.h"
 #include "viewbinding.h"
 
@@ -14,6 +16,26 @@ NoteView::NoteView(QWidget* parent) : QPlainTextEdit(parent)
     setUndoRedoEnabled(false);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     document()->setDocumentMargin(2);
+}
+
+bool NoteView::event(QEvent* event)
+{
+    // Ctrl+C is the note's own, before any shortcut of the window.
+    if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        event->accept();
+        return true;
+    }
+    return QPlainTextEdit::event(event);
+}
+
+void NoteView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Copy) && !textCursor().hasSelection()) {
+        emit copyRequested();
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
 }
 
 void NoteView::setBinding(ViewBinding* binding)

@@ -17,6 +17,14 @@ public:
     void setBinding(ViewBinding* binding);
     void setFieldName(std::string name);
 
+signals:
+    // Ctrl+C with no text selected.
+    void copyRequested();
+
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void refresh();
 

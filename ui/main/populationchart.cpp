@@ -3,6 +3,8 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -17,10 +19,31 @@ inline constexpr double kPointSize = 8;
 // their points are drawn whole.
 inline constexpr double kXPadding = 0.35;
 
-// Tick labels of the left axis in Spanish form.
-class SpanishNumberTicker : public QCPAxisTicker {
+// The left axis counts people: its ticks are whole numbers, at a readable
+// step of at least 1, labelled in Spanish form. Without any value above 0 it
+// has one tick, 0, whatever its range.
+class PeopleTicker : public QCPAxisTicker {
+public:
+    void setValueless(bool valueless) { valueless_ = valueless; }
+    bool valueless() const { return valueless_; }
+
 protected:
+    double getTickStep(const QCPRange& range) override
+    {
+        // The readable steps are 1, 2, 2.5 and 5 times a power of ten; 2.5
+        // becomes 2 and anything under 1 becomes 1.
+        return std::max(1.0, std::floor(QCPAxisTicker::getTickStep(range)));
+    }
+    QVector<double> createTickVector(double tickStep, const QCPRange& range) override
+    {
+        if (!valueless_)
+            return QCPAxisTicker::createTickVector(tickStep, range);
+        return range.contains(0) ? QVector<double>{0.0} : QVector<double>{};
+    }
     QString getTickLabel(double tick, const QLocale&, QChar, int) override { return chart::formatNumber(tick); }
+
+private:
+    bool valueless_ = false;
 };
 
 // Drags the left axis range vertically while the right mouse button is held.
@@ -201,8 +224,14 @@ PopulationChart::PopulationChart(QWidget* parent) : QCustomPlot(parent)
     yAxis->setLabel(QStringLiteral("Población"));
     yAxis->setLabelFont(layout::chartTitleFont());
     yAxis->setLabelColor(layout::kFigureBlack);
-    yAxis->setTicker(QSharedPointer<SpanishNumberTicker>::create());
+    yAxis->setTicker(QSharedPointer<PeopleTicker>::create());
+    setValueless(true);
     // The left axis keeps the range of the last census (none before the first).
+    // A pan (the only way the user changes it) is told to assistive technology.
+    connect(yAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] {
+        if (!updating_)
+            describe(title_);
+    });
 
     xAxis->setTicker(QSharedPointer<QCPAxisTickerText>::create());
     xAxis->setRange(-kXPadding, 11 + kXPadding);
@@ -212,11 +241,13 @@ PopulationChart::PopulationChart(QWidget* parent) : QCustomPlot(parent)
 
 void PopulationChart::showCensus(const Census& census)
 {
+    const QScopedValueRollback updating(updating_, true);
     clearCensus();
     census_ = census;
 
     // Left axis: exactly 0 to 1.05 times the largest value.
     yAxis->setRange(0, chart::axisMaximum(census.largest));
+    setValueless(census.largest <= 0);
     setLabelFonts(*this);
 
     // Bottom axis: twelve equally spaced positions labelled with the years.
@@ -258,6 +289,12 @@ void PopulationChart::clearCensus()
 {
     removeSeries(line_);
     removeSeries(points_);
+    setValueless(true);
+}
+
+void PopulationChart::setValueless(bool valueless)
+{
+    yAxis->ticker().staticCast<PeopleTicker>()->setValueless(valueless);
 }
 
 void PopulationChart::removeSeries(QCPGraph*& graph)
@@ -274,6 +311,7 @@ void PopulationChart::removeSeries(QCPGraph*& graph)
 
 void PopulationChart::describe(const QString& title)
 {
+    title_ = title;
     QString text;
     if (line_) {
         QStringList years;

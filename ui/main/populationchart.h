@@ -1,10 +1,12 @@
 #pragma once
 // The population chart of the detail panel: the census of one unit as a line
 // and points over twelve equally spaced years, on a left axis of population
-// from 0 to 5 % above the largest value. A missing year is a gap: no point,
-// and the line breaks on either side. The right mouse button drags the left
-// axis up and down; nothing else zooms or moves. Assistive technology reads
-// the chart as a text with its values.
+// from 0 to 5 % above the largest value, its ticks whole numbers (0 alone
+// while no value is above 0). A missing year is a gap: no point, and the line
+// breaks on either side. The right mouse button drags the left axis up and
+// down; nothing else zooms or moves. Assistive technology reads the chart as
+// a text with its values and the range of the left axis, told again after a
+// drag.
 
 #include <QString>
 #include <cstdint>
@@ -22,7 +24,8 @@ public:
     // and 5 %. Replaces what was shown; queues a replot.
     void showCensus(const Census& census);
     // Removes both series and with them the year labels; the left axis keeps
-    // the range of the last census shown. Queues a replot.
+    // the range of the last census shown, with 0 its only tick. Queues a
+    // replot.
     void clearCensus();
 
     QCPGraph* lineSeries() const { return line_; }
@@ -31,15 +34,20 @@ public:
     // Gives the chart its text alternative: the unit's title, the twelve
     // years with their values, the largest value and the range of the left
     // axis; empty while no census is shown. Tells assistive technology when
-    // the text changes.
+    // the text changes. A drag of the left axis describes the chart again
+    // with the same title.
     void describe(const QString& title);
 
 private:
     void removeSeries(QCPGraph*& graph);
+    // The left axis's ticks: 0 alone, or whole numbers at a readable step.
+    void setValueless(bool valueless);
 
     QCPGraph* line_ = nullptr;
     QCPGraph* points_ = nullptr;
     Census census_; // the census shown
+    QString title_; // as last described
+    bool updating_ = false; // within showCensus: the range changes with the census
 };
 
 namespace chart {

@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QWheelEvent>
+#include <algorithm>
 
 #include "cp1252text.h"
 #include "messages.h"
@@ -196,6 +197,11 @@ void UnitList::moveBy(int n)
 
 bool UnitList::event(QEvent* event)
 {
+    // Ctrl+C is the list's own, before any shortcut of the window.
+    if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        event->accept();
+        return true;
+    }
     if (event->type() == QEvent::KeyPress && tabWithin_) {
         auto* key = static_cast<QKeyEvent*>(event);
         const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
@@ -213,20 +219,17 @@ bool UnitList::event(QEvent* event)
             event->accept();
             return true;
         }
-        // Ctrl+Tab and Ctrl+Shift+Tab leave the list, so that the keyboard
-        // alone can always go on to the next control.
-        if (tab && key->modifiers() & Qt::ControlModifier) {
-            const bool back = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
-            focusNextPrevChild(!back);
-            event->accept();
-            return true;
-        }
     }
     return QListView::event(event);
 }
 
 void UnitList::keyPressEvent(QKeyEvent* event)
 {
+    if (event->matches(QKeySequence::Copy)) {
+        emit copyRequested();
+        event->accept();
+        return;
+    }
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     switch (event->key()) {
     case Qt::Key_Up:
@@ -274,20 +277,57 @@ void UnitList::pressAt(const QPoint& pos)
     move([row](catalogue::View& v) { v.moveBy(row - v.recNo()); });
 }
 
+void UnitList::enterByMouse()
+{
+    if (!enteringByMouse_)
+        return;
+    enteringByMouse_ = false;
+    emit focusEntered();
+}
+
 void UnitList::mousePressEvent(QMouseEvent* event)
 {
-    // The focus came first (and with it focusEntered); now the view moves.
+    // The focus came first; the list is entered, then the view moves.
+    enterByMouse();
     pressAt(event->position().toPoint());
     event->accept();
 }
 
 void UnitList::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    enterByMouse();
     pressAt(event->position().toPoint());
     event->accept();
 }
 
-void UnitList::mouseMoveEvent(QMouseEvent* event) { event->accept(); }
+void UnitList::dragTo(const QPoint& pos)
+{
+    const int rows = model_->rowCount();
+    if (rows == 0)
+        return;
+    const int top = verticalScrollBar()->value();
+    int row = 0;
+    if (pos.y() < 0)
+        row = top - 1;
+    else if (pos.y() >= viewport()->height())
+        row = top + visibleRowCount();
+    else if (const QModelIndex index = indexAt(QPoint(0, pos.y())); index.isValid())
+        row = index.row();
+    else
+        row = rows - 1; // below the last row of a short list
+    row = std::clamp(row, 0, rows - 1);
+    move([row](catalogue::View& v) {
+        if (v.recNo() != row)
+            v.moveBy(row - v.recNo());
+    });
+}
+
+void UnitList::mouseMoveEvent(QMouseEvent* event)
+{
+    if (event->buttons() != Qt::NoButton)
+        dragTo(event->position().toPoint());
+    event->accept();
+}
 
 void UnitList::mouseReleaseEvent(QMouseEvent* event)
 {
@@ -314,12 +354,19 @@ void UnitList::focusInEvent(QFocusEvent* event)
     // Coming back to the window is no entering of the list.
     if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
         return;
+    // A click enters the list only on its rows: one on the scroll bar
+    // scrolls, and the panel keeps its unit.
+    if (event->reason() == Qt::MouseFocusReason) {
+        enteringByMouse_ = true;
+        return;
+    }
     emit focusEntered();
 }
 
 void UnitList::focusOutEvent(QFocusEvent* event)
 {
     QListView::focusOutEvent(event);
+    enteringByMouse_ = false;
     announcedRow_ = -1;
     viewport()->update();
 }

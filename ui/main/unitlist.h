@@ -20,7 +20,7 @@ public:
 
     // Tab and Shift+Tab move to the next and previous row instead of
     // leaving the list (nothing at either end); Ctrl+Tab and Ctrl+Shift+Tab
-    // leave it.
+    // are left to the window, which leaves the list with them.
     void setTabMovesWithinList(bool on) { tabWithin_ = on; }
 
     // Rows that fit wholly in the list (a page).
@@ -29,12 +29,16 @@ public:
 
 signals:
     // The focus came into the list from another control of the window (not
-    // by the window becoming active again).
+    // by the window becoming active again); by the mouse, once the button is
+    // pressed over the rows (a click on the scroll bar focuses the list
+    // without entering it).
     void focusEntered();
     // A key was let go in the list (Qt's key code; auto-repeats are not told).
     void keyReleased(int key);
     // A mouse button was let go over the list, wherever.
     void mouseReleased();
+    // Ctrl+C in the list.
+    void copyRequested();
 
 protected:
     bool event(QEvent* event) override;
@@ -55,6 +59,11 @@ private:
     void move(Move&& m);
     void moveBy(int n);
     void pressAt(const QPoint& pos);
+    // Tells focusEntered for a focus that a mouse press over the rows brought.
+    void enterByMouse();
+    // Moves to the row under a pointer dragged with a button held; above or
+    // below the rows in sight, to the row next to them, which scrolls.
+    void dragTo(const QPoint& pos);
     void followView();
     // Tells assistive technology which unit is current, while the list has
     // the focus and that unit was not told yet.
@@ -64,4 +73,5 @@ private:
     bool tabWithin_ = false;
     int wheelRemainder_ = 0;
     int announcedRow_ = -1;
+    bool enteringByMouse_ = false; // focused by a press not yet seen over the rows
 };

@@ -21,7 +21,7 @@ protected:
         if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
             return false;
         auto* widget = qobject_cast<QWidget*>(watched);
-        if (!widget || widget->window() != &dialog_)
+        if (!widget)
             return false;
         auto* key = static_cast<QKeyEvent*>(event);
         if (pressed_.contains(key->key()))
@@ -30,6 +30,14 @@ protected:
         // same moment, which the window system does not always mark as a
         // repeat.
         const bool repeat = key->isAutoRepeat() || (key->key() == heldKey_ && key->timestamp() == heldRelease_);
+        if (widget->window() != &dialog_) {
+            // A window that opened over the dialog (the popup of its file
+            // name completer): a key first pressed there was pressed while
+            // the dialog is shown, and its repeats pass wherever they go.
+            if (type == QEvent::KeyPress && !repeat)
+                pressed_.insert(key->key());
+            return false;
+        }
         if (type == QEvent::KeyRelease) {
             heldKey_ = key->key();
             heldRelease_ = key->timestamp();
@@ -44,7 +52,7 @@ protected:
 
 private:
     QDialog& dialog_;
-    QSet<int> pressed_;    // keys pressed while the dialog is shown
+    QSet<int> pressed_;    // keys pressed while the dialog is shown, in it or in its popups
     int heldKey_ = 0;      // the last key released that was held from before
     quint64 heldRelease_ = 0;
 };

@@ -8,7 +8,8 @@ namespace ui {
 
 // Shows a dialog modally. A key that was already held down when the dialog
 // appeared (the Enter that accepted the dialog before it, repeating) does not
-// reach it: only keys pressed while it is shown do.
+// reach it: only keys pressed while it is shown do, in the dialog or in a
+// popup over it (a completer's list), repeats included.
 int execModal(QDialog& dialog);
 
 } // namespace ui

@@ -1,0 +1,181 @@
+// Copying the unit shown: Ctrl+C in a list, on the note, from the window's
+// other controls and through the census table's menu, as a small table of
+// text and HTML; nothing while the panel is blank.
+
+#include <QClipboard>
+#include <QMenu>
+#include <QMimeData>
+#include <QTimer>
+
+#include "mainwindow_helpers.h"
+
+using namespace mwtest;
+
+namespace {
+
+// window.csv's Abay, the first municipality.
+const char* const kAbayText =
+    "Unidad\tTipo\t1900\t1910\t1920\t1930\t1940\t1950\t1960\t1970\t1981\t1991\t2001\t2004\n"
+    "Abay\tMunicipio\t1.473\t813\t857\t783\t1.104\t-\t808\t1.793\t1.823\t-\t1.949\t791\n";
+const char* const kAbayHtml =
+    "<meta charset=\"utf-8\"><table>"
+    "<tr><th>Unidad</th><th>Tipo</th><th>1900</th><th>1910</th><th>1920</th><th>1930</th><th>1940</th><th>1950</th>"
+    "<th>1960</th><th>1970</th><th>1981</th><th>1991</th><th>2001</th><th>2004</th></tr>"
+    "<tr><td>Abay</td><td>Municipio</td><td>1.473</td><td>813</td><td>857</td><td>783</td><td>1.104</td><td>-</td>"
+    "<td>808</td><td>1.793</td><td>1.823</td><td>-</td><td>1.949</td><td>791</td></tr></table>";
+
+class CopyUnitTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        QApplication::clipboard()->setText(QStringLiteral("antes"));
+    }
+    static QString clipboardText() { return QApplication::clipboard()->mimeData()->text(); }
+    static QString clipboardHtml() { return QApplication::clipboard()->mimeData()->html(); }
+    void copyKeys() { QTest::keyClick(focused(), Qt::Key_C, Qt::ControlModifier); }
+
+    // Right-clicks the census table and, once its menu is up, triggers the
+    // entry `text` if it is enabled. Returns the menu's entries and whether
+    // each was enabled ("Copiar+", "Copiar-"); empty when no menu came up.
+    QStringList useTableMenu(const QString& text)
+    {
+        QStringList entries;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            for (QAction* action : menu->actions())
+                entries << action->text() + (action->isEnabled() ? u'+' : u'-');
+            for (QAction* action : menu->actions())
+                if (action->text() == text && action->isEnabled())
+                    action->trigger();
+            menu->close();
+        });
+        // Through the window, as the window system delivers a click: the
+        // context menu event comes from there.
+        const QPoint at = censusTable()->mapTo(window.get(), censusTable()->rect().center());
+        QTest::mouseClick(window->windowHandle(), Qt::RightButton, Qt::NoModifier, at);
+        QCoreApplication::processEvents();
+        // This platform gives the focus back to no window after a menu.
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        return entries;
+    }
+};
+
+} // namespace
+
+TEST_F(CopyUnitTest, CtrlCInAListCopiesItsUnitAsTextAndHtml)
+{
+    open();
+    listAll();
+    clickRow(municipalityList(), 0);
+    ASSERT_EQ(focused(), municipalityList());
+    copyKeys();
+    EXPECT_EQ(clipboardText().toStdString(), kAbayText);
+    EXPECT_EQ(clipboardHtml().toStdString(), kAbayHtml);
+
+    // An entity: the dictionary name as the title gives it, its kind, the
+    // twelve texts of the table.
+    const int row = static_cast<int>(rows(entityList()).indexOf(QStringLiteral("Peña (La) -- Abay")));
+    ASSERT_GE(row, 0);
+    clickRow(entityList(), 0);
+    entityList()->scrollTo(entityList()->model()->index(row, 0));
+    clickRow(entityList(), row);
+    ASSERT_EQ(focused(), entityList());
+    copyKeys();
+    EXPECT_EQ(unitTitle()->text(), QStringLiteral("Entidad: Peña (La)"));
+    EXPECT_EQ(clipboardText().toStdString(),
+              "Unidad\tTipo\t1900\t1910\t1920\t1930\t1940\t1950\t1960\t1970\t1981\t1991\t2001\t2004\n"
+              "Peña (La)\tEntidad\t1.070\t2.629\t1.541\t-\t1.716\t2.930\t1.726\t1.757\t-\t-\t1.702\t2.289\n");
+    expectNoMessages();
+}
+
+TEST_F(CopyUnitTest, NamesAreEscapedInTheHtml)
+{
+    open(QStringLiteral(TEST_PACKET_DIR "/detail.pkt"));
+    listAll();
+    clickRow(entityList(), 4);
+    ASSERT_EQ(unitTitle()->text(), QStringLiteral("Entidad: Ventas & Casas <Nuevas> \"del Río\""));
+    copyKeys();
+    EXPECT_EQ(clipboardText(),
+              QStringLiteral("Unidad\tTipo\t1900\t1910\t1920\t1930\t1940\t1950\t1960\t1970\t1981\t1991\t2001\t2004\n"
+                             "Ventas & Casas <Nuevas> \"del Río\"\tEntidad\t-\t1.016\t-\t-\t-\t-\t-\t-\t-\t-\t0\t7\n"));
+    EXPECT_TRUE(clipboardHtml().contains(
+        QStringLiteral("<tr><td>Ventas &amp; Casas &lt;Nuevas&gt; &quot;del Río&quot;</td><td>Entidad</td><td>-</td>"
+                       "<td>1.016</td>")))
+        << clipboardHtml().toStdString();
+    expectNoMessages();
+}
+
+TEST_F(CopyUnitTest, TheNoteCopiesItsSelectionOrElseTheUnit)
+{
+    open();
+    listAll();
+    clickRow(municipalityList(), 0);
+    note()->setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(focused(), note());
+    copyKeys();
+    EXPECT_EQ(clipboardText().toStdString(), kAbayText);
+
+    // Shift+End selects to the end of the first line: that text alone is copied.
+    QTest::keyClick(note(), Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(note(), Qt::Key_Right, Qt::ShiftModifier | Qt::ControlModifier);
+    ASSERT_TRUE(note()->textCursor().hasSelection());
+    copyKeys();
+    EXPECT_EQ(clipboardText(), QStringLiteral("Municipio "));
+    EXPECT_FALSE(QApplication::clipboard()->mimeData()->hasHtml() && clipboardHtml().contains("<table>"));
+    expectNoMessages();
+}
+
+TEST_F(CopyUnitTest, ABlankPanelCopiesNothingAndLeavesTheClipboard)
+{
+    open();
+    // At start: nothing shown, whatever has the focus.
+    for (QWidget* control : {static_cast<QWidget*>(searchBox()), static_cast<QWidget*>(helpButton())}) {
+        control->setFocus(Qt::TabFocusReason);
+        copyKeys();
+        EXPECT_EQ(clipboardText(), QStringLiteral("antes")) << control->objectName().toStdString();
+    }
+
+    // A search with the focus in a list: the list keeps a current unit, but
+    // the panel shows none, so nothing is copied.
+    listAll();
+    clickRow(municipalityList(), 2);
+    QTest::mouseClick(searchButton(), Qt::LeftButton);
+    ASSERT_EQ(focused(), municipalityList());
+    expectBlankPanel();
+    copyKeys();
+    EXPECT_EQ(clipboardText(), QStringLiteral("antes"));
+    note()->setFocus(Qt::TabFocusReason);
+    copyKeys();
+    EXPECT_EQ(clipboardText(), QStringLiteral("antes"));
+    EXPECT_EQ(useTableMenu(QStringLiteral("Copiar")), QStringList{QStringLiteral("Copiar-")});
+    EXPECT_EQ(clipboardText(), QStringLiteral("antes"));
+    expectNoMessages();
+}
+
+TEST_F(CopyUnitTest, TheCensusTableMenuAndTheButtonsCopyTheUnitShown)
+{
+    open();
+    listAll();
+    clickRow(municipalityList(), 0);
+    EXPECT_EQ(useTableMenu(QStringLiteral("Copiar")), QStringList{QStringLiteral("Copiar+")});
+    EXPECT_EQ(clipboardText().toStdString(), kAbayText);
+    // The table still takes neither the focus nor the click.
+    EXPECT_EQ(focused(), municipalityList());
+    EXPECT_FALSE(censusTable()->isEnabled());
+
+    QApplication::clipboard()->setText(QStringLiteral("antes"));
+    helpButton()->setFocus(Qt::TabFocusReason);
+    copyKeys();
+    EXPECT_EQ(clipboardText().toStdString(), kAbayText);
+
+    // The search box copies its own selection, never the unit.
+    QApplication::clipboard()->setText(QStringLiteral("antes"));
+    searchBox()->setFocus(Qt::TabFocusReason);
+    copyKeys();
+    EXPECT_EQ(clipboardText(), QStringLiteral("antes"));
+    expectNoMessages();
+}
