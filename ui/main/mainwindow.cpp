@@ -265,6 +265,11 @@ void MainWindow::loadCatalogue()
 {
     loaded_ = true;
     loadFailure_.clear();
+    // The lists end blank whatever the load does. Switched off from here,
+    // they are not rebuilt, and laid out over every unit, at each close, load
+    // and order below.
+    for (BoundView* list : {&municipalities_, &entities_, &nuclei_})
+        list->binding.setEnabled(false);
     catalogue::View* views[] = {&municipalities_.view, &entities_.view, &nuclei_.view, &detailPanel_->view()};
     // Views are never bound to a file: closing saves nothing.
     for (catalogue::View* view : views)
@@ -301,8 +306,6 @@ void MainWindow::loadCatalogue()
     }
     streams.reset();
 
-    for (BoundView* list : {&municipalities_, &entities_, &nuclei_})
-        list->binding.setEnabled(false);
     for (UnitList* list : {nucleusList_, municipalityList_, entityList_})
         list->setEnabled(false);
     detailPanel_->blank();
