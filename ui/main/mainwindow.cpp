@@ -61,6 +61,9 @@ private:
 
 // The filters of the three lists before the quoted search text: a kind and
 // the search names (in capitals) that contain the text.
+// The field the three lists are ordered by.
+const char* const kListOrder = "NOMBREBUSC";
+
 const std::array<const char*, 3> kListFilterPrefixes = {
     "(tiponum = 2) and (Upper(nombrebusc) like '%",
     "(tiponum = 3) and (Upper(nombrebusc) like '%",
@@ -265,6 +268,7 @@ void MainWindow::loadCatalogue()
 {
     loaded_ = true;
     loadFailure_.clear();
+    listOrderPending_ = false;
     // The lists end blank whatever the load does. Switched off from here,
     // they are not rebuilt, and laid out over every unit, at each close, load
     // and order below.
@@ -295,8 +299,13 @@ void MainWindow::loadCatalogue()
         // unit, so the detail view opens on the first nucleus.
         for (std::size_t i = 0; i < streams->size(); ++i)
             views[i]->loadFromBytes((*streams)[i].bytes());
+        // The lists show nothing before a search: their order is built once
+        // the window has painted, or by the first search if that comes first
+        // (orderLists). A catalogue without the field fails here, as ordering
+        // by it would.
         for (BoundView* list : {&municipalities_, &entities_, &nuclei_})
-            list->view.setIndexFieldNames("NOMBREBUSC");
+            list->view.fieldByName(kListOrder);
+        listOrderPending_ = true;
     } catch (const std::exception& e) {
         loaded_ = false;
         loadFailure_ = QString::fromUtf8(e.what());
@@ -323,6 +332,7 @@ QString MainWindow::loadFailureMessage() const
 
 void MainWindow::search()
 {
+    orderLists();
     const std::string literal = filterLiteral(searchBox_->text());
     // Each view's notification puts the detail view on its first hit.
     BoundView* lists[] = {&municipalities_, &entities_, &nuclei_};
@@ -382,6 +392,24 @@ void MainWindow::showHelp()
     const auto help = std::make_unique<HelpWindow>(this);
     ui::execModal(*help);
     help->hide();
+}
+
+void MainWindow::orderLists()
+{
+    if (!listOrderPending_)
+        return;
+    listOrderPending_ = false;
+    for (BoundView* list : {&municipalities_, &entities_, &nuclei_})
+        list->view.setIndexFieldNames(kListOrder);
+}
+
+void MainWindow::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    // Once this paint is on the screen.
+    if (listOrderPending_)
+        QMetaObject::invokeMethod(
+            this, [this] { ui::guarded(this, [this] { orderLists(); }); }, Qt::QueuedConnection);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
