@@ -1,8 +1,10 @@
 // The main window's start-up work: what it leaves undone until it is needed,
 // and that whatever it leaves undone is in place before the user can reach it.
 
+#include <QFile>
 #include <QTemporaryDir>
 
+#include "application.h"
 #include "cp1252text.h"
 #include "mainwindow_helpers.h"
 #include "packet.h"
@@ -28,7 +30,36 @@ QStringList displayNames(const catalogue::View& view)
     return names;
 }
 
+// The image format plugins mapped into this process, one per line.
+std::string mappedImagePlugins()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return "/proc/self/maps unreadable";
+    QByteArrayList plugins;
+    for (const QByteArray& line : maps.readAll().split('\n'))
+        if (line.contains("/imageformats/") && !plugins.contains(line.mid(line.indexOf('/'))))
+            plugins << line.mid(line.indexOf('/'));
+    return plugins.join('\n').toStdString();
+}
+
 } // namespace
+
+TEST_F(MainWindowTest, ItsImagesAreReadWithoutLoadingAnyImagePlugin)
+{
+    const std::string before = mappedImagePlugins();
+    ui::prepareApplication();
+    open();
+    EXPECT_EQ(mappedImagePlugins(), before);
+
+    // Each image as drawn for 96 dpi and at twice its size.
+    EXPECT_EQ(QApplication::windowIcon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}}));
+    EXPECT_EQ(searchButton()->icon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}}));
+    for (QPushButton* button : {helpButton(), exitButton()})
+        EXPECT_EQ(button->icon().availableSizes(), (QList<QSize>{{18, 18}, {36, 36}}));
+    // The magnifying glass's olive background is transparent.
+    EXPECT_EQ(searchButton()->icon().pixmap(QSize(16, 16)).toImage().pixelColor(0, 0).alpha(), 0);
+}
 
 TEST_F(MainWindowTest, ReloadingBlanksTheListsOnceWithoutLayingOutAnyUnit)
 {

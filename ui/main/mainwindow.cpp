@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "application.h"
 #include "cp1252.h"
 #include "cp1252text.h"
 #include "detailpanel.h"
@@ -92,8 +93,8 @@ std::int32_t unitIdent(const catalogue::View& view) { return view.fieldByName("i
 QIcon buttonImage(const QString& image, const QString& image2x)
 {
     QIcon icon;
-    icon.addFile(QStringLiteral(":/images/") + image);
-    icon.addFile(QStringLiteral(":/images/") + image2x);
+    icon.addPixmap(ui::resourceImage(image));
+    icon.addPixmap(ui::resourceImage(image2x));
     return icon;
 }
 
