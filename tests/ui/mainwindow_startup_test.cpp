@@ -2,6 +2,7 @@
 // and that whatever it leaves undone is in place before the user can reach it.
 
 #include <QFile>
+#include <QResource>
 #include <QTemporaryDir>
 
 #include "application.h"
@@ -148,4 +149,25 @@ TEST_F(MainWindowTest, ACatalogueWithoutSearchNamesFailsToLoadAtCreation)
     window = std::make_unique<MainWindow>(nullptr, path);
     EXPECT_FALSE(window->catalogueLoaded());
     EXPECT_EQ(window->loadFailure(), QStringLiteral("No se encuentra el campo 'NOMBREBUSC'"));
+}
+
+TEST_F(MainWindowTest, TheBuiltInCatalogueIsReadWhereItLiesAFileIsCopied)
+{
+    window = std::make_unique<MainWindow>();
+    const QResource resource(QStringLiteral(":/PUEBLOS"));
+    ASSERT_EQ(resource.compressionAlgorithm(), QResource::NoCompression);
+    const catalogue::View* views[] = {&window->municipalityView(), &window->entityView(), &window->nucleusView(),
+                                      &window->detailPanel().view()};
+    for (const catalogue::View* view : views)
+        EXPECT_EQ(view->table().packet().data(), reinterpret_cast<const char*>(resource.data()));
+
+    // A file may change once loaded: the window keeps a copy of what it read.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("window.pkt"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TEST_PACKET_DIR "/window.pkt"), path));
+    window = std::make_unique<MainWindow>(nullptr, path);
+    ASSERT_TRUE(QFile::resize(path, 0));
+    ASSERT_TRUE(QFile::remove(path));
+    window->search();
+    EXPECT_EQ(rows(municipalityList()), kMunicipalitiesByName);
 }

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMoveEvent>
 #include <QPushButton>
+#include <QResource>
 #include <QScreen>
 #include <QShowEvent>
 #include <QToolButton>
@@ -45,6 +46,11 @@ public:
         if (size > 0) {
             if (const uchar* mapped = file_.map(0, size)) {
                 bytes_ = std::string_view(reinterpret_cast<const char*>(mapped), static_cast<std::size_t>(size));
+                // An uncompressed resource built into the program is mapped
+                // where it lies, and lies there as long as the program runs.
+                const bool inPlace = path.startsWith(u':')
+                                     && QResource(path).compressionAlgorithm() == QResource::NoCompression;
+                kind_ = inPlace ? catalogue::PacketBytes::Lasting : catalogue::PacketBytes::Copied;
                 return true;
             }
         }
@@ -53,11 +59,14 @@ public:
         return true;
     }
     std::string_view bytes() const { return bytes_; }
+    // Whether the bytes outlive the stream.
+    catalogue::PacketBytes kind() const { return kind_; }
 
 private:
     QFile file_;
     QByteArray copy_;
     std::string_view bytes_;
+    catalogue::PacketBytes kind_ = catalogue::PacketBytes::Copied;
 };
 
 // The filters of the three lists before the quoted search text: a kind and
@@ -299,7 +308,7 @@ void MainWindow::loadCatalogue()
         // Each list view's notification puts the detail view on its first
         // unit, so the detail view opens on the first nucleus.
         for (std::size_t i = 0; i < streams->size(); ++i)
-            views[i]->loadFromBytes((*streams)[i].bytes());
+            views[i]->loadFromBytes((*streams)[i].bytes(), (*streams)[i].kind());
         // The lists show nothing before a search: their order is built once
         // the window has painted, or by the first search if that comes first
         // (orderLists). A catalogue without the field fails here, as ordering
