@@ -261,7 +261,7 @@ FieldDef readField(Reader& in, std::size_t number, FieldLayout& layout)
 
 } // namespace
 
-Table readPacket(std::string_view bytes)
+Table readPacket(std::string_view bytes, PacketBytes kind)
 {
     Reader in(bytes);
 
@@ -345,7 +345,7 @@ Table readPacket(std::string_view bytes)
     // record with values takes at least a byte per field besides its flags).
     const std::size_t plausible = std::min<std::size_t>(recordCount, in.remaining() / (minRecord + fieldCount));
     table.reserve(plausible, 0);
-    table.keepPacket(bytes);
+    table.keepPacket(bytes, kind);
 
     for (std::uint32_t r = 0; r < recordCount; ++r) {
         const std::size_t start = in.pos();

@@ -31,8 +31,8 @@ public:
 
     // The store of a packet: the one some view of this thread still holds for
     // the same bytes, or a new one read from them (PacketError when they are
-    // no packet).
-    static std::shared_ptr<const Store> read(std::string_view packet);
+    // no packet), which copies them or refers to them as `kind` says.
+    static std::shared_ptr<const Store> read(std::string_view packet, PacketBytes kind = PacketBytes::Copied);
 
     const Table& table() const { return table_; }
     const Collation& collation() const { return collation_; }

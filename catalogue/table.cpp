@@ -23,6 +23,10 @@ void Table::appendValue(std::optional<std::string_view> value)
         return;
     }
     packet_ = false;
+    if (lasting_.data()) {
+        text_.assign(lasting_);
+        lasting_ = {};
+    }
     if (text_.size() + value->size() >= kNull)
         throw std::length_error("catalogue table too large");
     cells_.push_back({static_cast<std::uint32_t>(text_.size()), static_cast<std::uint32_t>(value->size())});
@@ -37,11 +41,17 @@ void Table::addRecord(const std::vector<std::optional<std::string>>& values)
         appendValue(value ? std::optional<std::string_view>(*value) : std::nullopt);
 }
 
-void Table::keepPacket(std::string_view bytes)
+void Table::keepPacket(std::string_view bytes, PacketBytes kind)
 {
     if (bytes.size() >= kNull)
         throw std::length_error("catalogue table too large");
-    text_.assign(bytes);
+    if (kind == PacketBytes::Lasting && bytes.data()) {
+        text_.clear();
+        lasting_ = bytes;
+    } else {
+        text_.assign(bytes);
+        lasting_ = {};
+    }
     packet_ = true;
 }
 

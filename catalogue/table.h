@@ -24,6 +24,12 @@ struct FieldDef {
 // Locale of the catalogue as shipped: Spanish with the traditional sort.
 inline constexpr std::int32_t kSpanishTraditional = 1034;
 
+// What a table read from bytes does with them: keeps a copy (the bytes may
+// change or go away afterwards), or refers to them, when they outlive every
+// table read from them and never change (the catalogue built into the
+// program).
+enum class PacketBytes { Copied, Lasting };
+
 class Table {
 public:
     Table() = default;
@@ -46,7 +52,7 @@ public:
     std::string_view text(std::size_t record, std::size_t field) const
     {
         const Cell& cell = cells_[record * fields_.size() + field];
-        return cell.length == kNull ? std::string_view() : std::string_view(text_).substr(cell.offset, cell.length);
+        return cell.length == kNull ? std::string_view() : text().substr(cell.offset, cell.length);
     }
 
     // Appends a record: one value per field, nullopt for null.
@@ -57,20 +63,23 @@ public:
     void reserve(std::size_t records, std::size_t textBytes);
 
     // Reading a packet: the table keeps the packet's bytes whole as its text,
-    // and each value refers to its place in them, so nothing is copied twice.
-    void keepPacket(std::string_view bytes);
+    // and each value refers to its place in them, so nothing is copied twice;
+    // Lasting bytes are not copied at all (until a value is added from
+    // elsewhere, which copies them first).
+    void keepPacket(std::string_view bytes, PacketBytes kind = PacketBytes::Copied);
     void appendKeptValue(std::size_t offset, std::size_t length)
     {
-        if (!packet_ || offset > text_.size() || length > text_.size() - offset)
+        if (!packet_ || offset > text().size() || length > text().size() - offset)
             keptValueOutside();
         cells_.push_back({static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(length)});
     }
     // The packet the table was read from, while no value has been added
     // from elsewhere; empty otherwise.
-    std::string_view packet() const { return packet_ ? std::string_view(text_) : std::string_view(); }
+    std::string_view packet() const { return packet_ ? text() : std::string_view(); }
 
 private:
     [[noreturn]] static void keptValueOutside();
+    std::string_view text() const { return lasting_.data() ? lasting_ : std::string_view(text_); }
 
     struct Cell {
         std::uint32_t offset;
@@ -81,8 +90,9 @@ private:
     std::vector<FieldDef> fields_;
     std::int32_t lcid_ = 0;
     std::string text_;        // all values, back to back
+    std::string_view lasting_; // instead of text_, the Lasting packet read
     std::vector<Cell> cells_; // records × fields
-    bool packet_ = false;     // text_ is the packet the values came from
+    bool packet_ = false;     // the text is the packet the values came from
 };
 
 } // namespace catalogue

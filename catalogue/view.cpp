@@ -85,10 +85,10 @@ void View::loadFromStream(std::istream& stream)
     loadFromBytes(bytes);
 }
 
-void View::loadFromBytes(std::string_view packet)
+void View::loadFromBytes(std::string_view packet, PacketBytes kind)
 {
     close();
-    open(Store::read(packet));
+    open(Store::read(packet, kind));
 }
 
 void View::open(std::shared_ptr<const Store> store)

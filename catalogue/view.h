@@ -65,7 +65,8 @@ public:
     // indexFieldNames if set, current record the first; afterScroll once if
     // the view holds a record. A PacketError or FilterError leaves it closed.
     void loadFromStream(std::istream& stream);
-    void loadFromBytes(std::string_view packet);
+    // `kind` as for Store::read: Lasting bytes are not copied.
+    void loadFromBytes(std::string_view packet, PacketBytes kind = PacketBytes::Copied);
     void close();
     bool active() const;
 

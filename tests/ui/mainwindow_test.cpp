@@ -98,7 +98,10 @@ TEST_F(MainWindowTest, StartsWithBlankDisabledListsAndTheCensusHeadings)
         EXPECT_EQ(list->model()->rowCount(), 0);
     }
 
-    // The views are open behind the blank lists: kind filters, name order.
+    // The views are open behind the blank lists: kind filters, and name order
+    // once the window has painted.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QCoreApplication::processEvents();
     const std::pair<const catalogue::View*, int> views[] = {
         {&w.municipalityView(), kMunicipalities}, {&w.entityView(), kEntities}, {&w.nucleusView(), kNuclei}};
     int kind = 2;

@@ -91,6 +91,19 @@ TEST(PopulationChart, AppearanceSeriesStylesAndYearLabels)
     EXPECT_TRUE(plot.xAxis->ticker().dynamicCast<QCPAxisTickerText>()->ticks().isEmpty());
 }
 
+// A chart whose paint buffers can be counted.
+struct BufferedChart : PopulationChart {
+    qsizetype paintBuffers() const { return mPaintBuffers.size(); }
+};
+
+TEST(PopulationChart, DrawsThroughOnePaintBuffer)
+{
+    BufferedChart chart;
+    chart.resize(425, 137);
+    chart.replot();
+    EXPECT_EQ(chart.paintBuffers(), 1);
+}
+
 TEST(PopulationChart, LeftAxisRunsFromZeroToFivePercentAboveTheLargest)
 {
     // 9 × 1.05 in plain double arithmetic is the next double above 9.45.

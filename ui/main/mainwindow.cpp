@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMoveEvent>
 #include <QPushButton>
+#include <QResource>
 #include <QScreen>
 #include <QShortcut>
 #include <QShowEvent>
@@ -18,6 +19,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "application.h"
 #include "cp1252.h"
 #include "cp1252text.h"
 #include "detailpanel.h"
@@ -47,6 +49,11 @@ public:
         if (size > 0) {
             if (const uchar* mapped = file_.map(0, size)) {
                 bytes_ = std::string_view(reinterpret_cast<const char*>(mapped), static_cast<std::size_t>(size));
+                // An uncompressed resource built into the program is mapped
+                // where it lies, and lies there as long as the program runs.
+                const bool inPlace = path.startsWith(u':')
+                                     && QResource(path).compressionAlgorithm() == QResource::NoCompression;
+                kind_ = inPlace ? catalogue::PacketBytes::Lasting : catalogue::PacketBytes::Copied;
                 return true;
             }
         }
@@ -55,12 +62,18 @@ public:
         return true;
     }
     std::string_view bytes() const { return bytes_; }
+    // Whether the bytes outlive the stream.
+    catalogue::PacketBytes kind() const { return kind_; }
 
 private:
     QFile file_;
     QByteArray copy_;
     std::string_view bytes_;
+    catalogue::PacketBytes kind_ = catalogue::PacketBytes::Copied;
 };
+
+// The field the three lists are ordered by.
+const char* const kListOrder = "NOMBREBUSC";
 
 std::int32_t unitIdent(const catalogue::View& view) { return view.fieldByName("ident").asInteger(); }
 
@@ -69,8 +82,8 @@ std::int32_t unitIdent(const catalogue::View& view) { return view.fieldByName("i
 QIcon buttonImage(const QString& image, const QString& image2x)
 {
     QIcon icon;
-    icon.addFile(QStringLiteral(":/images/") + image);
-    icon.addFile(QStringLiteral(":/images/") + image2x);
+    icon.addPixmap(ui::resourceImage(image));
+    icon.addPixmap(ui::resourceImage(image2x));
     return icon;
 }
 
@@ -288,6 +301,12 @@ void MainWindow::loadCatalogue()
 {
     loaded_ = true;
     loadFailure_.clear();
+    listOrderPending_ = false;
+    // The lists end blank whatever the load does. Switched off from here,
+    // they are not rebuilt, and laid out over every unit, at each close, load
+    // and order below.
+    for (BoundView* list : {&municipalities_, &entities_, &nuclei_})
+        list->binding.setEnabled(false);
     catalogue::View* views[] = {&municipalities_.view, &entities_.view, &nuclei_.view, &detailPanel_->view()};
     // Views are never bound to a file: closing saves nothing.
     for (catalogue::View* view : views)
@@ -312,9 +331,14 @@ void MainWindow::loadCatalogue()
         // Each list view's notification puts the detail view on its first
         // unit, so the detail view opens on the first nucleus.
         for (std::size_t i = 0; i < streams->size(); ++i)
-            views[i]->loadFromBytes((*streams)[i].bytes());
+            views[i]->loadFromBytes((*streams)[i].bytes(), (*streams)[i].kind());
+        // The lists show nothing before a search: their order is built once
+        // the window has painted, or by the first search if that comes first
+        // (orderLists). A catalogue without the field fails here, as ordering
+        // by it would.
         for (BoundView* list : {&municipalities_, &entities_, &nuclei_})
-            list->view.setIndexFieldNames("NOMBREBUSC");
+            list->view.fieldByName(kListOrder);
+        listOrderPending_ = true;
     } catch (const std::exception& e) {
         loaded_ = false;
         loadFailure_ = QString::fromUtf8(e.what());
@@ -324,8 +348,6 @@ void MainWindow::loadCatalogue()
     }
     streams.reset();
 
-    for (BoundView* list : {&municipalities_, &entities_, &nuclei_})
-        list->binding.setEnabled(false);
     for (UnitList* list : {nucleusList_, municipalityList_, entityList_})
         list->setEnabled(false);
     detailPanel_->blank();
@@ -343,6 +365,7 @@ QString MainWindow::loadFailureMessage() const
 
 void MainWindow::search()
 {
+    orderLists();
     // The text without acute accents (the box holds capitals only, so "É"
     // is searched as "E").
     const std::string text = catalogue::cp1252::withoutAcuteAccents(ui::toCp1252(searchBox_->text()));
@@ -404,6 +427,24 @@ void MainWindow::showHelp()
     const auto help = std::make_unique<HelpWindow>(this);
     ui::execModal(*help);
     help->hide();
+}
+
+void MainWindow::orderLists()
+{
+    if (!listOrderPending_)
+        return;
+    listOrderPending_ = false;
+    for (BoundView* list : {&municipalities_, &entities_, &nuclei_})
+        list->view.setIndexFieldNames(kListOrder);
+}
+
+void MainWindow::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    // Once this paint is on the screen.
+    if (listOrderPending_)
+        QMetaObject::invokeMethod(
+            this, [this] { ui::guarded(this, [this] { orderLists(); }); }, Qt::QueuedConnection);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -65,6 +65,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void createControls();
@@ -77,12 +78,17 @@ private:
     // Closes the four views and empties the chart (the window is closing).
     void closeViews();
     void placeWindow();
+    // Orders the three list views by search name, if a load left that to be
+    // done: loadCatalogue leaves it until the window's first paint is on the
+    // screen, and the search, the only way to the lists, does it first.
+    void orderLists();
 
     QString catalogue_;
     BoundView municipalities_;
     BoundView entities_;
     BoundView nuclei_;
     bool loaded_ = false;
+    bool listOrderPending_ = false;
     QString loadFailure_;
 
     QLabel* title_ = nullptr;

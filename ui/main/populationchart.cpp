@@ -214,6 +214,10 @@ PopulationChart::PopulationChart(QWidget* parent) : QCustomPlot(parent)
     // the range is drawn whole.
     axisRect()->setMinimumMargins(QMargins(0, 7, 1, 1));
     plotLayout()->setMargins(QMargins(0, 0, 0, 0));
+    // Nothing is drawn on the overlay layer (no selection rectangle): drawn
+    // with the others, it needs no paint buffer of its own.
+    if (QCPLayer* overlay = layer(QStringLiteral("overlay")))
+        overlay->setMode(QCPLayer::lmLogical);
 
     for (QCPAxis* axis : {xAxis, yAxis}) {
         axis->setBasePen(Qt::NoPen);

@@ -1,7 +1,9 @@
 #include "application.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QIcon>
+#include <QImageReader>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <memory>
@@ -12,10 +14,17 @@ void prepareApplication()
 {
     QApplication::setApplicationName(QStringLiteral("POBLACION"));
     QIcon icon;
-    icon.addFile(QStringLiteral(":/images/poblacion16.xpm"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/images/poblacion32.xpm"), QSize(32, 32));
+    icon.addPixmap(resourceImage(QStringLiteral("poblacion16.xpm")));
+    icon.addPixmap(resourceImage(QStringLiteral("poblacion32.xpm")));
     QApplication::setWindowIcon(icon);
     installSpanishTranslations();
+}
+
+QPixmap resourceImage(const QString& name)
+{
+    QImageReader reader(QStringLiteral(":/images/") + name, QFileInfo(name).suffix().toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
 }
 
 bool installSpanishTranslations()

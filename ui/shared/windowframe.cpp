@@ -78,9 +78,11 @@ QMargins askWindowManager(QWidget* window)
         xcb_send_event(c, 0, screen->root, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                        reinterpret_cast<const char*>(&message));
         xcb_flush(c);
+        // A window manager answers within a millisecond or two; it is given
+        // 200 ms in all.
         bool answered = false;
-        for (int i = 0; i < 20 && !answered; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        for (int i = 0; i < 200 && !answered; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
             answered = cardinals(c, w, extents, e);
         }
         if (!answered)

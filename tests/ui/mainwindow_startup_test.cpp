@@ -1,0 +1,173 @@
+// The main window's start-up work: what it leaves undone until it is needed,
+// and that whatever it leaves undone is in place before the user can reach it.
+
+#include <QFile>
+#include <QResource>
+#include <QTemporaryDir>
+
+#include "application.h"
+#include "cp1252text.h"
+#include "mainwindow_helpers.h"
+#include "packet.h"
+
+using namespace mwtest;
+
+namespace {
+
+// window.csv's municipalities as the list shows them: by search name, "ch"
+// after "c", "ll" after "l", "ñ" after "n" (stored in another order).
+const QStringList kMunicipalitiesByName = {
+    QStringLiteral("Abay"),    QStringLiteral("Cutanda"), QStringLiteral("Chalamera"),
+    QStringLiteral("Luzas"),   QStringLiteral("Lledó"),   QStringLiteral("Peñaflor"),
+    QStringLiteral("Peñalba"), QStringLiteral("San José"), QStringLiteral("Zaragoza")};
+
+// The display names of a view's records, in the view's order.
+QStringList displayNames(const catalogue::View& view)
+{
+    QStringList names;
+    const int field = view.table().fieldIndex("NOMBREMOST");
+    for (int row = 0; row < view.recordCount(); ++row)
+        names << ui::fromCp1252(view.table().text(view.recordAt(row), static_cast<std::size_t>(field)));
+    return names;
+}
+
+// The image format plugins mapped into this process, one per line.
+std::string mappedImagePlugins()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return "/proc/self/maps unreadable";
+    QByteArrayList plugins;
+    for (const QByteArray& line : maps.readAll().split('\n'))
+        if (line.contains("/imageformats/") && !plugins.contains(line.mid(line.indexOf('/'))))
+            plugins << line.mid(line.indexOf('/'));
+    return plugins.join('\n').toStdString();
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, ItsImagesAreReadWithoutLoadingAnyImagePlugin)
+{
+    const std::string before = mappedImagePlugins();
+    ui::prepareApplication();
+    open();
+    EXPECT_EQ(mappedImagePlugins(), before);
+
+    // Each image as drawn for 96 dpi and at twice its size.
+    EXPECT_EQ(QApplication::windowIcon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}}));
+    EXPECT_EQ(searchButton()->icon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}}));
+    for (QPushButton* button : {helpButton(), exitButton()})
+        EXPECT_EQ(button->icon().availableSizes(), (QList<QSize>{{18, 18}, {36, 36}}));
+    // The magnifying glass's olive background is transparent.
+    EXPECT_EQ(searchButton()->icon().pixmap(QSize(16, 16)).toImage().pixelColor(0, 0).alpha(), 0);
+}
+
+TEST_F(MainWindowTest, ReloadingBlanksTheListsOnceWithoutLayingOutAnyUnit)
+{
+    MainWindow& w = open();
+    search(QStringLiteral("A"));
+    UnitList* lists[] = {municipalityList(), entityList(), nucleusList()};
+    for (UnitList* list : lists)
+        ASSERT_GT(list->model()->rowCount(), 0);
+
+    // The rows each list holds every time it is rebuilt during the load.
+    std::vector<std::vector<int>> rebuilds(3);
+    for (std::size_t i = 0; i < 3; ++i) {
+        QAbstractItemModel* model = lists[i]->model();
+        QObject::connect(model, &QAbstractItemModel::modelReset, model,
+                         [&rebuilds, i, model] { rebuilds[i].push_back(model->rowCount()); });
+    }
+    w.loadCatalogue();
+    ASSERT_TRUE(w.catalogueLoaded());
+    for (const auto& rows : rebuilds)
+        EXPECT_EQ(rows, std::vector<int>{0});
+    for (UnitList* list : lists)
+        EXPECT_FALSE(list->isEnabled());
+}
+
+TEST_F(MainWindowTest, TheListsAreOrderedByNameOnceTheWindowHasPainted)
+{
+    window = std::make_unique<MainWindow>(nullptr, QStringLiteral(TEST_PACKET_DIR "/window.pkt"));
+    const catalogue::View* lists[] = {&window->municipalityView(), &window->entityView(), &window->nucleusView()};
+    // Created, not yet shown: loaded, the order left for later.
+    for (const catalogue::View* view : lists)
+        EXPECT_EQ(view->indexFieldNames(), "");
+    EXPECT_EQ(displayNames(window->municipalityView()).first(), QStringLiteral("Abay"));
+    EXPECT_EQ(displayNames(window->municipalityView()).at(1), QStringLiteral("Peñalba"));
+
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QCoreApplication::processEvents();
+    for (const catalogue::View* view : lists)
+        EXPECT_EQ(view->indexFieldNames(), "NOMBREBUSC");
+    EXPECT_EQ(displayNames(window->municipalityView()), kMunicipalitiesByName);
+    // Ordering moved no view: the detail still holds the unit the load left.
+    EXPECT_EQ(panel().view().filterText(), "ident = 40001");
+    expectBlankPanel();
+}
+
+TEST_F(MainWindowTest, ASearchBeforeTheFirstPaintStillListsByName)
+{
+    window = std::make_unique<MainWindow>(nullptr, QStringLiteral(TEST_PACKET_DIR "/window.pkt"));
+    window->search();
+    EXPECT_EQ(rows(municipalityList()), kMunicipalitiesByName);
+    EXPECT_EQ(rows(nucleusList()), (QStringList{QStringLiteral("Barrio de la Peña"), QStringLiteral("Santa Ana"),
+                                                QStringLiteral("Urbanización Sol")}));
+    // Painting afterwards orders nothing again.
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rows(municipalityList()), kMunicipalitiesByName);
+    EXPECT_EQ(window->nucleusView().recNo(), 0);
+}
+
+TEST_F(MainWindowTest, ACatalogueWithoutSearchNamesFailsToLoadAtCreation)
+{
+    // Every field the window reads at creation but the one the lists are
+    // ordered by.
+    std::vector<catalogue::FieldDef> fields = {{"IDENT", catalogue::FieldKind::String, 5},
+                                               {"TIPONUM", catalogue::FieldKind::String, 1},
+                                               {"NOMBREDICC", catalogue::FieldKind::String, 46},
+                                               {"NOMBREMOST", catalogue::FieldKind::String, 55},
+                                               {"COMENTARIO", catalogue::FieldKind::Memo, 1}};
+    for (const char* year : {"1900", "1910", "1920", "1930", "1940", "1950", "1960", "1970", "1981", "1991", "2001", "2004"})
+        fields.push_back({year, catalogue::FieldKind::String, 10});
+    catalogue::Table table(fields, catalogue::kSpanishTraditional);
+    for (const char* kind : {"2", "3", "4"}) {
+        std::vector<std::optional<std::string>> values = {std::string(kind) + "0001", kind, "Abay", "Abay", "Nota"};
+        values.resize(fields.size(), std::string("-"));
+        table.addRecord(values);
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sin-nombrebusc.pkt"));
+    QFile file(path);
+    const std::string bytes = catalogue::writePacket(table);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    file.close();
+
+    window = std::make_unique<MainWindow>(nullptr, path);
+    EXPECT_FALSE(window->catalogueLoaded());
+    EXPECT_EQ(window->loadFailure(), QStringLiteral("No se encuentra el campo 'NOMBREBUSC'"));
+}
+
+TEST_F(MainWindowTest, TheBuiltInCatalogueIsReadWhereItLiesAFileIsCopied)
+{
+    window = std::make_unique<MainWindow>();
+    const QResource resource(QStringLiteral(":/PUEBLOS"));
+    ASSERT_EQ(resource.compressionAlgorithm(), QResource::NoCompression);
+    const catalogue::View* views[] = {&window->municipalityView(), &window->entityView(), &window->nucleusView(),
+                                      &window->detailPanel().view()};
+    for (const catalogue::View* view : views)
+        EXPECT_EQ(view->table().packet().data(), reinterpret_cast<const char*>(resource.data()));
+
+    // A file may change once loaded: the window keeps a copy of what it read.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("window.pkt"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TEST_PACKET_DIR "/window.pkt"), path));
+    window = std::make_unique<MainWindow>(nullptr, path);
+    ASSERT_TRUE(QFile::resize(path, 0));
+    ASSERT_TRUE(QFile::remove(path));
+    window->search();
+    EXPECT_EQ(rows(municipalityList()), kMunicipalitiesByName);
+}
