@@ -14,7 +14,10 @@ namespace catalogue {
 class Collation {
 public:
     // 1034 is Spanish with the traditional sort (ICU "es@collation=traditional");
-    // a locale we do not know compares by the root collation.
+    // a locale we do not know compares by the root collation. ICU's collator
+    // is opened at the first comparison or key, which throws if ICU has no
+    // collation at all; being opened then, a Collation belongs to one thread,
+    // as the store that holds it does.
     explicit Collation(std::int32_t lcid);
     ~Collation();
     Collation(const Collation&) = delete;
