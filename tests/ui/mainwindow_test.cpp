@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "helpwindow.h"
+#include "layoutstyle.h"
 
 #include "mainwindow_helpers.h"
 
@@ -62,7 +63,7 @@ TEST_F(MainWindowTest, LaysOutEveryControlAsTheLayoutSays)
         }
         if (place.pixelSize) {
             EXPECT_EQ(widget->font().pixelSize(), place.pixelSize);
-            EXPECT_EQ(widget->font().family(), QStringLiteral("Times New Roman"));
+            EXPECT_EQ(widget->font().families(), layout::textFont().families()); // the layout's serif face
             EXPECT_EQ(widget->font().bold(), place.bold);
         }
         if (place.caption) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <qcustomplot.h>
 
+#include "layoutstyle.h"
 #include "populationchart.h"
 
 namespace {
@@ -68,8 +69,8 @@ TEST(PopulationChart, AppearanceSeriesStylesAndYearLabels)
     EXPECT_FALSE(plot.legend->visible() || plot.xAxis2->visible() || plot.yAxis2->visible());
     EXPECT_EQ(plot.interactions(), QCP::Interactions());
     EXPECT_EQ(plot.yAxis->label(), QString::fromUtf8("Población"));
-    // The layout's faces, with their stand-ins: labels of 9 pixels, the title of 11.
-    const QStringList faces = {"Times New Roman", "Liberation Serif"};
+    // The layout's serif face: labels of 9 pixels, the title of 11.
+    const QStringList faces = layout::textFont().families();
     for (QCPAxis* axis : {plot.xAxis, plot.yAxis}) {
         EXPECT_EQ(axis->tickLabelFont().families(), faces);
         EXPECT_EQ(axis->tickLabelFont().pixelSize(), 9);
