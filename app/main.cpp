@@ -40,6 +40,7 @@ void startupMessage(QtMsgType type, const QMessageLogContext& context, const QSt
 int main(int argc, char* argv[])
 {
     try {
+        ui::FontConfigurationReader fontConfiguration;
         qtHandler = qInstallMessageHandler(startupMessage);
         QApplication application(argc, argv);
         qInstallMessageHandler(qtHandler);
@@ -48,6 +49,7 @@ int main(int argc, char* argv[])
         // Ties the windows to the installed menu entry (Wayland's application id).
         QGuiApplication::setDesktopFileName(QStringLiteral(POBLACION_APP_ID));
 
+        fontConfiguration.wait();
         MainWindow window;
         window.show();
         const QString failure = window.loadFailureMessage();

@@ -1,5 +1,5 @@
-// Start-up as the program does it (application, icon, main window on the
-// embedded catalogue), ending at the window's first paint, printed as
+// Start-up as the program does it (font configuration, application, icon,
+// main window on the embedded catalogue), ending at the window's first paint, printed as
 // first_paint.h says.
 #include <QApplication>
 
@@ -9,8 +9,10 @@
 
 int main(int argc, char* argv[])
 {
+    ui::FontConfigurationReader fontConfiguration;
     QApplication application(argc, argv);
     ui::prepareApplication();
+    fontConfiguration.wait();
     MainWindow window;
     bench::FirstPaint watcher;
     window.installEventFilter(&watcher);

@@ -2,6 +2,7 @@
 // and that whatever it leaves undone is in place before the user can reach it.
 
 #include <QFile>
+#include <QFontDatabase>
 #include <QResource>
 #include <QTemporaryDir>
 
@@ -45,6 +46,17 @@ std::string mappedImagePlugins()
 }
 
 } // namespace
+
+// The font configuration read ahead on its own thread: waiting for it once,
+// twice or never is safe, and the fonts are there afterwards.
+TEST(FontConfigurationReader, MayBeWaitedForOnceTwiceOrNever)
+{
+    { const ui::FontConfigurationReader unwaited; }
+    ui::FontConfigurationReader reader;
+    reader.wait();
+    reader.wait();
+    EXPECT_TRUE(QFontDatabase::families().contains(QStringLiteral("Liberation Serif")));
+}
 
 TEST_F(MainWindowTest, ItsImagesAreReadWithoutLoadingAnyImagePlugin)
 {

@@ -6,9 +6,26 @@
 #include <QImageReader>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <dlfcn.h>
 #include <memory>
 
 namespace ui {
+
+// Fontconfig comes into the process with Qt's GUI library where Qt uses it:
+// its FcInit is looked up there, not linked, so that the program neither
+// builds against fontconfig nor needs it where Qt does not use it.
+FontConfigurationReader::FontConfigurationReader()
+{
+    using Init = int (*)();
+    if (auto init = reinterpret_cast<Init>(dlsym(RTLD_DEFAULT, "FcInit")))
+        thread_ = std::jthread([init] { init(); });
+}
+
+void FontConfigurationReader::wait()
+{
+    if (thread_.joinable())
+        thread_.join();
+}
 
 void prepareApplication()
 {

@@ -1,11 +1,30 @@
 #pragma once
 // What the whole application carries for both windows: its name, its icon and
-// the toolkit's own texts in Spanish.
+// the toolkit's own texts in Spanish; and the start of its font work.
+
+#include <thread>
 
 class QPixmap;
 class QString;
 
 namespace ui {
+
+// Reads the system's font configuration on a thread of its own while the
+// application connects to the display. Where Qt draws text through
+// fontconfig (Linux and the other Unix systems), reading its configuration
+// and font cache is the largest single step of the start-up, and Qt does it
+// only when the first caption is measured; begun before the application
+// object, it is done, or nearly, by then. wait() must come before anything
+// asks for a font: fontconfig read twice at once would do the work twice.
+// Elsewhere it does nothing.
+class FontConfigurationReader {
+public:
+    FontConfigurationReader();
+    void wait();
+
+private:
+    std::jthread thread_;
+};
 
 // Names the application "POBLACION" (the taskbar and the caption of the
 // program's message boxes), gives it its icon and puts the toolkit's own
