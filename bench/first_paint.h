@@ -3,7 +3,8 @@
 // prints the wall clock in nanoseconds since the epoch and how long the
 // process had been running (from the kernel's start time, 10 ms granularity);
 // once that paint is done and sent to the screen, prints the wall clock again
-// ("first-frame") and quits the event loop. A launcher takes the differences
+// ("first-frame"), copies /proc/self/smaps to the file that
+// POBLACION_BENCH_SMAPS names, if set, and quits the event loop. A launcher takes the differences
 // with its own clock read just before it started the process.
 //
 // The paint event arrives before anything is drawn: what the first paint
@@ -14,6 +15,7 @@
 #include <QObject>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -57,6 +59,11 @@ public:
                                 static_cast<long long>(
                                     std::chrono::duration_cast<std::chrono::nanoseconds>(drawn).count()));
                     std::fflush(stdout);
+                    // Where the memory is at that moment, for startup.py --memory.
+                    if (const char* copy = std::getenv("POBLACION_BENCH_SMAPS")) {
+                        std::ifstream smaps("/proc/self/smaps");
+                        std::ofstream(copy) << smaps.rdbuf();
+                    }
                     QCoreApplication::quit();
                 },
                 Qt::QueuedConnection);

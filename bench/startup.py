@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Start-up of the program beside a bare Qt window, on one Xvfb display.
 
-    bench/startup.py BUILD_DIR [--runs N]
+    bench/startup.py BUILD_DIR [--runs N] [--memory]
 
 Launches BUILD_DIR/bench/empty_window_startup (a Qt window of the main
 window's size and nothing else) and BUILD_DIR/bench/window_startup (the
@@ -23,6 +23,11 @@ Like a desktop session, the run has a session bus (a private dbus-daemon
 when DBUS_SESSION_BUS_ADDRESS is not set: without one, every Qt program on
 X11 spends part of its start-up trying to launch one) and a runtime folder
 (a private XDG_RUNTIME_DIR when none is set).
+
+With --memory it launches each program once more and prints where the
+difference in resident memory lies at the first frame: the resident size of
+each mapped file (a library's pages, a font, the program itself) and of the
+heap and the anonymous mappings, from /proc/self/smaps.
 
 It prints both medians, the ratio of the first paints and the difference of
 the peaks against the goals: at most 1.3 times the bare window's first paint,
@@ -106,6 +111,44 @@ def launch(program, environment):
     return painted, clocks.get("first-frame-epoch-ns"), usage.ru_maxrss, (usage.ru_utime + usage.ru_stime) * 1e3
 
 
+def resident_by_mapping(smaps_path):
+    """KiB resident per mapped file name (or [heap], [anon], ...) in a copy of /proc/PID/smaps."""
+    resident = {}
+    name = None
+    with open(smaps_path) as smaps:
+        for line in smaps:
+            fields = line.split()
+            if fields and "-" in fields[0] and len(fields) >= 5 and ":" in fields[3]:
+                name = os.path.basename(fields[5]) if len(fields) >= 6 else "[anon]"
+            elif fields and fields[0] == "Rss:" and name is not None:
+                resident[name] = resident.get(name, 0) + int(fields[1])
+    return resident
+
+
+def memory_difference(targets, environment):
+    """The lines that say, mapping by mapping, where the second program's
+    resident memory at its first frame differs from the first's by 64 KiB or
+    more."""
+    folder = tempfile.mkdtemp(prefix="startup-smaps-")
+    try:
+        maps = []
+        for index, (_, program) in enumerate(targets):
+            path = os.path.join(folder, f"{index}.smaps")
+            launch(program, dict(environment, POBLACION_BENCH_SMAPS=path))
+            maps.append(resident_by_mapping(path))
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+    base, other = maps
+    lines = [f"Resident memory at the first frame, one launch each (KiB): {sum(base.values())} and "
+             f"{sum(other.values())}, {sum(other.values()) - sum(base.values()):+d}"]
+    names = sorted(set(base) | set(other), key=lambda n: other.get(n, 0) - base.get(n, 0), reverse=True)
+    for name in names:
+        difference = other.get(name, 0) - base.get(name, 0)
+        if abs(difference) >= 64:
+            lines.append(f"  {name:40}{base.get(name, 0):>8}{other.get(name, 0):>8}{difference:>+8}")
+    return lines
+
+
 def verdict(met):
     return "met" if met else "NOT met"
 
@@ -114,6 +157,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("build", help="the build folder (holding bench/window_startup)")
     parser.add_argument("--runs", type=int, default=11, help="launches of each program (default 11)")
+    parser.add_argument("--memory", action="store_true",
+                        help="also print where the resident memory differs, mapping by mapping")
     args = parser.parse_args()
     if args.runs < 1:
         parser.error("--runs must be at least 1")
@@ -146,6 +191,7 @@ def main():
         elif not bus:
             environment["DBUS_SESSION_BUS_ADDRESS"] = bus = "disabled:"
         results = {name: ([], [], [], []) for name, _ in targets}
+        memory = []
         for _, program in targets:  # page cache and font cache, not counted
             launch(program, environment)
         for run in range(args.runs):
@@ -157,6 +203,8 @@ def main():
                 results[name][3].append(cpu_ms)
                 if frame_ms is not None:
                     results[name][2].append(frame_ms)
+        if args.memory:
+            memory = memory_difference(targets, environment)
     except LaunchError as error:
         print(f"startup.py: {error}", file=sys.stderr)
         return 1
@@ -195,6 +243,9 @@ def main():
     if empty_frame is not None and program_frame is not None:
         print(f"first frame ratio   {program_frame / empty_frame:6.2f}    (not a goal: the first paints drawn)")
     print(f"CPU time ratio      {program_cpu / empty_cpu:6.2f}    (not a goal: start to exit, load-independent)")
+    if memory:
+        print()
+        print("\n".join(memory))
     return 0
 
 
