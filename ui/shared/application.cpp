@@ -6,8 +6,10 @@
 #include <QImageReader>
 #include <QLibraryInfo>
 #include <QTranslator>
-#include <dlfcn.h>
 #include <memory>
+#if __has_include(<dlfcn.h>)
+#include <dlfcn.h>
+#endif
 
 namespace ui {
 
@@ -16,9 +18,11 @@ namespace ui {
 // builds against fontconfig nor needs it where Qt does not use it.
 FontConfigurationReader::FontConfigurationReader()
 {
+#if __has_include(<dlfcn.h>)
     using Init = int (*)();
     if (auto init = reinterpret_cast<Init>(dlsym(RTLD_DEFAULT, "FcInit")))
         thread_ = std::jthread([init] { init(); });
+#endif
 }
 
 void FontConfigurationReader::wait()
