@@ -47,6 +47,12 @@ TEST_F(MainWindowTest, LaysOutEveryControlAsTheLayoutSays)
     EXPECT_EQ(w.minimumSize(), QSize(787, 545));
     EXPECT_EQ(w.maximumSize(), QSize(787, 545));
     EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
+    // The window's own font, the layout's, reaches the controls without one:
+    // the search button among them.
+    for (const QWidget* plain : {static_cast<const QWidget*>(&w), static_cast<const QWidget*>(searchButton())}) {
+        EXPECT_EQ(plain->font().families(), layout::windowFont().families());
+        EXPECT_EQ(plain->font().pixelSize(), 11);
+    }
 
     for (const Place& place : kLayout) {
         SCOPED_TRACE(place.name);

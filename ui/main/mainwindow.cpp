@@ -111,12 +111,15 @@ MainWindow::MainWindow(QWidget* parent, const QString& catalogue) : QWidget(pare
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Catálogo"));
     setFixedSize(787, 545);
-    setFont(layout::windowFont());
 
     for (BoundView* list : {&municipalities_, &entities_, &nuclei_})
         list->view.afterScroll = [this](catalogue::View& view) { showCurrentUnit(view); };
 
     createControls();
+    // Given once the controls have theirs, the window's font reaches only
+    // the controls that show no text of their own: the search box, which
+    // lays its text out as it is made, is never laid out in it for nothing.
+    setFont(layout::windowFont());
     setColours();
     nameForAssistiveTechnology();
     ui::guarded(this, [this] { loadCatalogue(); });
