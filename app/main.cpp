@@ -49,6 +49,8 @@ int main(int argc, char* argv[])
         // Ties the windows to the installed menu entry (Wayland's application id).
         QGuiApplication::setDesktopFileName(QStringLiteral(POBLACION_APP_ID));
 
+        // The catalogue is read while fontconfig finishes its own reading.
+        const auto catalogue = MainWindow::readCatalogueAhead();
         fontConfiguration.wait();
         MainWindow window;
         window.show();

@@ -1,5 +1,5 @@
 // Start-up as the program does it (font configuration, application, icon,
-// main window on the embedded catalogue), ending at the window's first paint, printed as
+// catalogue read ahead, main window on the embedded catalogue), ending at the window's first paint, printed as
 // first_paint.h says.
 #include <QApplication>
 
@@ -12,6 +12,7 @@ int main(int argc, char* argv[])
     ui::FontConfigurationReader fontConfiguration;
     QApplication application(argc, argv);
     ui::prepareApplication();
+    const auto catalogue = MainWindow::readCatalogueAhead();
     fontConfiguration.wait();
     MainWindow window;
     bench::FirstPaint watcher;

@@ -183,3 +183,35 @@ TEST_F(MainWindowTest, TheBuiltInCatalogueIsReadWhereItLiesAFileIsCopied)
     window->search();
     EXPECT_EQ(rows(municipalityList()), kMunicipalitiesByName);
 }
+
+TEST_F(MainWindowTest, ACatalogueReadAheadIsTheOneItsViewsUse)
+{
+    // Read ahead and held, the built-in catalogue is not read again.
+    const auto builtIn = MainWindow::readCatalogueAhead();
+    ASSERT_NE(builtIn, nullptr);
+    window = std::make_unique<MainWindow>();
+    const catalogue::View* views[] = {&window->municipalityView(), &window->entityView(), &window->nucleusView(),
+                                      &window->detailPanel().view()};
+    for (const catalogue::View* view : views)
+        EXPECT_EQ(&view->table(), &builtIn->table());
+
+    // A file too, although its bytes are read again to be compared.
+    const QString file = QStringLiteral(TEST_PACKET_DIR "/window.pkt");
+    const auto ahead = MainWindow::readCatalogueAhead(file);
+    ASSERT_NE(ahead, nullptr);
+    EXPECT_EQ(&open(file).municipalityView().table(), &ahead->table());
+
+    // What cannot be read is left to the window's own load, which says why.
+    QTemporaryDir dir;
+    const QString broken = dir.filePath(QStringLiteral("roto.pkt"));
+    QFile out(broken);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write("no es un paquete");
+    out.close();
+    for (const QString& path : {broken, dir.filePath(QStringLiteral("no-existe.pkt"))}) {
+        SCOPED_TRACE(path.toStdString());
+        EXPECT_EQ(MainWindow::readCatalogueAhead(path), nullptr);
+        EXPECT_FALSE(open(path).catalogueLoaded());
+        EXPECT_FALSE(window->loadFailure().isEmpty());
+    }
+}

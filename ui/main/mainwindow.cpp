@@ -126,6 +126,18 @@ MainWindow::MainWindow(QWidget* parent, const QString& catalogue) : QWidget(pare
     placeWindow();
 }
 
+std::shared_ptr<const catalogue::Store> MainWindow::readCatalogueAhead(const QString& catalogue)
+{
+    PacketStream stream;
+    if (!stream.open(catalogue))
+        return nullptr;
+    try {
+        return catalogue::Store::read(stream.bytes(), stream.kind());
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
 // The views go after the controls' links to them: each binding lets go of its
 // view first (BoundView), and the lists and the note outlive the bindings
 // showing nothing.

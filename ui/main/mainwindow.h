@@ -11,6 +11,7 @@
 #include <QSize>
 #include <QString>
 #include <QWidget>
+#include <memory>
 
 #include "viewbinding.h"
 
@@ -29,6 +30,13 @@ public:
     // program always uses the embedded ":/PUEBLOS", tests give their own.
     explicit MainWindow(QWidget* parent = nullptr, const QString& catalogue = QStringLiteral(":/PUEBLOS"));
     ~MainWindow() override;
+
+    // Reads the catalogue before there is a window, on the thread that will
+    // make it: while it is held, a window made on that thread finds it read
+    // (catalogue::Store::read). Null when it cannot be read; the window's own
+    // load then fails and says why.
+    static std::shared_ptr<const catalogue::Store> readCatalogueAhead(
+        const QString& catalogue = QStringLiteral(":/PUEBLOS"));
 
     // Loads the catalogue into the four views and puts the window in its
     // start state: the lists off and empty behind their headings, the detail
