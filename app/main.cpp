@@ -43,6 +43,7 @@ int main(int argc, char* argv[])
         ui::FontConfigurationReader fontConfiguration;
         qtHandler = qInstallMessageHandler(startupMessage);
         QApplication application(argc, argv);
+        fontConfiguration.applicationMade();
         qInstallMessageHandler(qtHandler);
         // The window keeps its own caption.
         ui::prepareApplication();

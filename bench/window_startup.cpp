@@ -11,6 +11,7 @@ int main(int argc, char* argv[])
 {
     ui::FontConfigurationReader fontConfiguration;
     QApplication application(argc, argv);
+    fontConfiguration.applicationMade();
     ui::prepareApplication();
     const auto catalogue = MainWindow::readCatalogueAhead();
     fontConfiguration.wait();

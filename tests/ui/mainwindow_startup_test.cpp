@@ -47,14 +47,21 @@ std::string mappedImagePlugins()
 
 } // namespace
 
-// The font configuration read ahead on its own thread: waiting for it once,
-// twice or never is safe, and the fonts are there afterwards.
-TEST(FontConfigurationReader, MayBeWaitedForOnceTwiceOrNever)
+// The font configuration read ahead on its own thread, and Qt's font list
+// once told the application exists: told or not, waited for once, twice or
+// never, it ends, and the fonts are there afterwards.
+TEST(FontConfigurationReader, EndsToldOrNotWaitedForOrNot)
 {
     { const ui::FontConfigurationReader unwaited; }
+    {
+        ui::FontConfigurationReader told;
+        told.applicationMade();
+        told.applicationMade();
+    }
     ui::FontConfigurationReader reader;
     reader.wait();
     reader.wait();
+    reader.applicationMade();
     EXPECT_TRUE(QFontDatabase::families().contains(QStringLiteral("Liberation Serif")));
 }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QImageReader>
 #include <QLibraryInfo>
@@ -17,18 +18,36 @@ namespace ui {
 // its FcInit is looked up there, not linked, so that the program neither
 // builds against fontconfig nor needs it where Qt does not use it.
 FontConfigurationReader::FontConfigurationReader()
-{
+    : thread_([made = applicationMade_.get_future()]() mutable {
 #if __has_include(<dlfcn.h>)
-    using Init = int (*)();
-    if (auto init = reinterpret_cast<Init>(dlsym(RTLD_DEFAULT, "FcInit")))
-        thread_ = std::jthread([init] { init(); });
+          using Init = int (*)();
+          if (auto init = reinterpret_cast<Init>(dlsym(RTLD_DEFAULT, "FcInit")))
+              init();
 #endif
+          // Qt's database lists the fonts once the application exists.
+          if (made.get())
+              QFontDatabase::families();
+      })
+{
 }
+
+FontConfigurationReader::~FontConfigurationReader() { wait(); }
+
+void FontConfigurationReader::applicationMade() { tell(true); }
 
 void FontConfigurationReader::wait()
 {
+    tell(false);
     if (thread_.joinable())
         thread_.join();
+}
+
+void FontConfigurationReader::tell(bool made)
+{
+    if (!told_) {
+        told_ = true;
+        applicationMade_.set_value(made);
+    }
 }
 
 void prepareApplication()

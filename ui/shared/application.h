@@ -2,6 +2,7 @@
 // What the whole application carries for both windows: its name, its icon and
 // the toolkit's own texts in Spanish; and the start of its font work.
 
+#include <future>
 #include <thread>
 
 class QPixmap;
@@ -10,19 +11,30 @@ class QString;
 namespace ui {
 
 // Reads the system's font configuration on a thread of its own while the
-// application connects to the display. Where Qt draws text through
+// application connects to the display, then, once told that the application
+// object exists, Qt's list of the fonts. Where Qt draws text through
 // fontconfig (Linux and the other Unix systems), reading its configuration
-// and font cache is the largest single step of the start-up, and Qt does it
-// only when the first caption is measured; begun before the application
-// object, it is done, or nearly, by then. wait() must come before anything
-// asks for a font: fontconfig read twice at once would do the work twice.
-// Elsewhere it does nothing.
+// and font cache is the largest single step of the start-up, and Qt does
+// both only when the first caption is measured; begun before the
+// application object, they are done, or nearly, by then. wait() (or the
+// destructor) must come before anything asks for a font: fontconfig read
+// twice at once would do the work twice.
 class FontConfigurationReader {
 public:
     FontConfigurationReader();
+    ~FontConfigurationReader();
+    FontConfigurationReader(const FontConfigurationReader&) = delete;
+    FontConfigurationReader& operator=(const FontConfigurationReader&) = delete;
+
+    // The application object exists: Qt's font list may be read.
+    void applicationMade();
     void wait();
 
 private:
+    void tell(bool made);
+
+    std::promise<bool> applicationMade_;
+    bool told_ = false;
     std::jthread thread_;
 };
 
