@@ -81,9 +81,12 @@ TEST_F(MainWindowTest, ItsImagesAreReadWithoutLoadingAnyImagePlugin)
     EXPECT_EQ(searchButton()->icon().pixmap(QSize(16, 16)).toImage().pixelColor(0, 0).alpha(), 0);
 }
 
-TEST_F(MainWindowTest, ReloadingBlanksTheListsOnceWithoutLayingOutAnyUnit)
+TEST_F(MainWindowTest, ReloadingLaysOutNoUnitInTheListsOrThePanel)
 {
     MainWindow& w = open();
+    // The load fills the blank panel's hidden title without measuring it:
+    // it keeps the width laid out until a unit is shown.
+    EXPECT_EQ(unitTitle()->width(), 182);
     search(QStringLiteral("A"));
     UnitList* lists[] = {municipalityList(), entityList(), nucleusList()};
     for (UnitList* list : lists)
@@ -96,8 +99,13 @@ TEST_F(MainWindowTest, ReloadingBlanksTheListsOnceWithoutLayingOutAnyUnit)
         QObject::connect(model, &QAbstractItemModel::modelReset, model,
                          [&rebuilds, i, model] { rebuilds[i].push_back(model->rowCount()); });
     }
+    // Nor is the blank panel's note filled only to be emptied.
+    int noteChanges = 0;
+    QObject::connect(note(), &QPlainTextEdit::textChanged, note(), [&noteChanges] { ++noteChanges; });
     w.loadCatalogue();
     ASSERT_TRUE(w.catalogueLoaded());
+    EXPECT_EQ(noteChanges, 0);
+    EXPECT_EQ(detailFilter(), QStringLiteral("ident = 40001"));
     for (const auto& rows : rebuilds)
         EXPECT_EQ(rows, std::vector<int>{0});
     for (UnitList* list : lists)

@@ -109,11 +109,16 @@ void DetailPanel::nameForAssistiveTechnology()
 
 void DetailPanel::showUnit(std::int32_t ident)
 {
-    detail_.view.setFilter("ident = " + std::to_string(ident));
-    detail_.view.setFiltered(true);
+    holdUnit(ident);
     detail_.binding.setEnabled(true);
     layout::fitToCaption(title_);
     title_->setVisible(true);
+}
+
+void DetailPanel::holdUnit(std::int32_t ident)
+{
+    detail_.view.setFilter("ident = " + std::to_string(ident));
+    detail_.view.setFiltered(true);
 }
 
 QString DetailPanel::fieldText(std::string_view name) const
@@ -128,8 +133,9 @@ void DetailPanel::fill()
         censusTable_->setValue(year, fieldText(catalogue::kCensusFields[static_cast<std::size_t>(year)]));
 
     const QString kind = kindWord(detail_.view.fieldByName("tiponum").asString());
+    // Fitted to its caption when shown (showUnit): the load fills a blank
+    // panel, and measuring the caption there would load its face for nothing.
     title_->setText(kind + QStringLiteral(": ") + fieldText("nombredicc"));
-    layout::fitToCaption(title_);
 
     // The chart plots what the table shows.
     chart_->showCensus(censusTable_->census());

@@ -30,9 +30,13 @@ public:
     // Puts the detail view on the unit with this identifier (its notification
     // fills title, table and chart), then links the note and shows the title.
     void showUnit(std::int32_t ident);
+    // Only puts the detail view on the unit: a blank panel stays blank (the
+    // load leaves the view on the first nucleus that way).
+    void holdUnit(std::int32_t ident);
 
     // Fills title, census table and chart from the unit the detail view holds;
-    // the detail view's notification. The title stays hidden until showUnit.
+    // the detail view's notification. The title stays hidden, and unmeasured,
+    // until showUnit.
     void fill();
 
     // Blanks the panel: the note unlinked (empty), the title hidden, the

@@ -317,11 +317,13 @@ void MainWindow::loadCatalogue()
     loaded_ = true;
     loadFailure_.clear();
     listOrderPending_ = false;
-    // The lists end blank whatever the load does. Switched off from here,
-    // they are not rebuilt, and laid out over every unit, at each close, load
-    // and order below.
+    // The lists and the panel end blank whatever the load does. Switched off
+    // from here, the lists are not rebuilt, and laid out over every unit, nor
+    // the note filled, at each close, load and order below.
     for (BoundView* list : {&municipalities_, &entities_, &nuclei_})
         list->binding.setEnabled(false);
+    detailPanel_->blank();
+    loading_ = true;
     catalogue::View* views[] = {&municipalities_.view, &entities_.view, &nuclei_.view, &detailPanel_->view()};
     // Views are never bound to a file: closing saves nothing.
     for (catalogue::View* view : views)
@@ -344,7 +346,9 @@ void MainWindow::loadCatalogue()
         for (BoundView* list : {&municipalities_, &entities_, &nuclei_})
             list->view.setFiltered(true);
         // Each list view's notification puts the detail view on its first
-        // unit, so the detail view opens on the first nucleus.
+        // unit (showCurrentUnit), so the detail view opens on the first
+        // nucleus, and its own notification fills the blank panel's table
+        // and chart from it (the chart keeps that unit's axis range).
         for (std::size_t i = 0; i < streams->size(); ++i)
             views[i]->loadFromBytes((*streams)[i].bytes(), (*streams)[i].kind());
         // The lists show nothing before a search: their order is built once
@@ -362,6 +366,7 @@ void MainWindow::loadCatalogue()
         loadFailure_ = QStringLiteral("Error desconocido");
     }
     streams.reset();
+    loading_ = false;
 
     for (UnitList* list : {nucleusList_, municipalityList_, entityList_})
         list->setEnabled(false);
@@ -432,7 +437,11 @@ void MainWindow::setHeadings(int municipalities, int entities, int nuclei)
 
 void MainWindow::showCurrentUnit(const catalogue::View& list)
 {
-    if (list.recordCount() > 0)
+    if (list.recordCount() == 0)
+        return;
+    if (loading_)
+        detailPanel_->holdUnit(unitIdent(list));
+    else
         detailPanel_->showUnit(unitIdent(list));
 }
 

@@ -97,6 +97,7 @@ private:
     BoundView nuclei_;
     bool loaded_ = false;
     bool listOrderPending_ = false;
+    bool loading_ = false; // within loadCatalogue
     QString loadFailure_;
 
     QLabel* title_ = nullptr;

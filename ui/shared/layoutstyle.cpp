@@ -69,7 +69,8 @@ QLabel* placeLabel(QWidget* parent, const char* name, const QRect& place, const 
     label->setGeometry(place);
     label->setFont(font);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    if (label->sizeHint().width() > place.width())
+    // An empty caption is not measured: that would load its font for nothing.
+    if (!caption.isEmpty() && label->sizeHint().width() > place.width())
         label->resize(label->sizeHint().width(), place.height());
     return label;
 }
