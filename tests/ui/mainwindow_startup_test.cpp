@@ -131,6 +131,9 @@ TEST_F(MainWindowTest, TheListsAreOrderedByNameOnceTheWindowHasPainted)
     // Ordering moved no view: the detail still holds the unit the load left.
     EXPECT_EQ(panel().view().filterText(), "ident = 40001");
     expectBlankPanel();
+    // The hidden title has been measured, its face loaded for the first unit shown.
+    EXPECT_NE(unitTitle()->width(), 182);
+    EXPECT_EQ(unitTitle()->width(), unitTitle()->sizeHint().width());
 }
 
 TEST_F(MainWindowTest, ASearchBeforeTheFirstPaintStillListsByName)

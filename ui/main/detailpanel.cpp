@@ -121,6 +121,8 @@ void DetailPanel::holdUnit(std::int32_t ident)
     detail_.view.setFiltered(true);
 }
 
+void DetailPanel::prepareTitle() { layout::fitToCaption(title_); }
+
 QString DetailPanel::fieldText(std::string_view name) const
 {
     return ui::fromCp1252(detail_.view.fieldByName(name).asString());

@@ -33,6 +33,9 @@ public:
     // Only puts the detail view on the unit: a blank panel stays blank (the
     // load leaves the view on the first nucleus that way).
     void holdUnit(std::int32_t ident);
+    // Measures the hidden title, loading its face, so that the first unit
+    // shown does not wait for it.
+    void prepareTitle();
 
     // Fills title, census table and chart from the unit the detail view holds;
     // the detail view's notification. The title stays hidden, and unmeasured,

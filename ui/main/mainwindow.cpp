@@ -465,10 +465,18 @@ void MainWindow::orderLists()
 void MainWindow::paintEvent(QPaintEvent* event)
 {
     QWidget::paintEvent(event);
-    // Once this paint is on the screen.
+    // Once this paint is on the screen: the lists' order, and the face of the
+    // panel's title, which the first unit shown would otherwise wait for.
     if (listOrderPending_)
         QMetaObject::invokeMethod(
-            this, [this] { ui::guarded(this, [this] { orderLists(); }); }, Qt::QueuedConnection);
+            this,
+            [this] {
+                ui::guarded(this, [this] {
+                    orderLists();
+                    detailPanel_->prepareTitle();
+                });
+            },
+            Qt::QueuedConnection);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
