@@ -115,10 +115,12 @@ MainWindow::MainWindow(QWidget* parent, const QString& catalogue) : QWidget(pare
     for (BoundView* list : {&municipalities_, &entities_, &nuclei_})
         list->view.afterScroll = [this](catalogue::View& view) { showCurrentUnit(view); };
 
+    // The controls are made in the face of the search box, which lays its
+    // text out as it is made, in its parent's font; given once the controls
+    // have theirs, the window's own font reaches only those that show no
+    // text. No control is laid out in a face it never shows.
+    setFont(layout::textFont());
     createControls();
-    // Given once the controls have theirs, the window's font reaches only
-    // the controls that show no text of their own: the search box, which
-    // lays its text out as it is made, is never laid out in it for nothing.
     setFont(layout::windowFont());
     setColours();
     nameForAssistiveTechnology();
