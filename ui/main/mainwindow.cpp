@@ -441,6 +441,8 @@ void MainWindow::showCurrentUnit(const catalogue::View& list)
 {
     if (list.recordCount() == 0)
         return;
+    // While the catalogue loads the panel stays blank: the detail view is
+    // only put on the unit.
     if (loading_)
         detailPanel_->holdUnit(unitIdent(list));
     else
