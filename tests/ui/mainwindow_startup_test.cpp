@@ -3,11 +3,14 @@
 
 #include <QFile>
 #include <QFontDatabase>
+#include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QResource>
 #include <QTemporaryDir>
 
 #include "application.h"
 #include "cp1252text.h"
+#include "layoutstyle.h"
 #include "mainwindow_helpers.h"
 #include "packet.h"
 
@@ -45,7 +48,57 @@ std::string mappedImagePlugins()
     return plugins.join('\n').toStdString();
 }
 
+// The families of the faces Qt looks for while it lives: each face not yet
+// loaded in this process, as Qt's font matching reports it.
+class FaceRequests {
+public:
+    FaceRequests()
+    {
+        families().clear();
+        QLoggingCategory::setFilterRules(QStringLiteral("qt.text.font.match.debug=true"));
+        previous_ = qInstallMessageHandler(&record);
+    }
+    ~FaceRequests()
+    {
+        qInstallMessageHandler(previous_);
+        QLoggingCategory::setFilterRules(QString());
+    }
+    static QStringList& families()
+    {
+        static QStringList asked;
+        return asked;
+    }
+
+private:
+    static void record(QtMsgType, const QMessageLogContext& context, const QString& message)
+    {
+        static const QRegularExpression family(QStringLiteral("family: ([^\\[]*) \\["));
+        if (context.category && QByteArray(context.category) == "qt.text.font.match")
+            if (const QRegularExpressionMatch match = family.match(message); match.hasMatch())
+                families() << match.captured(1);
+    }
+    QtMessageHandler previous_;
+};
+
 } // namespace
+
+// The window lays no control out in the application's font, which none of
+// them shows, and leaves that font to the standard dialogs as it found it.
+TEST_F(MainWindowTest, IsMadeWithoutLoadingTheApplicationsFace)
+{
+    const QFont applicationFont = QApplication::font();
+    ASSERT_NE(applicationFont.family(), layout::textFont().family());
+    {
+        const FaceRequests requests;
+        window = std::make_unique<MainWindow>(nullptr, QStringLiteral(TEST_PACKET_DIR "/window.pkt"));
+        ASSERT_TRUE(window->catalogueLoaded());
+        ASSERT_FALSE(FaceRequests::families().isEmpty());
+        EXPECT_FALSE(FaceRequests::families().contains(applicationFont.family())) << FaceRequests::families().join(", ").toStdString();
+    }
+    EXPECT_EQ(QApplication::font(), applicationFont);
+    EXPECT_EQ(QApplication::font().family(), applicationFont.family());
+    EXPECT_EQ(window->font(), layout::windowFont());
+}
 
 // The font configuration read ahead on its own thread, and Qt's font list
 // once told the application exists: told or not, waited for once, twice or

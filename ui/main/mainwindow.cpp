@@ -115,13 +115,16 @@ MainWindow::MainWindow(QWidget* parent, const QString& catalogue) : QWidget(pare
     for (BoundView* list : {&municipalities_, &entities_, &nuclei_})
         list->view.afterScroll = [this](catalogue::View& view) { showCurrentUnit(view); };
 
-    // The controls are made in the face of the search box, which lays its
-    // text out as it is made, in its parent's font; given once the controls
-    // have theirs, the window's own font reaches only those that show no
-    // text. No control is laid out in a face it never shows.
-    setFont(layout::textFont());
-    createControls();
-    setFont(layout::windowFont());
+    // The controls are made in the face of the search box and the note,
+    // which lay their empty text out as they are made, in the application's
+    // font and in their parent's; given once the controls have theirs, the
+    // window's own font reaches only those that show no text. No control is
+    // laid out in a face it never shows.
+    layout::makeInFace(layout::textFont(), [this] {
+        setFont(layout::textFont());
+        createControls();
+        setFont(layout::windowFont());
+    });
     setColours();
     nameForAssistiveTechnology();
     ui::guarded(this, [this] { loadCatalogue(); });
