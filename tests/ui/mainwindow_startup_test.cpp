@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <QResource>
 #include <QTemporaryDir>
+#include <memory>
+#include <thread>
 
 #include "application.h"
 #include "cp1252text.h"
@@ -116,6 +118,29 @@ TEST(FontConfigurationReader, EndsToldOrNotWaitedForOrNot)
     reader.wait();
     reader.applicationMade();
     EXPECT_TRUE(QFontDatabase::families().contains(QStringLiteral("Liberation Serif")));
+}
+
+// A thread begun after the reader allocates from the program's heap, not
+// from one of its own.
+TEST(FontConfigurationReader, LeavesTheThreadsAfterItOnTheProgramsHeap)
+{
+    const ui::FontConfigurationReader reader;
+    std::unique_ptr<char[]> block;
+    std::thread([&block] { block = std::make_unique<char[]>(64); }).join();
+    const auto at = reinterpret_cast<std::uintptr_t>(block.get());
+
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    const QByteArray heap = [&] {
+        for (const QByteArray& line : maps.readAll().split('\n'))
+            if (line.endsWith("[heap]"))
+                return line.left(line.indexOf(' '));
+        return QByteArray();
+    }();
+    ASSERT_FALSE(heap.isEmpty());
+    const QByteArrayList range = heap.split('-');
+    EXPECT_GE(at, range[0].toULongLong(nullptr, 16));
+    EXPECT_LT(at, range[1].toULongLong(nullptr, 16));
 }
 
 TEST_F(MainWindowTest, ItsImagesAreReadWithoutLoadingAnyImagePlugin)

@@ -11,6 +11,9 @@
 #if __has_include(<dlfcn.h>)
 #include <dlfcn.h>
 #endif
+#if __has_include(<malloc.h>)
+#include <malloc.h>
+#endif
 
 namespace ui {
 
@@ -18,17 +21,20 @@ namespace ui {
 // its FcInit is looked up there, not linked, so that the program neither
 // builds against fontconfig nor needs it where Qt does not use it.
 FontConfigurationReader::FontConfigurationReader()
-    : thread_([made = applicationMade_.get_future()]() mutable {
-#if __has_include(<dlfcn.h>)
-          using Init = int (*)();
-          if (auto init = reinterpret_cast<Init>(dlsym(RTLD_DEFAULT, "FcInit")))
-              init();
-#endif
-          // Qt's database lists the fonts once the application exists.
-          if (made.get())
-              QFontDatabase::families();
-      })
 {
+#ifdef M_ARENA_MAX
+    mallopt(M_ARENA_MAX, 1);
+#endif
+    thread_ = std::jthread([made = applicationMade_.get_future()]() mutable {
+#if __has_include(<dlfcn.h>)
+        using Init = int (*)();
+        if (auto init = reinterpret_cast<Init>(dlsym(RTLD_DEFAULT, "FcInit")))
+            init();
+#endif
+        // Qt's database lists the fonts once the application exists.
+        if (made.get())
+            QFontDatabase::families();
+    });
 }
 
 FontConfigurationReader::~FontConfigurationReader() { wait(); }
