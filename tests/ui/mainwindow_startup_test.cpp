@@ -4,11 +4,13 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QLoggingCategory>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QResource>
 #include <QTemporaryDir>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "application.h"
 #include "cp1252text.h"
@@ -141,6 +143,53 @@ TEST(FontConfigurationReader, LeavesTheThreadsAfterItOnTheProgramsHeap)
     const QByteArrayList range = heap.split('-');
     EXPECT_GE(at, range[0].toULongLong(nullptr, 16));
     EXPECT_LT(at, range[1].toULongLong(nullptr, 16));
+}
+
+// A button image of two sizes draws each size from the image that covers
+// it: the 96 dpi image up to its size, the image at twice its size above it
+// (at twice the density too), scaled down where the size lies between.
+TEST(ResourceIcon, DrawsEachSizeFromTheImageThatCoversIt)
+{
+    const QIcon icon = ui::resourceIcon(QStringLiteral("search.xpm"), QStringLiteral("search@2x.png"));
+    // The colours of an image's pixels, row by row.
+    const auto argb = [](const QPixmap& pixmap) {
+        const QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+        std::vector<QRgb> pixels;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                pixels.push_back(image.pixel(x, y));
+        return pixels;
+    };
+    const std::vector<QRgb> image = argb(ui::resourceImage(QStringLiteral("search.xpm")));
+    const std::vector<QRgb> image2x = argb(ui::resourceImage(QStringLiteral("search@2x.png")));
+    ASSERT_EQ(image.size(), 16u * 16u);
+    ASSERT_EQ(image2x.size(), 32u * 32u);
+
+    EXPECT_EQ(argb(icon.pixmap(QSize(16, 16), 1.0)), image);
+    EXPECT_EQ(icon.pixmap(QSize(12, 12), 1.0).size(), QSize(12, 12));
+    EXPECT_EQ(argb(icon.pixmap(QSize(32, 32), 1.0)), image2x);
+    const QPixmap dense = icon.pixmap(QSize(16, 16), 2.0);
+    EXPECT_EQ(dense.devicePixelRatio(), 2.0);
+    EXPECT_EQ(argb(dense), image2x);
+    EXPECT_EQ(icon.pixmap(QSize(24, 24), 1.0).size(), QSize(24, 24));
+    EXPECT_EQ(icon.pixmap(QSize(64, 64), 1.0).size(), QSize(32, 32));
+    EXPECT_EQ(icon.actualSize(QSize(64, 64)), QSize(32, 32));
+
+    // Painted at twice the density, the larger image is drawn pixel for pixel.
+    QImage painted(32, 32, QImage::Format_ARGB32);
+    painted.setDevicePixelRatio(2.0);
+    painted.fill(Qt::transparent);
+    QPainter painter(&painted);
+    icon.paint(&painter, QRect(0, 0, 16, 16));
+    painter.end();
+    painted.setDevicePixelRatio(1.0);
+    EXPECT_EQ(argb(QPixmap::fromImage(painted)), image2x);
+
+    // Disabled: the style's version, of the same size.
+    const QPixmap disabled = icon.pixmap(QSize(16, 16), 1.0, QIcon::Disabled);
+    EXPECT_EQ(disabled.size(), QSize(16, 16));
+    EXPECT_NE(argb(disabled), image);
+    EXPECT_TRUE(icon.availableSizes(QIcon::Disabled).isEmpty());
 }
 
 TEST_F(MainWindowTest, ItsImagesAreReadWithoutLoadingAnyImagePlugin)

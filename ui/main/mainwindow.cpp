@@ -79,14 +79,6 @@ std::int32_t unitIdent(const catalogue::View& view) { return view.fieldByName("i
 
 // A button image from the resources, drawn as made for 96 dpi and at twice
 // its size for screens scaled to 200 %.
-QIcon buttonImage(const QString& image, const QString& image2x)
-{
-    QIcon icon;
-    icon.addPixmap(ui::resourceImage(image));
-    icon.addPixmap(ui::resourceImage(image2x));
-    return icon;
-}
-
 void describe(QWidget* widget, const QString& name, const QString& description)
 {
     widget->setAccessibleName(name);
@@ -167,7 +159,7 @@ void MainWindow::createControls()
     searchButton_->setObjectName(QStringLiteral("searchButton"));
     searchButton_->setGeometry(424, 58, 23, 22);
     searchButton_->setFocusPolicy(Qt::NoFocus);
-    searchButton_->setIcon(buttonImage(QStringLiteral("search.xpm"), QStringLiteral("search@2x.png")));
+    searchButton_->setIcon(ui::resourceIcon(QStringLiteral("search.xpm"), QStringLiteral("search@2x.png")));
     searchButton_->setIconSize(QSize(16, 16));
     searchButton_->setToolTip(QStringLiteral("Buscar una cadena\nde texto"));
     connect(searchButton_, &QToolButton::clicked, this, [this] { ui::guarded(this, [this] { search(); }); });
@@ -199,10 +191,10 @@ void MainWindow::createControls()
     listAllButton_ = makeButton("listAllButton", {360, 504, 137, 33},
                                 QStringLiteral("Listar todas las\nunidades poblacionales"));
     helpButton_ = makeButton("helpButton", {552, 504, 75, 33}, QStringLiteral("Ayuda"));
-    helpButton_->setIcon(buttonImage(QStringLiteral("help.xpm"), QStringLiteral("help@2x.png")));
+    helpButton_->setIcon(ui::resourceIcon(QStringLiteral("help.xpm"), QStringLiteral("help@2x.png")));
     helpButton_->setIconSize(QSize(18, 18));
     exitButton_ = makeButton("exitButton", {680, 504, 75, 33}, QStringLiteral("Salir"));
-    exitButton_->setIcon(buttonImage(QStringLiteral("exit.xpm"), QStringLiteral("exit@2x.png")));
+    exitButton_->setIcon(ui::resourceIcon(QStringLiteral("exit.xpm"), QStringLiteral("exit@2x.png")));
     exitButton_->setIconSize(QSize(18, 18));
     connect(helpButton_, &QPushButton::clicked, this, [this] { ui::guarded(this, [this] { showHelp(); }); });
     connect(exitButton_, &QPushButton::clicked, this, [this] { ui::guarded(this, [this] { close(); }); });

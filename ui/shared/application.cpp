@@ -4,8 +4,12 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QIconEngine>
 #include <QImageReader>
 #include <QLibraryInfo>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
 #include <QTranslator>
 #include <memory>
 #if __has_include(<dlfcn.h>)
@@ -71,6 +75,75 @@ QPixmap resourceImage(const QString& name)
     QImageReader reader(QStringLiteral(":/images/") + name, QFileInfo(name).suffix().toLatin1());
     reader.setAutoDetectImageFormat(false);
     return QPixmap::fromImage(reader.read());
+}
+
+namespace {
+
+// The two images of a resourceIcon. As Qt's own icons do, a size is drawn
+// from the smallest image that covers it, or the larger one, scaled down to
+// fit; another mode than Normal is the style's version of that image.
+class TwoSizeIconEngine : public QIconEngine {
+public:
+    TwoSizeIconEngine(const QString& image, QString image2x)
+        : image_(resourceImage(image)), name2x_(std::move(image2x))
+    {
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        return imageSize(size).scaled(size.boundedTo(imageSize(size)), Qt::KeepAspectRatio);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        QPixmap pixmap = imageSize(size) == image_.size() ? image_ : image2x();
+        const QSize fit = actualSize(size, mode, state);
+        if (pixmap.size() != fit)
+            pixmap = pixmap.scaled(fit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (mode != QIcon::Normal) {
+            QStyleOption option;
+            option.palette = QGuiApplication::palette();
+            const QPixmap styled = QApplication::style()->generatedIconPixmap(mode, pixmap, &option);
+            if (!styled.isNull())
+                pixmap = styled;
+        }
+        return pixmap;
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatio() : qApp->devicePixelRatio();
+        painter->drawPixmap(rect, pixmap(rect.size() * ratio, mode, state));
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        if (mode != QIcon::Normal || state != QIcon::Off)
+            return {};
+        return {image_.size(), image_.size() * 2};
+    }
+    QIconEngine* clone() const override { return new TwoSizeIconEngine(*this); }
+
+private:
+    // The size of the image a size is drawn from.
+    QSize imageSize(const QSize& size) const
+    {
+        return size.width() <= image_.width() && size.height() <= image_.height() ? image_.size() : image_.size() * 2;
+    }
+    const QPixmap& image2x()
+    {
+        if (image2x_.isNull())
+            image2x_ = resourceImage(name2x_);
+        return image2x_;
+    }
+
+    QPixmap image_;
+    QString name2x_;
+    QPixmap image2x_; // read when first drawn
+};
+
+} // namespace
+
+QIcon resourceIcon(const QString& image, const QString& image2x)
+{
+    return QIcon(new TwoSizeIconEngine(image, image2x));
 }
 
 bool installSpanishTranslations()

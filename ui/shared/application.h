@@ -5,6 +5,7 @@
 #include <future>
 #include <thread>
 
+class QIcon;
 class QPixmap;
 class QString;
 
@@ -52,6 +53,12 @@ void prepareApplication();
 // its name ends in: named, the format spares loading every image plugin to
 // ask whether it reads the file.
 QPixmap resourceImage(const QString& name);
+
+// An icon of two resource images: `image`, drawn for 96 dpi, and `image2x`,
+// the same at twice its size, which is read only when first drawn (on a
+// screen of twice the density, or wherever the icon is asked for larger
+// than `image`). Both sizes are available from the start.
+QIcon resourceIcon(const QString& image, const QString& image2x);
 
 // Installs Qt's own Spanish texts (standard buttons, the file and print
 // dialogs) once; false when the translations are missing.
