@@ -77,8 +77,6 @@ const char* const kListOrder = "NOMBREBUSC";
 
 std::int32_t unitIdent(const catalogue::View& view) { return view.fieldByName("ident").asInteger(); }
 
-// A button image from the resources, drawn as made for 96 dpi and at twice
-// its size for screens scaled to 200 %.
 void describe(QWidget* widget, const QString& name, const QString& description)
 {
     widget->setAccessibleName(name);

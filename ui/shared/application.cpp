@@ -91,7 +91,8 @@ public:
 
     QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
     {
-        return imageSize(size).scaled(size.boundedTo(imageSize(size)), Qt::KeepAspectRatio);
+        const QSize image = imageSize(size);
+        return image.scaled(size.boundedTo(image), Qt::KeepAspectRatio);
     }
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
     {

@@ -1,7 +1,7 @@
 #include "layoutstyle.h"
 
-#include <QGuiApplication>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QStringList>
 #include <QWidget>
