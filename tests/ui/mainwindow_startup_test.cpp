@@ -52,6 +52,18 @@ std::string mappedImagePlugins()
     return plugins.join('\n').toStdString();
 }
 
+// Whether a file whose path ends in `name` is mapped into this process.
+bool isMapped(const QByteArray& name)
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& line : maps.readAll().split('\n'))
+        if (line.endsWith('/' + name))
+            return true;
+    return false;
+}
+
 // The families of the faces Qt looks for while it lives: each face not yet
 // loaded in this process, as Qt's font matching reports it.
 class FaceRequests {
@@ -190,6 +202,20 @@ TEST(ResourceIcon, DrawsEachSizeFromTheImageThatCoversIt)
     EXPECT_EQ(disabled.size(), QSize(16, 16));
     EXPECT_NE(argb(disabled), image);
     EXPECT_TRUE(icon.availableSizes(QIcon::Disabled).isEmpty());
+}
+
+// Qt's Spanish texts are installed at start-up but read from their file only
+// when Qt first asks for one of them (a standard dialog's button, a menu).
+TEST(SpanishTranslations, AreReadWhenQtFirstAsksForOne)
+{
+    if (isMapped("qtbase_es.qm"))
+        GTEST_SKIP() << "an earlier test of this process read them";
+    ASSERT_TRUE(ui::installSpanishTranslations());
+    EXPECT_FALSE(isMapped("qtbase_es.qm"));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancelar"));
+    EXPECT_TRUE(isMapped("qtbase_es.qm"));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Save"), QStringLiteral("Guardar"));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "no such text"), QStringLiteral("no such text"));
 }
 
 TEST_F(MainWindowTest, ItsImagesAreReadWithoutLoadingAnyImagePlugin)

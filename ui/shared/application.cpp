@@ -12,6 +12,7 @@
 #include <QStyleOption>
 #include <QTranslator>
 #include <memory>
+#include <mutex>
 #if __has_include(<dlfcn.h>)
 #include <dlfcn.h>
 #endif
@@ -147,14 +148,49 @@ QIcon resourceIcon(const QString& image, const QString& image2x)
     return QIcon(new TwoSizeIconEngine(image, image2x));
 }
 
+namespace {
+
+// Qt's Spanish texts, read from their file when Qt first asks for one. Most
+// runs show no standard dialog or menu, and reading the file maps it nearly
+// whole (its parts lie across it). The file is read by a translator of its
+// own, never installed, so that reading it tells no window that the language
+// changed.
+class SpanishQtTexts : public QTranslator {
+public:
+    SpanishQtTexts(QString file, QObject* parent) : QTranslator(parent), file_(std::move(file)) {}
+
+    QString translate(const char* context, const char* sourceText, const char* disambiguation,
+                      int n) const override
+    {
+        // Installing the texts asks at once which way the language is
+        // written; Spanish runs left to right, as Qt takes it untranslated.
+        if (qstrcmp(context, "QGuiApplication") == 0 && qstrcmp(sourceText, "QT_LAYOUT_DIRECTION") == 0)
+            return {};
+        // Qt may ask from any thread. A file gone since start-up leaves Qt's
+        // own texts.
+        std::call_once(read_, [this] { [[maybe_unused]] const bool read = texts_.load(file_); });
+        return texts_.translate(context, sourceText, disambiguation, n);
+    }
+    bool isEmpty() const override { return false; }
+
+private:
+    QString file_;
+    mutable std::once_flag read_;
+    mutable QTranslator texts_;
+};
+
+} // namespace
+
 bool installSpanishTranslations()
 {
     static QTranslator* installed = nullptr;
     if (installed)
         return true;
-    auto translator = std::make_unique<QTranslator>(QCoreApplication::instance());
-    if (!translator->load(QStringLiteral("qtbase_es"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))
-        || !QCoreApplication::installTranslator(translator.get()))
+    const QFileInfo file(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_es.qm"));
+    if (!file.isFile() || !file.isReadable())
+        return false;
+    auto translator = std::make_unique<SpanishQtTexts>(file.filePath(), QCoreApplication::instance());
+    if (!QCoreApplication::installTranslator(translator.get()))
         return false;
     installed = translator.release();
     return true;

@@ -61,7 +61,8 @@ QPixmap resourceImage(const QString& name);
 QIcon resourceIcon(const QString& image, const QString& image2x);
 
 // Installs Qt's own Spanish texts (standard buttons, the file and print
-// dialogs) once; false when the translations are missing.
+// dialogs) once; false when the translations are missing. Their file is read
+// when Qt first asks for one of them.
 bool installSpanishTranslations();
 
 } // namespace ui
