@@ -352,6 +352,7 @@ Table readPacket(std::string_view bytes, PacketBytes kind)
         const auto recordLabel = [r] { return "el registro nº " + std::to_string(r + 1); };
         if (in.remaining() < minRecord)
             in.truncated(start, recordLabel(), minRecord);
+        table.beginKeptRecord(start);
         const std::uint8_t status = in.u8({});
         if (status != 0)
             Reader::invalid(start, recordLabel() + " tiene el estado " + std::to_string(status) + ", que no se admite");
@@ -366,7 +367,7 @@ Table readPacket(std::string_view bytes, PacketBytes kind)
         for (std::size_t f = 0; f < fieldCount; ++f) {
             const unsigned flag = (static_cast<unsigned char>(flags[f / 4]) >> (2 * (f % 4))) & 3u;
             if (flag == 1) {
-                table.appendValue(std::nullopt);
+                table.appendKeptNull();
                 continue;
             }
             if (flag != 0)

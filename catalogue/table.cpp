@@ -1,5 +1,6 @@
 #include "table.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "cp1252.h"
@@ -16,34 +17,51 @@ int Table::fieldIndex(std::string_view name) const
     return -1;
 }
 
-void Table::appendValue(std::optional<std::string_view> value)
+void Table::placeWide(std::size_t offset, std::size_t length)
 {
-    if (!value) {
-        cells_.push_back({0, kNull});
-        return;
-    }
-    packet_ = false;
-    if (lasting_.data()) {
-        text_.assign(lasting_);
-        lasting_ = {};
-    }
-    if (text_.size() + value->size() >= kNull)
-        throw std::length_error("catalogue table too large");
-    cells_.push_back({static_cast<std::uint32_t>(text_.size()), static_cast<std::uint32_t>(value->size())});
-    text_.append(*value);
+    wide_.push_back({static_cast<std::uint32_t>(cells_.size()), static_cast<std::uint32_t>(offset),
+                     static_cast<std::uint32_t>(length)});
+    cells_.push_back({0, kWide});
+}
+
+std::string_view Table::wideText(std::size_t index) const
+{
+    const auto cell = std::lower_bound(wide_.begin(), wide_.end(), index,
+                                       [](const WideCell& wide, std::size_t i) { return wide.index < i; });
+    return text().substr(cell->offset, cell->length);
 }
 
 void Table::addRecord(const std::vector<std::optional<std::string>>& values)
 {
     if (values.size() != fields_.size())
         throw std::invalid_argument("record does not have one value per field");
+    if (fields_.empty())
+        return;
+    std::size_t size = 0;
     for (const auto& value : values)
-        appendValue(value ? std::optional<std::string_view>(*value) : std::nullopt);
+        size += value ? value->size() : 0;
+    packet_ = false;
+    if (lasting_.data()) {
+        text_.assign(lasting_);
+        lasting_ = {};
+    }
+    if (size > kMaxText - text_.size())
+        throw std::length_error("catalogue table too large");
+    starts_.push_back(static_cast<std::uint32_t>(text_.size()));
+    recordEnd_ += fields_.size();
+    for (const auto& value : values) {
+        if (value) {
+            place(text_.size(), value->size());
+            text_.append(*value);
+        } else {
+            cells_.push_back({0, kNull});
+        }
+    }
 }
 
 void Table::keepPacket(std::string_view bytes, PacketBytes kind)
 {
-    if (bytes.size() >= kNull)
+    if (bytes.size() > kMaxText)
         throw std::length_error("catalogue table too large");
     if (kind == PacketBytes::Lasting && bytes.data()) {
         text_.clear();
@@ -62,6 +80,7 @@ void Table::keptValueOutside()
 
 void Table::reserve(std::size_t records, std::size_t textBytes)
 {
+    starts_.reserve(records);
     cells_.reserve(records * fields_.size());
     text_.reserve(textBytes);
 }
