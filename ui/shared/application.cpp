@@ -154,7 +154,9 @@ namespace {
 // runs show no standard dialog or menu, and reading the file maps it nearly
 // whole (its parts lie across it). The file is read by a translator of its
 // own, never installed, so that reading it tells no window that the language
-// changed.
+// changed. Qt asks holding its translators' lock for reading, which the read
+// takes again: safe as long as no translator is installed or removed
+// meanwhile, and the program installs its one translator at start-up.
 class SpanishQtTexts : public QTranslator {
 public:
     SpanishQtTexts(QString file, QObject* parent) : QTranslator(parent), file_(std::move(file)) {}
