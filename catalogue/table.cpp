@@ -75,7 +75,7 @@ void Table::keepPacket(std::string_view bytes, PacketBytes kind)
 
 void Table::keptValueOutside()
 {
-    throw std::out_of_range("value outside the kept packet");
+    throw std::out_of_range("value outside the kept packet or its records");
 }
 
 void Table::reserve(std::size_t records, std::size_t textBytes)

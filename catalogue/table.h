@@ -87,7 +87,7 @@ public:
             keptValueOutside();
         cells_.push_back({0, kNull});
     }
-    // The packet the table was read from, while no value has been added
+    // The packet the table was read from, while no record has been added
     // from elsewhere; empty otherwise.
     std::string_view packet() const { return packet_ ? text() : std::string_view(); }
 
@@ -107,8 +107,9 @@ private:
     void placeWide(std::size_t offset, std::size_t length);
 
     // Where a value lies in the text: from the start of its record, as the
-    // values of a record lie close together. A value further on, or longer, than these 16 bits
-    // reach is kept whole apart (wide_), its cell marked kWide.
+    // values of a record lie close together. A value further on, or longer,
+    // than these 16 bits reach is kept whole apart (wide_), its cell marked
+    // kWide.
     struct Cell {
         std::uint16_t offset;
         std::uint16_t length; // kNull for a null value, kWide for one kept apart
