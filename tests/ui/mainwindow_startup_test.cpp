@@ -2,6 +2,7 @@
 // and that whatever it leaves undone is in place before the user can reach it.
 
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QLoggingCategory>
 #include <QPainter>
@@ -50,6 +51,17 @@ std::string mappedImagePlugins()
         if (line.contains("/imageformats/") && !plugins.contains(line.mid(line.indexOf('/'))))
             plugins << line.mid(line.indexOf('/'));
     return plugins.join('\n').toStdString();
+}
+
+// The colours of an image's pixels, row by row.
+std::vector<QRgb> argb(const QPixmap& pixmap)
+{
+    const QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+    std::vector<QRgb> pixels;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            pixels.push_back(image.pixel(x, y));
+    return pixels;
 }
 
 // Whether a file whose path ends in `name` is mapped into this process.
@@ -157,23 +169,32 @@ TEST(FontConfigurationReader, LeavesTheThreadsAfterItOnTheProgramsHeap)
     EXPECT_LT(at, range[1].toULongLong(nullptr, 16));
 }
 
+// The images the program carries are its source images, pixel for pixel, as
+// the old way of reading them (Qt's decoders) gave them; a name it does not
+// carry gives a null image.
+TEST(ResourceImage, IsItsSourceImagePixelForPixel)
+{
+    for (const char* file : {"search.xpm", "search@2x.png", "help.xpm", "help@2x.png", "exit.xpm", "exit@2x.png",
+                             "poblacion16.xpm", "poblacion32.xpm"}) {
+        const QFileInfo source(QStringLiteral(SOURCE_DIR "/resources/images/") + QLatin1String(file));
+        const QPixmap expected = QPixmap::fromImage(QImage(source.filePath()));
+        ASSERT_FALSE(expected.isNull()) << file;
+        const QPixmap carried = ui::resourceImage(source.completeBaseName());
+        EXPECT_EQ(carried.size(), expected.size()) << file;
+        EXPECT_EQ(argb(carried), argb(expected)) << file;
+    }
+    EXPECT_TRUE(ui::resourceImage(QStringLiteral("search.xpm")).isNull());
+    EXPECT_TRUE(ui::resourceImage(QString()).isNull());
+}
+
 // A button image of two sizes draws each size from the image that covers
 // it: the 96 dpi image up to its size, the image at twice its size above it
 // (at twice the density too), scaled down where the size lies between.
 TEST(ResourceIcon, DrawsEachSizeFromTheImageThatCoversIt)
 {
-    const QIcon icon = ui::resourceIcon(QStringLiteral("search.xpm"), QStringLiteral("search@2x.png"));
-    // The colours of an image's pixels, row by row.
-    const auto argb = [](const QPixmap& pixmap) {
-        const QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
-        std::vector<QRgb> pixels;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                pixels.push_back(image.pixel(x, y));
-        return pixels;
-    };
-    const std::vector<QRgb> image = argb(ui::resourceImage(QStringLiteral("search.xpm")));
-    const std::vector<QRgb> image2x = argb(ui::resourceImage(QStringLiteral("search@2x.png")));
+    const QIcon icon = ui::resourceIcon(QStringLiteral("search"), QStringLiteral("search@2x"));
+    const std::vector<QRgb> image = argb(ui::resourceImage(QStringLiteral("search")));
+    const std::vector<QRgb> image2x = argb(ui::resourceImage(QStringLiteral("search@2x")));
     ASSERT_EQ(image.size(), 16u * 16u);
     ASSERT_EQ(image2x.size(), 32u * 32u);
 

@@ -157,7 +157,7 @@ void MainWindow::createControls()
     searchButton_->setObjectName(QStringLiteral("searchButton"));
     searchButton_->setGeometry(424, 58, 23, 22);
     searchButton_->setFocusPolicy(Qt::NoFocus);
-    searchButton_->setIcon(ui::resourceIcon(QStringLiteral("search.xpm"), QStringLiteral("search@2x.png")));
+    searchButton_->setIcon(ui::resourceIcon(QStringLiteral("search"), QStringLiteral("search@2x")));
     searchButton_->setIconSize(QSize(16, 16));
     searchButton_->setToolTip(QStringLiteral("Buscar una cadena\nde texto"));
     connect(searchButton_, &QToolButton::clicked, this, [this] { ui::guarded(this, [this] { search(); }); });
@@ -189,10 +189,10 @@ void MainWindow::createControls()
     listAllButton_ = makeButton("listAllButton", {360, 504, 137, 33},
                                 QStringLiteral("Listar todas las\nunidades poblacionales"));
     helpButton_ = makeButton("helpButton", {552, 504, 75, 33}, QStringLiteral("Ayuda"));
-    helpButton_->setIcon(ui::resourceIcon(QStringLiteral("help.xpm"), QStringLiteral("help@2x.png")));
+    helpButton_->setIcon(ui::resourceIcon(QStringLiteral("help"), QStringLiteral("help@2x")));
     helpButton_->setIconSize(QSize(18, 18));
     exitButton_ = makeButton("exitButton", {680, 504, 75, 33}, QStringLiteral("Salir"));
-    exitButton_->setIcon(ui::resourceIcon(QStringLiteral("exit.xpm"), QStringLiteral("exit@2x.png")));
+    exitButton_->setIcon(ui::resourceIcon(QStringLiteral("exit"), QStringLiteral("exit@2x")));
     exitButton_->setIconSize(QSize(18, 18));
     connect(helpButton_, &QPushButton::clicked, this, [this] { ui::guarded(this, [this] { showHelp(); }); });
     connect(exitButton_, &QPushButton::clicked, this, [this] { ui::guarded(this, [this] { close(); }); });

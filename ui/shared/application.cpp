@@ -5,9 +5,10 @@
 #include <QFontDatabase>
 #include <QIcon>
 #include <QIconEngine>
-#include <QImageReader>
+#include <QImage>
 #include <QLibraryInfo>
 #include <QPainter>
+#include <QResource>
 #include <QStyle>
 #include <QStyleOption>
 #include <QTranslator>
@@ -65,17 +66,33 @@ void prepareApplication()
 {
     QApplication::setApplicationName(QStringLiteral("POBLACION"));
     QIcon icon;
-    icon.addPixmap(resourceImage(QStringLiteral("poblacion16.xpm")));
-    icon.addPixmap(resourceImage(QStringLiteral("poblacion32.xpm")));
+    icon.addPixmap(resourceImage(QStringLiteral("poblacion16")));
+    icon.addPixmap(resourceImage(QStringLiteral("poblacion32")));
     QApplication::setWindowIcon(icon);
     installSpanishTranslations();
 }
 
 QPixmap resourceImage(const QString& name)
 {
-    QImageReader reader(QStringLiteral(":/images/") + name, QFileInfo(name).suffix().toLatin1());
-    reader.setAutoDetectImageFormat(false);
-    return QPixmap::fromImage(reader.read());
+    const QByteArray bytes = QResource(QStringLiteral(":/images/") + name + QStringLiteral(".rgba")).uncompressedData();
+    const auto byte = [&bytes](qsizetype i) { return static_cast<int>(static_cast<unsigned char>(bytes[i])); };
+    if (bytes.size() < 4)
+        return {};
+    const int width = byte(0) | byte(1) << 8;
+    const int height = byte(2) | byte(3) << 8;
+    const qsizetype rowBytes = qsizetype{width} * 4;
+    if (bytes.size() != 4 + rowBytes * height)
+        return {};
+    // In the form Qt's decoders give, so that the pixmap is the one they made.
+    QImage image(width, height, QImage::Format_ARGB32);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const qsizetype at = 4 + rowBytes * y + qsizetype{x} * 4;
+            row[x] = qRgba(byte(at), byte(at + 1), byte(at + 2), byte(at + 3));
+        }
+    }
+    return QPixmap::fromImage(std::move(image));
 }
 
 namespace {

@@ -49,9 +49,9 @@ private:
 // texts in Spanish. Called once, after the application object is made.
 void prepareApplication();
 
-// An image of the resources (":/images/" and its name), read as the format
-// its name ends in: named, the format spares loading every image plugin to
-// ask whether it reads the file.
+// An image of the resources by its name (":/images/NAME.rgba", its raw
+// pixels as the build writes them), read with no image decoder; a null pixmap
+// if the resource is missing or not of that form.
 QPixmap resourceImage(const QString& name);
 
 // An icon of two resource images: `image`, drawn for 96 dpi, and `image2x`,
