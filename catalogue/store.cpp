@@ -199,11 +199,10 @@ const Store::Equality* Store::equality(std::size_t field) const
     }
     auto e = std::make_unique<Equality>();
     const std::size_t n = table_.recordCount();
-    std::size_t size = 16;
-    while (size < 2 * n)
-        size *= 2;
-    const std::size_t mask = size - 1;
-    e->slots.assign(size, 0);
+    // At most half full, grown with the number of values rather than sized
+    // for every record apart: a field of a few values keeps a small table.
+    std::size_t mask = 15;
+    e->slots.assign(mask + 1, 0);
     std::vector<std::uint32_t> groupOf(n, kNone);
     std::vector<std::uint32_t> counts;
     for (std::size_t r = 0; r < n; ++r) {
@@ -226,6 +225,16 @@ const Store::Equality* Store::equality(std::size_t field) const
             counts.push_back(0);
         }
         groupOf[r] = e->slots[h] - 1;
+        if (2 * e->first.size() > mask + 1) {
+            mask = 2 * mask + 1;
+            e->slots.assign(mask + 1, 0);
+            for (std::size_t g = 0; g < e->hashes.size(); ++g) {
+                std::size_t free = e->hashes[g] & mask;
+                while (e->slots[free] != 0)
+                    free = (free + 1) & mask;
+                e->slots[free] = static_cast<std::uint32_t>(g + 1);
+            }
+        }
         ++counts[groupOf[r]];
     }
     e->begin.assign(counts.size() + 1, 0);

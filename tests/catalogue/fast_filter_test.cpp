@@ -164,6 +164,31 @@ TEST(FastFilterTest, ViewsHoldWhatTheGeneralEvaluatorLetsThrough)
     EXPECT_GT(naturalOnly, 60 * 40 / 50);
 }
 
+// An identifier of many values, two records each: its index, built at the
+// second filter, grows well past its first size and still finds each value's
+// records, and none for a value no record has.
+TEST(FastFilterTest, AnIndexOfManyValuesFindsEachOfThem)
+{
+    catalogue::Table table({{"IDENT", catalogue::FieldKind::String, 9},
+                            {"TIPONUM", catalogue::FieldKind::String, 9},
+                            {"NOMBREBUSC", catalogue::FieldKind::String, 20}},
+                           catalogue::kSpanishTraditional);
+    for (int r = 0; r < 300; ++r)
+        table.addRecord({std::to_string(20000 + r / 2), std::string(r % 3 == 0 ? "3" : "2"), "N" + std::to_string(r)});
+    View view;
+    view.setFiltered(true);
+    view.loadFromBytes(catalogue::writePacket(table));
+    const std::vector<std::pair<int, std::vector<std::size_t>>> cases = {
+        {20000, {0, 1}}, {20001, {2, 3}}, {20073, {146, 147}}, {20149, {298, 299}}, {20150, {}}, {19999, {}}};
+    for (const auto& [ident, records] : cases) {
+        view.setFilter("ident = " + std::to_string(ident));
+        std::vector<std::size_t> rows;
+        for (int row = 0; row < view.recordCount(); ++row)
+            rows.push_back(view.recordAt(row));
+        EXPECT_EQ(rows, records) << ident;
+    }
+}
+
 TEST(FastFilterTest, RecognisesOnlyTheShapesTheIndexesAnswer)
 {
     std::mt19937 rng(1);
