@@ -131,7 +131,7 @@ private:
     std::vector<std::uint32_t> starts_; // per record: where its values start in the text
     std::vector<Cell> cells_;    // records × fields
     std::vector<WideCell> wide_; // in the order of their cells
-    std::size_t recordEnd_ = 0;  // where the cells of the record begun last end
+    std::size_t recordEnd_ = 0;  // where the cells of the record begun last end (starts_ × fields, kept for the reading loop)
     bool packet_ = false;        // the text is the packet the values came from
 };
 

@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QResource>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -40,14 +41,19 @@ QStringList displayNames(const catalogue::View& view)
     return names;
 }
 
+// The lines of /proc/self/maps: what is mapped into this process; none if
+// it cannot be read.
+QByteArrayList mappings()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) ? maps.readAll().split('\n') : QByteArrayList();
+}
+
 // The image format plugins mapped into this process, one per line.
 std::string mappedImagePlugins()
 {
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    if (!maps.open(QIODevice::ReadOnly))
-        return "/proc/self/maps unreadable";
     QByteArrayList plugins;
-    for (const QByteArray& line : maps.readAll().split('\n'))
+    for (const QByteArray& line : mappings())
         if (line.contains("/imageformats/") && !plugins.contains(line.mid(line.indexOf('/'))))
             plugins << line.mid(line.indexOf('/'));
     return plugins.join('\n').toStdString();
@@ -67,13 +73,8 @@ std::vector<QRgb> argb(const QPixmap& pixmap)
 // Whether a file whose path ends in `name` is mapped into this process.
 bool isMapped(const QByteArray& name)
 {
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    if (!maps.open(QIODevice::ReadOnly))
-        return false;
-    for (const QByteArray& line : maps.readAll().split('\n'))
-        if (line.endsWith('/' + name))
-            return true;
-    return false;
+    const QByteArrayList lines = mappings();
+    return std::any_of(lines.begin(), lines.end(), [&](const QByteArray& line) { return line.endsWith('/' + name); });
 }
 
 // The families of the faces Qt looks for while it lives: each face not yet
@@ -155,10 +156,8 @@ TEST(FontConfigurationReader, LeavesTheThreadsAfterItOnTheProgramsHeap)
     std::thread([&block] { block = std::make_unique<char[]>(64); }).join();
     const auto at = reinterpret_cast<std::uintptr_t>(block.get());
 
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
-    const QByteArray heap = [&] {
-        for (const QByteArray& line : maps.readAll().split('\n'))
+    const QByteArray heap = [] {
+        for (const QByteArray& line : mappings())
             if (line.endsWith("[heap]"))
                 return line.left(line.indexOf(' '));
         return QByteArray();
