@@ -16,6 +16,7 @@
 #include "generate.h"
 #include "mainwindow.h"
 #include "messages.h"
+#include "populationchart.h"
 #include "unitlist.h"
 
 namespace {
@@ -26,7 +27,8 @@ std::unique_ptr<QTemporaryDir> catalogueDir;
 std::unique_ptr<MainWindow> theWindow;
 int replots = 0;
 
-QCustomPlot* chart() { return theWindow->findChild<QCustomPlot*>(QStringLiteral("populationChart")); }
+// The chart control, made now if the window has not painted yet.
+QCustomPlot* chart() { return &theWindow->detailPanel().chart(); }
 
 // The window over the generated catalogue, built once.
 MainWindow& window()

@@ -58,13 +58,20 @@ protected:
         ui::setMessageSink(nullptr);
     }
 
-    // Creates the window, shows it and waits until it is the active window.
+    // Creates the window and shows it (showWindow).
     MainWindow& open(const QString& packet = QStringLiteral(TEST_PACKET_DIR "/window.pkt"))
     {
         window = std::make_unique<MainWindow>(nullptr, packet);
+        return showWindow();
+    }
+    // Shows the window and waits until it is the active window and has
+    // made, after its first paint, the chart control.
+    MainWindow& showWindow()
+    {
         window->show();
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window->detailPanel().chartMade(); }));
         return *window;
     }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "application.h"
+#include "blankchart.h"
 #include "cp1252text.h"
 #include "layoutstyle.h"
 #include "mainwindow_helpers.h"
@@ -119,9 +120,12 @@ TEST_F(MainWindowTest, IsMadeWithoutLoadingTheApplicationsFace)
     ASSERT_NE(applicationFont.family(), layout::textFont().family());
     {
         const FaceRequests requests;
+        // Faces are reported as they are looked for: one of a size used nowhere else.
+        QFontMetrics(QFont(QStringLiteral("Liberation Mono"), 37)).height();
+        ASSERT_TRUE(FaceRequests::families().contains(QStringLiteral("Liberation Mono")))
+            << FaceRequests::families().join(", ").toStdString();
         window = std::make_unique<MainWindow>(nullptr, QStringLiteral(TEST_PACKET_DIR "/window.pkt"));
         ASSERT_TRUE(window->catalogueLoaded());
-        ASSERT_FALSE(FaceRequests::families().isEmpty());
         EXPECT_FALSE(FaceRequests::families().contains(applicationFont.family())) << FaceRequests::families().join(", ").toStdString();
     }
     EXPECT_EQ(QApplication::font(), applicationFont);
@@ -256,10 +260,11 @@ TEST_F(MainWindowTest, ItsImagesAreReadWithoutLoadingAnyImagePlugin)
 
 TEST_F(MainWindowTest, ReloadingLaysOutNoUnitInTheListsOrThePanel)
 {
-    MainWindow& w = open();
     // The load fills the blank panel's hidden title without measuring it:
-    // it keeps the width laid out until a unit is shown.
+    // it keeps the width laid out until the window has painted.
+    window = std::make_unique<MainWindow>(nullptr, QStringLiteral(TEST_PACKET_DIR "/window.pkt"));
     EXPECT_EQ(unitTitle()->width(), 182);
+    MainWindow& w = showWindow();
     search(QStringLiteral("A"));
     UnitList* lists[] = {municipalityList(), entityList(), nucleusList()};
     for (UnitList* list : lists)
@@ -307,6 +312,60 @@ TEST_F(MainWindowTest, TheListsAreOrderedByNameOnceTheWindowHasPainted)
     // The hidden title has been measured, its face loaded for the first unit shown.
     EXPECT_NE(unitTitle()->width(), 182);
     EXPECT_EQ(unitTitle()->width(), unitTitle()->sizeHint().width());
+}
+
+// The first frame draws the blank chart without the chart control: a
+// stand-in takes its place. The control is made once the window has
+// painted, told the range of the unit the load left, and put in the
+// stand-in's place when a unit is first shown: by the first search, which
+// shows each list's first hit before it blanks the panel.
+TEST_F(MainWindowTest, TheChartControlIsMadeOnceTheWindowHasPaintedAndShownWithAUnit)
+{
+    window = std::make_unique<MainWindow>(nullptr, QStringLiteral(TEST_PACKET_DIR "/window.pkt"));
+    EXPECT_EQ(window->findChild<PopulationChart*>(), nullptr);
+    auto* blank = window->findChild<BlankChart*>();
+    ASSERT_NE(blank, nullptr);
+    EXPECT_EQ(QRect(blank->mapTo(window.get(), QPoint()), blank->size()), QRect(344, 352, 425, 137));
+
+    showWindow();
+    EXPECT_FALSE(chart()->isVisible());
+    EXPECT_TRUE(blank->isVisible());
+    EXPECT_EQ(chart()->geometry(), blank->geometry());
+    EXPECT_DOUBLE_EQ(chart()->yAxis->range().upper, 3079.65);
+
+    search(QStringLiteral("SAN"));
+    EXPECT_TRUE(chart()->isVisible());
+    EXPECT_EQ(chart()->graphCount(), 0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(window->findChild<BlankChart*>(), nullptr);
+    clickRow(municipalityList(), 0);
+    EXPECT_EQ(chart()->graphCount(), 2);
+}
+
+// A right button pressed on the stand-in before the control is made: the
+// control takes its place and the press, so that the drag pans its left axis.
+TEST_F(MainWindowTest, ADragStartedOnTheStandInPansTheChart)
+{
+    window = std::make_unique<MainWindow>(nullptr, QStringLiteral(TEST_PACKET_DIR "/window.pkt"));
+    auto* blank = window->findChild<BlankChart*>();
+    ASSERT_NE(blank, nullptr);
+    const QPoint start(200, 60);
+    QTest::mousePress(blank, Qt::RightButton, {}, start);
+    PopulationChart* made = window->findChild<PopulationChart*>();
+    ASSERT_NE(made, nullptr);
+    EXPECT_TRUE(made->isVisibleTo(window.get()));
+    EXPECT_FALSE(blank->isVisibleTo(window.get()));
+
+    made->replot();
+    const QCPRange before = made->yAxis->range();
+    const QPoint end = start + QPoint(0, 25);
+    QMouseEvent move(QEvent::MouseMove, QPointF(end), made->mapToGlobal(QPointF(end)), Qt::NoButton,
+                     Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(made, &move);
+    QTest::mouseRelease(made, Qt::RightButton, {}, end);
+    const double shift = 25 * before.size() / made->axisRect()->height();
+    EXPECT_NEAR(made->yAxis->range().lower, before.lower + shift, 1e-9);
+    EXPECT_NEAR(made->yAxis->range().upper, before.upper + shift, 1e-9);
 }
 
 TEST_F(MainWindowTest, ASearchBeforeTheFirstPaintStillListsByName)

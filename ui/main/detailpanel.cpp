@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <string>
 
+#include "blankchart.h"
 #include "censustable.h"
 #include "cp1252text.h"
 #include "error.h"
@@ -39,6 +40,9 @@ QString kindWord(const std::string& tiponum)
         return QStringLiteral("Desconocido");
     }
 }
+
+// The chart's place, the stand-in's before it.
+const QRect kChartPlace(8, 248, 425, 137);
 
 // Cells as text: tabs between them, a line end after each row.
 QString tabbedRow(const QStringList& cells) { return cells.join(u'\t') + u'\n'; }
@@ -86,10 +90,63 @@ void DetailPanel::createControls()
     censusTable_->setGeometry(8, 137, 425, 103);
     censusTable_->setFont(layout::smallFont());
 
+    blankChart_ = new BlankChart(this);
+    blankChart_->setObjectName(QStringLiteral("blankChart"));
+    blankChart_->setGeometry(kChartPlace);
+    blankChart_->replace = [this] {
+        showChart();
+        return chart_;
+    };
+}
+
+PopulationChart& DetailPanel::chart()
+{
+    if (chart_)
+        return *chart_;
     chart_ = new PopulationChart(this);
     chart_->setObjectName(QStringLiteral("populationChart"));
-    chart_->setGeometry(8, 248, 425, 137);
+    chart_->setGeometry(kChartPlace);
     chart_->setFocusPolicy(Qt::NoFocus);
+    chart_->setAccessibleName(blankChart_->accessibleName());
+    // Told what the panel has told it so far; hidden while the stand-in
+    // shows the same.
+    if (census_)
+        chart_->showCensus(*census_);
+    if (!censusShown_)
+        chart_->clearCensus();
+    chart_->describe(title_->text());
+    census_.reset();
+    chart_->setVisible(false);
+    return *chart_;
+}
+
+void DetailPanel::showChart()
+{
+    chart();
+    if (!blankChart_)
+        return;
+    chart_->setVisible(true);
+    // The stand-in may be handing on the press that asked for the control.
+    blankChart_->hide();
+    blankChart_->deleteLater();
+    blankChart_ = nullptr;
+}
+
+void DetailPanel::showCensus(const Census& census)
+{
+    if (chart_) {
+        chart_->showCensus(census);
+        return;
+    }
+    census_ = census;
+    censusShown_ = true;
+}
+
+void DetailPanel::clearCensus()
+{
+    if (chart_)
+        chart_->clearCensus();
+    censusShown_ = false;
 }
 
 void DetailPanel::nameForAssistiveTechnology()
@@ -104,11 +161,12 @@ void DetailPanel::nameForAssistiveTechnology()
     censusTable_->setAccessibleDescription(
         QStringLiteral("Población de la unidad seleccionada en cada censo y en el padrón de 2004"));
     censusHeading_->setBuddy(censusTable_);
-    chart_->setAccessibleName(QStringLiteral("Gráfico de población"));
+    blankChart_->setAccessibleName(QStringLiteral("Gráfico de población"));
 }
 
 void DetailPanel::showUnit(std::int32_t ident)
 {
+    showChart();
     holdUnit(ident);
     detail_.binding.setEnabled(true);
     layout::fitToCaption(title_);
@@ -140,7 +198,7 @@ void DetailPanel::fill()
     title_->setText(kind + QStringLiteral(": ") + fieldText("nombredicc"));
 
     // The chart plots what the table shows.
-    chart_->showCensus(censusTable_->census());
+    showCensus(censusTable_->census());
     updateAccessibleText();
 }
 
@@ -149,20 +207,21 @@ void DetailPanel::blank()
     detail_.binding.setEnabled(false);
     title_->setVisible(false);
     censusTable_->clearValues();
-    chart_->clearCensus();
+    clearCensus();
     updateAccessibleText();
 }
 
 void DetailPanel::closeView()
 {
-    chart_->clearCensus();
+    clearCensus();
     detail_.view.close();
 }
 
 void DetailPanel::updateAccessibleText()
 {
     censusTable_->announceChangedValues();
-    chart_->describe(title_->text());
+    if (chart_)
+        chart_->describe(title_->text());
 }
 
 std::optional<std::int32_t> DetailPanel::shownUnit() const

@@ -462,13 +462,15 @@ void MainWindow::orderLists()
 void MainWindow::paintEvent(QPaintEvent* event)
 {
     QWidget::paintEvent(event);
-    // Once this paint is on the screen: the lists' order, and the face of the
-    // panel's title, which the first unit shown would otherwise wait for.
-    if (listOrderPending_)
+    // Once this paint is on the screen: the chart control in place of its
+    // stand-in, the lists' order, and the face of the panel's title, which
+    // the first unit shown would otherwise wait for.
+    if (listOrderPending_ || !detailPanel_->chartMade())
         QMetaObject::invokeMethod(
             this,
             [this] {
                 ui::guarded(this, [this] {
+                    detailPanel_->chart();
                     orderLists();
                     detailPanel_->prepareTitle();
                 });

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 
+#include "blankchart.h"
 #include "layoutstyle.h"
 
 namespace {
@@ -116,7 +117,8 @@ void setLabelFonts(QCustomPlot& plot)
     }
 }
 
-// A chart is read through its text alternative, kept as its description.
+// A chart, and the blank stand-in before it, is read through its text
+// alternative, kept as its description (the stand-in's is empty).
 
 class ChartText : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
@@ -156,7 +158,8 @@ public:
 
 QAccessibleInterface* factory(const QString& className, QObject* object)
 {
-    if (className == QLatin1String("PopulationChart") && object && object->isWidgetType())
+    if ((className == QLatin1String("PopulationChart") || className == QLatin1String("BlankChart")) && object
+        && object->isWidgetType())
         return new ChartText(static_cast<QWidget*>(object));
     return nullptr;
 }
@@ -212,7 +215,7 @@ PopulationChart::PopulationChart(QWidget* parent) : QCustomPlot(parent)
     axisRect()->setAutoMargins(QCP::msAll);
     // Room at the top for half a tick label, so that a label at the top of
     // the range is drawn whole.
-    axisRect()->setMinimumMargins(QMargins(0, 7, 1, 1));
+    axisRect()->setMinimumMargins(chart::kMinimumMargins);
     plotLayout()->setMargins(QMargins(0, 0, 0, 0));
     // Nothing is drawn on the overlay layer (no selection rectangle): drawn
     // with the others, it needs no paint buffer of its own.
@@ -225,7 +228,7 @@ PopulationChart::PopulationChart(QWidget* parent) : QCustomPlot(parent)
     }
     setLabelFonts(*this);
 
-    yAxis->setLabel(QStringLiteral("Población"));
+    yAxis->setLabel(chart::kLeftAxisTitle);
     yAxis->setLabelFont(layout::chartTitleFont());
     yAxis->setLabelColor(layout::kFigureBlack);
     yAxis->setTicker(QSharedPointer<PeopleTicker>::create());
