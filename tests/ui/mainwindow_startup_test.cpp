@@ -342,30 +342,57 @@ TEST_F(MainWindowTest, TheChartControlIsMadeOnceTheWindowHasPaintedAndShownWithA
     EXPECT_EQ(chart()->graphCount(), 2);
 }
 
-// A right button pressed on the stand-in before the control is made: the
-// control takes its place and the press, so that the drag pans its left axis.
+// A right button pressed on the stand-in while it shows: the control is
+// shown over it, and the press, and the moves and release that Qt keeps
+// sending to the stand-in, go on to the control, so that the drag pans its
+// left axis. The stand-in goes once the button is released.
 TEST_F(MainWindowTest, ADragStartedOnTheStandInPansTheChart)
 {
-    window = std::make_unique<MainWindow>(nullptr, QStringLiteral(TEST_PACKET_DIR "/window.pkt"));
-    auto* blank = window->findChild<BlankChart*>();
-    ASSERT_NE(blank, nullptr);
-    const QPoint start(200, 60);
-    QTest::mousePress(blank, Qt::RightButton, {}, start);
-    PopulationChart* made = window->findChild<PopulationChart*>();
-    ASSERT_NE(made, nullptr);
-    EXPECT_TRUE(made->isVisibleTo(window.get()));
-    EXPECT_FALSE(blank->isVisibleTo(window.get()));
+    for (const bool painted : {false, true}) {
+        SCOPED_TRACE(painted ? "control made" : "control not yet made");
+        window = std::make_unique<MainWindow>(nullptr, QStringLiteral(TEST_PACKET_DIR "/window.pkt"));
+        if (painted)
+            showWindow();
+        QPointer<BlankChart> blank = window->findChild<BlankChart*>();
+        ASSERT_TRUE(blank);
+        // Shown, the window's input arrives as the window system's, which Qt
+        // sends to the widget pressed; hidden, straight to the stand-in.
+        const QPoint start(200, 60);
+        const QPoint inWindow = blank->mapTo(window.get(), start);
+        if (painted)
+            QTest::mousePress(window->windowHandle(), Qt::RightButton, {}, inWindow);
+        else
+            QTest::mousePress(blank, Qt::RightButton, {}, start);
+        PopulationChart* made = window->findChild<PopulationChart*>();
+        ASSERT_NE(made, nullptr);
+        EXPECT_TRUE(made->isVisibleTo(window.get()));
+        EXPECT_TRUE(blank->isVisibleTo(window.get())); // under the control until the release
+        const QObjectList& stack = made->parent()->children(); // bottom to top
+        EXPECT_GT(stack.indexOf(made), stack.indexOf(blank));
 
-    made->replot();
-    const QCPRange before = made->yAxis->range();
-    const QPoint end = start + QPoint(0, 25);
-    QMouseEvent move(QEvent::MouseMove, QPointF(end), made->mapToGlobal(QPointF(end)), Qt::NoButton,
-                     Qt::RightButton, Qt::NoModifier);
-    QApplication::sendEvent(made, &move);
-    QTest::mouseRelease(made, Qt::RightButton, {}, end);
-    const double shift = 25 * before.size() / made->axisRect()->height();
-    EXPECT_NEAR(made->yAxis->range().lower, before.lower + shift, 1e-9);
-    EXPECT_NEAR(made->yAxis->range().upper, before.upper + shift, 1e-9);
+        made->replot();
+        const QCPRange before = made->yAxis->range();
+        const QPoint drag(0, 25);
+        if (painted) {
+            QTest::mouseMove(window->windowHandle(), inWindow + drag);
+        } else {
+            QMouseEvent move(QEvent::MouseMove, QPointF(start + drag), blank->mapToGlobal(QPointF(start + drag)),
+                             Qt::NoButton, Qt::RightButton, Qt::NoModifier);
+            QApplication::sendEvent(blank, &move);
+        }
+        const double shift = 25 * before.size() / made->axisRect()->height();
+        EXPECT_NEAR(made->yAxis->range().lower, before.lower + shift, 1e-9);
+        EXPECT_NEAR(made->yAxis->range().upper, before.upper + shift, 1e-9);
+
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(blank);
+        if (painted)
+            QTest::mouseRelease(window->windowHandle(), Qt::RightButton, {}, inWindow + drag);
+        else
+            QTest::mouseRelease(blank, Qt::RightButton, {}, start + drag);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_FALSE(blank);
+    }
 }
 
 TEST_F(MainWindowTest, ASearchBeforeTheFirstPaintStillListsByName)

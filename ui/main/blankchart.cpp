@@ -124,14 +124,55 @@ void BlankChart::paintEvent(QPaintEvent*)
     painter.drawPixmap(0, 0, text);
 }
 
+void BlankChart::retire()
+{
+    retired_ = true;
+    if (pressed_)
+        return; // the control lies over it meanwhile
+    hide();
+    deleteLater();
+}
+
 void BlankChart::mousePressEvent(QMouseEvent* event)
 {
-    QWidget* control = replace ? replace() : nullptr;
-    if (!control) {
+    pressed_ = true;
+    if (!control_ && replace)
+        control_ = replace();
+    if (!control_) {
+        pressed_ = false;
         QWidget::mousePressEvent(event);
         return;
     }
-    QMouseEvent press(event->type(), event->position(), event->scenePosition(), event->globalPosition(),
-                      event->button(), event->buttons(), event->modifiers(), event->pointingDevice());
-    QCoreApplication::sendEvent(control, &press);
+    handOn(*event);
+}
+
+void BlankChart::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!control_) {
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    handOn(*event);
+}
+
+void BlankChart::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!control_) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    handOn(*event);
+    if (event->buttons() == Qt::NoButton) {
+        pressed_ = false;
+        if (retired_)
+            retire();
+    }
+}
+
+// The control lies where the stand-in does: the positions hold as they are.
+void BlankChart::handOn(const QMouseEvent& event)
+{
+    QMouseEvent copy(event.type(), event.position(), event.scenePosition(), event.globalPosition(), event.button(),
+                     event.buttons(), event.modifiers(), event.pointingDevice());
+    QCoreApplication::sendEvent(control_, &copy);
 }

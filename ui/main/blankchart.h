@@ -7,6 +7,7 @@
 // has something of its own to show: a unit, or a drag of its left axis.
 
 #include <QMargins>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -26,11 +27,27 @@ class BlankChart : public QWidget {
 public:
     explicit BlankChart(QWidget* parent = nullptr);
 
-    // Called at a mouse press: the panel puts the chart control in this
-    // one's place and returns it, and the press goes on to it.
+    // Called at a mouse press: the panel shows the chart control over this
+    // one, retires this one and returns the control. The press, and the
+    // moves and the release of the buttons it holds, go on to the control,
+    // since Qt keeps sending them to the widget pressed, as long as it is
+    // shown.
     std::function<QWidget*()> replace;
+
+    // Hides and deletes the stand-in, at once or, while a press it hands on
+    // is held, once its buttons are released.
+    void retire();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void handOn(const QMouseEvent& event);
+
+    QPointer<QWidget> control_; // where presses go, once a press has asked for it
+    bool pressed_ = false;      // a press handed on is still held
+    bool retired_ = false;
 };

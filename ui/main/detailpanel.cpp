@@ -125,10 +125,9 @@ void DetailPanel::showChart()
     chart();
     if (!blankChart_)
         return;
+    chart_->raise();
     chart_->setVisible(true);
-    // The stand-in may be handing on the press that asked for the control.
-    blankChart_->hide();
-    blankChart_->deleteLater();
+    blankChart_->retire();
     blankChart_ = nullptr;
 }
 
