@@ -112,14 +112,18 @@ void BlankChart::paintEvent(QPaintEvent*)
             labelsWidth = labelExtent.width();
         }
 
-        // The title, turned a quarter to the left, beyond the labels.
+        // The title, turned a quarter to the left, beyond the labels. The
+        // control places it by its height measured again, as the painter
+        // measures it, which need not be titleHeight above.
         textPainter.setFont(layout::chartTitleFont());
         textPainter.setPen(QPen(layout::kFigureBlack));
-        const int height =
+        const int drawnTitleHeight =
             textPainter.fontMetrics().boundingRect(0, 0, 0, 0, Qt::TextDontClip, chart::kLeftAxisTitle).height();
-        textPainter.translate(area.left() - kTickLabelPadding - labelsWidth - kTitlePadding - height, area.bottom());
+        textPainter.translate(area.left() - kTickLabelPadding - labelsWidth - kTitlePadding - drawnTitleHeight,
+                              area.bottom());
         textPainter.rotate(-90);
-        textPainter.drawText(0, 0, area.height(), height, Qt::TextDontClip | Qt::AlignCenter, chart::kLeftAxisTitle);
+        textPainter.drawText(0, 0, area.height(), drawnTitleHeight, Qt::TextDontClip | Qt::AlignCenter,
+                             chart::kLeftAxisTitle);
     }
     painter.drawPixmap(0, 0, text);
 }
