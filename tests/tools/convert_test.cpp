@@ -26,13 +26,13 @@ const std::string kCurrent = R"(ine,nombre,provincia,1900,1910,1920,1930,1940,19
 50901,Biel,Zaragoza,1659,1735,1601,1492,1246,1066,864,506,284,226,230,215
 )";
 const std::string kHistorical =
-    R"(ine,nombre,nombre_origen,provincia,ultimo_censo,sucesor_ine,sucesor_nombre,alteracion,1900,1910,1920,1930,1940,1950,1960,1970,1981,1991,2001
-22005,Aínsa,nomenclator,22,1970,22907,Aínsa-Sobrarbe,1981 EF Ainsa <se elimina por fusion en> Ainsa-Sobrarbe,417,538,542,587,523,571,578,1295,,,
-22026,Alto Sobrarbe,censo,22,1970,22907,Aínsa-Sobrarbe,1981 EF Alto Sobrarbe <se elimina por fusion en> Ainsa-Sobrarbe,,,,,,,,427,,,
-22030,Anzánigo,nomenclator,22,1970,22072;22173,Caldearenas;Peñas de Riglos (Las),"1981 ER Anzanigo <se elimina porque se reparte, entre otros, a> Caldearenas | 1981 ER Anzanigo <se elimina porque se reparte, entre otros, a> Penas de Riglos, Las",375,420,380,385,337,315,298,146,,,
-22509,Alberuela de la Liena,nomenclator,22,1960,22001,Abiego,1970 EI Alberuela de la Liena <se elimina por integracion en> Abiego,367,416,393,347,285,227,188,,,,
-22624,Santa María de Buil,nomenclator,22,1960,22907,Aínsa-Sobrarbe,"1970 ED Santa Maria de Buil <se elimina por division, entre otros, en> Alto Sobrarbe | 1970 ER Santa Maria de Buil <se elimina porque se reparte, entre otros, a> Ainsa",415,401,374,347,321,265,208,,,,
-50049,Biel,nomenclator,50,1970,50901,Biel,1981 EF Biel <se elimina por fusion en> Biel-Fuencalderas,1330,1357,1251,1151,949,850,681,404,,,
+    R"(ine,nombre,nombre_origen,provincia,ultimo_censo,sucesor_ine,sucesor_nombre,alteracion,destino_ine,1900,1910,1920,1930,1940,1950,1960,1970,1981,1991,2001
+22005,Aínsa,nomenclator,22,1970,22907,Aínsa-Sobrarbe,1981 EF Ainsa <se elimina por fusion en> Ainsa-Sobrarbe,22907,417,538,542,587,523,571,578,1295,,,
+22026,Alto Sobrarbe,censo,22,1970,22907,Aínsa-Sobrarbe,1981 EF Alto Sobrarbe <se elimina por fusion en> Ainsa-Sobrarbe,22907,,,,,,,,427,,,
+22030,Anzánigo,nomenclator,22,1970,22072;22173,Caldearenas;Peñas de Riglos (Las),"1981 ER Anzanigo <se elimina porque se reparte, entre otros, a> Caldearenas | 1981 ER Anzanigo <se elimina porque se reparte, entre otros, a> Penas de Riglos, Las",22072;22173,375,420,380,385,337,315,298,146,,,
+22509,Alberuela de la Liena,nomenclator,22,1960,22001,Abiego,1970 EI Alberuela de la Liena <se elimina por integracion en> Abiego,22001,367,416,393,347,285,227,188,,,,
+22624,Santa María de Buil,nomenclator,22,1960,22907,Aínsa-Sobrarbe,"1970 ED Santa Maria de Buil <se elimina por division, entre otros, en> Alto Sobrarbe | 1970 ER Santa Maria de Buil <se elimina porque se reparte, entre otros, a> Ainsa",22026;22005,415,401,374,347,321,265,208,,,,
+50049,Biel,nomenclator,50,1970,50901,Biel,1981 EF Biel <se elimina por fusion en> Biel-Fuencalderas,50901,1330,1357,1251,1151,949,850,681,404,,,
 )";
 const std::string kNomenclator = R"(anio,provincia,municipio_ine,municipio,entidad_codigo,entidad,unidad_codigo,unidad,tipo,habitantes
 2015,22,22001,Abiego,220010002,Alberuela de la Liena,22001000201,Alberuela de la Liena,nucleo,69
@@ -198,13 +198,14 @@ TEST_F(ConvertTest, HistoricalNotesNameWhereTheyWentAndWhatHoldsThemToday)
 50297,Zaragoza,Zaragoza,98397,109957,138617,160179,202948,241867,301655,467223,569830,592548,612472,638799
 50903,Villamayor de Gállego,Zaragoza,1894,1870,1932,2013,2253,2252,2320,2143,2025,1846,2433,
 )";
-    const std::string historical = kHistorical + R"(22148,Linás de Broto,nomenclator,22,1970,22230,Torla-Ordesa,1981 EI Linas de Broto <se elimina por integracion en> Torla,380,395,370,373,385,351,233,142,,,
-22534,Beranuy,nomenclator,22,1960,22246,Beranuy,1970 EF Beranuy <se elimina por fusion en> Veracruz,328,401,336,303,333,326,271,,,,
-22550,Calvera,nomenclator,22,1960,22246,Beranuy,1970 EF Calvera <se elimina por fusion en> Veracruz,323,364,323,282,262,253,191,,,,
-22636,Sieste,nomenclator,22,1960,22066;22907,Boltaña;Aínsa-Sobrarbe,"1970 ER Sieste <se elimina porque se reparte, entre otros, a> Ainsa | 1970 ER Sieste <se elimina porque se reparte, entre otros, a> Boltana",407,420,408,432,370,306,240,,,,
-22649,Used,nomenclator,22,1920,22066;22199,Boltaña;Sabiñánigo,1930 EI Used y Bara <se elimina por integracion en> Secorun,361,415,391,,,,,,,,
-50112,Fuencalderas,nomenclator,50,1970,50901,Biel,1981 EF Fuencalderas <se elimina por fusion en> Biel-Fuencalderas,329,378,350,341,297,216,183,102,,,
-50515,Villamayor,censo,50,1910,50903,Villamayor de Gállego,1920 EI Villamayor <se elimina por integracion en> Zaragoza,2087,2076,,,,,,,,,
+    const std::string historical = kHistorical + R"(22148,Linás de Broto,nomenclator,22,1970,22230,Torla-Ordesa,1981 EI Linas de Broto <se elimina por integracion en> Torla,22230,380,395,370,373,385,351,233,142,,,
+22534,Beranuy,nomenclator,22,1960,22246,Beranuy,1970 EF Beranuy <se elimina por fusion en> Veracruz,22246,328,401,336,303,333,326,271,,,,
+22550,Calvera,nomenclator,22,1960,22246,Beranuy,1970 EF Calvera <se elimina por fusion en> Veracruz,22246,323,364,323,282,262,253,191,,,,
+22636,Sieste,nomenclator,22,1960,22066;22907,Boltaña;Aínsa-Sobrarbe,"1970 ER Sieste <se elimina porque se reparte, entre otros, a> Ainsa | 1970 ER Sieste <se elimina porque se reparte, entre otros, a> Boltana",22005;22066,407,420,408,432,370,306,240,,,,
+22649,Used,nomenclator,22,1920,22066;22199,Boltaña;Sabiñánigo,1930 EI Used y Bara <se elimina por integracion en> Secorun,22134,361,415,391,,,,,,,,
+22134,Laguarta,nomenclator,22,1970,22066;22199,Boltaña;Sabiñánigo,"1981 ER Laguarta <se elimina porque se reparte, entre otros, a> Boltana | 1981 ER Laguarta <se elimina porque se reparte, entre otros, a> Sabinanigo",22066;22199,1203,1211,1059,1416,1216,805,432,74,,,
+50112,Fuencalderas,nomenclator,50,1970,50901,Biel,1981 EF Fuencalderas <se elimina por fusion en> Biel-Fuencalderas,50901,329,378,350,341,297,216,183,102,,,
+50515,Villamayor,censo,50,1910,50903,Villamayor de Gállego,1920 EI Villamayor <se elimina por integracion en> Zaragoza,50297,2087,2076,,,,,,,,,
 )";
     const std::map<std::string, std::string> noteOf = converted(current, historical, kNomenclator).noteOf;
     // What follows "Figura como municipio en los censos de … ." up to the largest census population.
@@ -305,7 +306,7 @@ TEST_F(ConvertTest, MalformedRowsAreRefusedWithFileAndLineAndNothingIsWritten)
     };
     // Real rows of Abiego, Alberuela de la Liena and its entity, spoilt.
     const std::string f = "1383,1440,1401,1181,1058,766,614,465,357,320,289", h = "22509,Alberuela de la Liena,",
-                      t = ",1970 EI x <y> Abiego,367,416,393,347,285,227,188,,,,", e = "220010002,Alberuela de la Liena,";
+                      t = ",1970 EI x <y> Abiego,22001,367,416,393,347,285,227,188,,,,", e = "220010002,Alberuela de la Liena,";
     const std::vector<Case> cases = {
         {0, 2, "22001,Abiego,Huesca," + f, "tiene 14 campos y debe tener 15"},
         {0, 2, "22001,Abiego,Navarra," + f + ",288", "provincia desconocida"},
@@ -315,13 +316,18 @@ TEST_F(ConvertTest, MalformedRowsAreRefusedWithFileAndLineAndNothingIsWritten)
         {0, 3, "22072,\"Caldearenas,Huesca,1483,1512,1436,1256,1139,1008,866,494,339,283,250,270", "hay unas comillas sin cerrar"},
         {0, 3, "22072,Caldearenas,Huesca,1483,1512,1436,1256,1139,1008,866,494,339,283,250,\"270\"x", "hay texto detrás de las comillas"},
         {0, 3, "22072,Calde\"arenas,Huesca,1483,1512,1436,1256,1139,1008,866,494,339,283,250,270", "hay comillas en medio de un campo"},
-        {1, 5, h + "nomenclator,22,1960,22001,Abiego,1970 EI x <y> Abiego,367,416,393,347,285,227,1x8,,,,", "«1x8» no es un número entero"},
+        {1, 5, h + "nomenclator,22,1960,22001,Abiego,1970 EI x <y> Abiego,22001,367,416,393,347,285,227,1x8,,,,", "«1x8» no es un número entero"},
         {1, 5, h + "nomenclator,22,1960,22002,Abizanda" + t, "el sucesor «22002» no es un municipio actual"},
-        {1, 5, h + "nomenclator,22,1960,22001,Abiego,1970 XX x <y> Abiego,367,416,393,347,285,227,188,,,,", "alteración desconocido «XX»"},
+        // The destination of each event, by code, one for each.
+        {1, 5, h + "nomenclator,22,1960,22001,Abiego,1970 EI x <y> Abiego,22001;22001,367,416,393,347,285,227,188,,,,",
+         "los destinos «22001;22001» no son tantos como los cambios de la alteración (1)"},
+        {1, 5, h + "nomenclator,22,1960,22001,Abiego,1970 EI x <y> Abiego,22999,367,416,393,347,285,227,188,,,,",
+         "el destino «22999» no es un municipio de ninguna de las dos tablas"},
+        {1, 5, h + "nomenclator,22,1960,22001,Abiego,1970 XX x <y> Abiego,22001,367,416,393,347,285,227,188,,,,", "alteración desconocido «XX»"},
         // A carriage return that ends no line would reach the note.
-        {1, 5, h + "nomenclator,22,1960,22001,Abiego,1970 EI x <y> Abi\rego,367,416,393,347,285,227,188,,,,",
+        {1, 5, h + "nomenclator,22,1960,22001,Abiego,1970 EI x <y> Abi\rego,22001,367,416,393,347,285,227,188,,,,",
          "hay un retorno de carro que no termina la línea"},
-        {1, 7, "50049,Alberuela de la Liena,nomenclator,50,1970,50901,Biel,1981 EF Biel <x> Biel-Fuencalderas,1330,1357,1251,"
+        {1, 7, "50049,Alberuela de la Liena,nomenclator,50,1970,50901,Biel,1981 EF Biel <x> Biel-Fuencalderas,50901,1330,1357,1251,"
                "1151,949,850,681,404,,,",
          "el nombre para las listas «Alberuela de la Liena -- municipio histórico» es también el del municipio de "},
         {2, 2, "2015,22,22001,Abiego," + e + "22001000201,Alberuela de la Liena,nucleo,6.9", "«6.9» no es un número entero"},
@@ -401,13 +407,13 @@ TEST(CommittedCatalogue, HoldsEveryFigureOfTheSourceTables)
             const std::size_t from = r[5].find_first_of("0123456789", at);
             byCode[r[5].substr(from, r[5].find_first_not_of("0123456789", from) - from)].push_back(&r);
         }
-    for (int t = 0; t < 2; ++t) // ine,… with the figures from cell 3 (current) or 8 (historical)
+    for (int t = 0; t < 2; ++t) // ine,… with the figures from cell 3 (current) or 9 (historical)
         for (const Record& source : rowsOf(readAll(kData / kTables[t]))) {
             ASSERT_EQ(byCode[source[0]].size(), 1u) << source[0];
             const Record& unit = *byCode[source[0]].front();
             EXPECT_EQ(unit[1], "2");
             for (std::size_t k = 0; k < 12; ++k) {
-                const std::size_t cell = (t == 0 ? 3 : 8) + k;
+                const std::size_t cell = (t == 0 ? 3 : 9) + k;
                 EXPECT_EQ(unit[6 + k], cell < source.size() && !source[cell].empty() ? dotted(source[cell]) : "-")
                     << source[0] << " field " << k;
             }

@@ -273,10 +273,23 @@ std::optional<std::vector<Change>> parseChanges(const std::string& cell, std::st
             why = "la alteración " + shown(part) + " no nombra un destino en la página de códigos 1252";
             return std::nullopt;
         }
-        changes.push_back({std::string(part.substr(0, 4)), type, *target});
+        changes.push_back({std::string(part.substr(0, 4)), type, *target, {}});
         if (bar == std::string_view::npos)
             return changes;
         rest.remove_prefix(bar + 3);
+    }
+}
+
+// A cell of codes separated by ";".
+std::vector<std::string> splitCodes(std::string_view cell)
+{
+    std::vector<std::string> codes;
+    while (true) {
+        const std::size_t semicolon = cell.find(';');
+        codes.emplace_back(cell.substr(0, semicolon));
+        if (semicolon == std::string_view::npos)
+            return codes;
+        cell.remove_prefix(semicolon + 1);
     }
 }
 
@@ -311,7 +324,7 @@ void readHistorical(const Source& source, Sources& out, Problems& problems)
 
         std::size_t first = kCensusCount, last = kCensusCount;
         for (std::size_t k = 0; k < kCensusCount; ++k) {
-            ok = parseFigure(row[8 + k], "la cifra de " + std::string(kYears[k]), true, source.path, row.line, problems,
+            ok = parseFigure(row[9 + k], "la cifra de " + std::string(kYears[k]), true, source.path, row.line, problems,
                              h.figures[k])
                  && ok;
             if (h.figures[k]) {
@@ -346,6 +359,13 @@ void readHistorical(const Source& source, Sources& out, Problems& problems)
         std::string why;
         if (auto changes = parseChanges(row[7], why)) {
             h.changes = std::move(*changes);
+            const std::vector<std::string> destinations = splitCodes(row[8]);
+            if (destinations.size() != h.changes.size())
+                why = "los destinos " + shown(row[8]) + " no son tantos como los cambios de la alteración ("
+                      + std::to_string(h.changes.size()) + ")";
+            else
+                for (std::size_t k = 0; k < destinations.size(); ++k)
+                    h.changes[k].destination = destinations[k];
             const auto next = std::find(kYears.begin(), kYears.end(), row[4]);
             for (const Change& c : h.changes)
                 if (next == kYears.end() || next + 1 == kYears.end() || c.year != *(next + 1))
@@ -364,6 +384,12 @@ void readHistorical(const Source& source, Sources& out, Problems& problems)
         h.dictionary = *name;
         out.historical.push_back(std::move(h));
     }
+    // Every destination is a municipality of one table or the other.
+    for (const Historical& h : out.historical)
+        for (const Change& c : h.changes)
+            if (!current.count(c.destination) && !lineOfIne.count(c.destination))
+                problems.add(source.path, h.line,
+                             "el destino " + shown(c.destination) + " no es un municipio de ninguna de las dos tablas");
 }
 
 void readNomenclator(const Source& source, Sources& out, Problems& problems)
@@ -473,7 +499,7 @@ Sources readSources(const std::string& currentPath, const std::string& historica
     const Source currentTable = readSource(currentPath, withYears("ine,nombre,provincia", 12), problems);
     const Source historicalTable = readSource(
         historicalPath,
-        withYears("ine,nombre,nombre_origen,provincia,ultimo_censo,sucesor_ine,sucesor_nombre,alteracion", 11),
+        withYears("ine,nombre,nombre_origen,provincia,ultimo_censo,sucesor_ine,sucesor_nombre,alteracion,destino_ine", 11),
         problems);
     const Source nomenclatorTable = readSource(
         nomenclatorPath,

@@ -46,7 +46,8 @@ using CurrentMap = std::map<std::string, Current>; // by INE code
 struct Change {
     std::string year;
     std::string type;   // EI, EF, ER, ED or EC
-    std::string target; // cp1252, as INE writes it
+    std::string target;      // cp1252, as INE writes it
+    std::string destination; // INE code of the municipality it names, from `destino_ine`
 };
 
 // A municipality of 1900-2001 that no longer exists, from HISTORICOS.csv.
