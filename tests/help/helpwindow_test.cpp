@@ -20,6 +20,8 @@
 #include <QMimeData>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,6 +33,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <unistd.h>
 #include <memory>
 
 namespace {
@@ -90,10 +93,16 @@ struct HelpWindowTest : ::testing::Test {
     }
     void TearDown() override { ui::setMessageSink(nullptr); }
 
-    // Saves through the window as if the dialog had returned name and filter.
+    // Saves through the window as if the dialog had returned name and
+    // filter; shown again (after "No" to replacing), it is cancelled. Each
+    // showing's name and filter are kept in `dialogsShown`.
     void save(const QString& name, int filter)
     {
-        window->setSaveDialog([=]() { return std::optional<HelpWindow::SaveChoice>({name, filter}); });
+        dialogsShown.clear();
+        window->setSaveDialog([=, this](const HelpWindow::SaveChoice& shown) {
+            dialogsShown.push_back(shown.fileName + '|' + QString::number(shown.filterIndex));
+            return dialogsShown.size() == 1 ? std::optional<HelpWindow::SaveChoice>({name, filter}) : std::nullopt;
+        });
         action("saveAction")->trigger();
     }
     // The window's parts by their names.
@@ -113,6 +122,7 @@ struct HelpWindowTest : ::testing::Test {
     QTemporaryDir dir;
     std::unique_ptr<HelpWindow> window;
     std::vector<QString> questions;
+    std::vector<QString> dialogsShown;
     bool replaceAnswer = false;
 };
 
@@ -216,19 +226,31 @@ TEST_F(HelpWindowTest, BothCopyActionsPutRichPlainAndHtmlText)
     EXPECT_EQ(copied.toRawText(), doc()->toRawText());
 }
 
-TEST(SaveNames, ExtensionIsAppendedUnlessAlreadyThere)
+TEST(SaveTargets, ATypedExtensionChoosesTheFormatAndANameWithoutOneGetsTheFilters)
 {
     const struct {
         const char* chosen;
         int filter; // 1 rich text, 2 plain text
         const char* saved;
+        int format;
     } cases[] = {
-        {"/tmp/ayuda.rTf", 1, "/tmp/ayuda.rTf"}, {"/tmp/ayuda.txt", 1, "/tmp/ayuda.txt.rtf"},
-        {"/tmp/dir.rtf/ayuda", 1, "/tmp/dir.rtf/ayuda.rtf"}, {"C:\\d.rtf\\ayuda", 1, "C:\\d.rtf\\ayuda.rtf"},
-        {"/tmp/.rtf", 1, "/tmp/.rtf"}, {"a.b.Txt", 2, "a.b.Txt"}, {"/tmp/ayuda", 2, "/tmp/ayuda.txt"},
+        // A known extension, in any case, is kept and chooses the format, whatever the filter.
+        {"/tmp/ayuda.rTf", 1, "/tmp/ayuda.rTf", 1},
+        {"/tmp/ayuda2.txt", 1, "/tmp/ayuda2.txt", 2},
+        {"/tmp/ayuda.RTF", 2, "/tmp/ayuda.RTF", 1},
+        {"a.b.Txt", 2, "a.b.Txt", 2},
+        {"/tmp/.rtf", 2, "/tmp/.rtf", 1},
+        // No extension, or one of neither format: the filter's is appended.
+        {"/tmp/ayuda", 1, "/tmp/ayuda.rtf", 1},
+        {"/tmp/ayuda", 2, "/tmp/ayuda.txt", 2},
+        {"/tmp/ayuda.doc", 2, "/tmp/ayuda.doc.txt", 2},
+        // A dot in a folder's name is no extension.
+        {"/tmp/dir.txt/ayuda", 1, "/tmp/dir.txt/ayuda.rtf", 1},
+        {"C:\\d.rtf\\ayuda", 2, "C:\\d.rtf\\ayuda.txt", 2},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(help::savedFileName(c.chosen, c.filter), c.saved) << c.chosen << " " << c.filter;
+        EXPECT_EQ(help::saveTarget(c.chosen, c.filter), (help::SaveTarget{c.saved, c.format}))
+            << c.chosen << " " << c.filter;
 }
 
 TEST_F(HelpWindowTest, SaveRichAndPlainTextOverExistingFiles)
@@ -239,20 +261,29 @@ TEST_F(HelpWindowTest, SaveRichAndPlainTextOverExistingFiles)
     EXPECT_EQ(back.toRawText(), doc()->toRawText());
     EXPECT_NEAR(back.begin().blockFormat().leftMargin(), 13.33, 0.01); // as shown
 
-    save(dir.filePath("ayuda.rtf"), 2);
-    const QByteArray plain = readFile(dir.filePath("ayuda.rtf.txt"));
-    EXPECT_TRUE(plain.startsWith("CAT\xc1LOGO DE LA POBLACI\xd3N DE ARAG\xd3N\n1900 \x96 2004\n"));
-    EXPECT_TRUE(plain.contains("\n\x95 Municipio: entidad local b\xe1sica"));
+    // Plain text is UTF-8, as the system's other text files.
+    save(dir.filePath("ayuda"), 2);
+    const QByteArray plain = readFile(dir.filePath("ayuda.txt"));
+    EXPECT_TRUE(plain.startsWith("CAT\xc3\x81LOGO DE LA POBLACI\xc3\x93N DE ARAG\xc3\x93N\n1900 \xe2\x80\x93 2004\n"))
+        << plain.left(60).toStdString();
+    EXPECT_TRUE(plain.contains("\n\xe2\x80\xa2 Municipio: entidad local b\xc3\xa1sica"));
 
-    window->setSaveDialog([] { return std::optional<HelpWindow::SaveChoice>(); }); // cancelled: nothing saved
-    action("saveAction")->trigger();
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+    // The rich text filter and a name typed with ".txt": plain text, under that name.
+    save(dir.filePath("ayuda2.txt"), 1);
+    EXPECT_EQ(readFile(dir.filePath("ayuda2.txt")), plain);
+    EXPECT_FALSE(QFile::exists(dir.filePath("ayuda2.txt.rtf")));
 
-    // An existing name as chosen: asked once, about it; "No" keeps the file.
+    window->setSaveDialog([](const HelpWindow::SaveChoice&) { return std::optional<HelpWindow::SaveChoice>(); });
+    action("saveAction")->trigger(); // cancelled: nothing saved
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 3);
+
+    // An existing name as chosen: asked once, about it; "No" keeps the file
+    // and shows the dialog again with the name and filter chosen.
     writeFile(dir.filePath("ayuda.rtf"), "antiguo");
     save(dir.filePath("ayuda.rtf"), 1);
     EXPECT_EQ(questions, std::vector<QString>{dir.filePath("ayuda.rtf")});
     EXPECT_EQ(readFile(dir.filePath("ayuda.rtf")), "antiguo");
+    EXPECT_EQ(dialogsShown, (std::vector<QString>{"|1", dir.filePath("ayuda.rtf") + "|1"}));
     // A name the appended extension made: asked about that one; "No" keeps
     // the file, "Sí" replaces it.
     const QString made = dir.filePath("notas.txt");
@@ -260,9 +291,11 @@ TEST_F(HelpWindowTest, SaveRichAndPlainTextOverExistingFiles)
     save(dir.filePath("notas"), 2);
     EXPECT_EQ(questions, (std::vector<QString>{dir.filePath("ayuda.rtf"), made}));
     EXPECT_EQ(readFile(made), "mis notas");
+    EXPECT_EQ(dialogsShown, (std::vector<QString>{"|1", dir.filePath("notas") + "|2"}));
     replaceAnswer = true;
     save(dir.filePath("notas"), 2);
-    EXPECT_TRUE(readFile(made).startsWith("CAT\xc1LOGO"));
+    EXPECT_TRUE(readFile(made).startsWith("CAT\xc3\x81LOGO"));
+    EXPECT_EQ(dialogsShown.size(), 1u);
     save(dir.filePath("nuevo"), 2); // no question when the made name does not exist
     EXPECT_EQ(questions.size(), 3u);
     EXPECT_TRUE(g_messages.empty());
@@ -283,6 +316,56 @@ TEST_F(HelpWindowTest, FileThatCannotBeCreated)
     }
     EXPECT_EQ(readFile(dir.filePath("archivo")), "contenido");
     EXPECT_TRUE(QFileInfo(dir.filePath("carpeta.rtf")).isDir());
+}
+
+// While it lives the process acts as an ordinary user (nobody), where it
+// runs as root, so that file permissions apply to it; it is root again after.
+class OrdinaryUser {
+public:
+    OrdinaryUser() : dropped_(geteuid() == 0 && setresgid(65534, 65534, 0) == 0 && setresuid(65534, 65534, 0) == 0) {}
+    ~OrdinaryUser()
+    {
+        if (dropped_) {
+            [[maybe_unused]] const int u = setresuid(0, 0, 0);
+            [[maybe_unused]] const int g = setresgid(0, 0, 0);
+        }
+    }
+    OrdinaryUser(const OrdinaryUser&) = delete;
+    OrdinaryUser& operator=(const OrdinaryUser&) = delete;
+    bool ok() const { return dropped_ || geteuid() != 0; }
+
+private:
+    bool dropped_;
+};
+
+TEST_F(HelpWindowTest, SavingWhereTheUserMayNotWriteSaysPermissionDenied)
+{
+    // A folder the user may not write in, and a read-only file in one they may.
+    const QString locked = dir.filePath("cerrada"), open = dir.filePath("abierta");
+    ASSERT_TRUE(QDir(dir.path()).mkpath("cerrada") && QDir(dir.path()).mkpath("abierta"));
+    const QString readOnly = open + "/ayuda.rtf";
+    writeFile(readOnly, "antiguo");
+    const auto rx = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup | QFileDevice::ExeGroup
+                    | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    const auto rwx = rx | QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), rx) && QFile::setPermissions(locked, rx)
+                && QFile::setPermissions(open, rwx)
+                && QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ReadGroup
+                                                       | QFileDevice::ReadOther));
+    replaceAnswer = true;
+    {
+        const OrdinaryUser user;
+        ASSERT_TRUE(user.ok());
+        save(locked + "/ayuda", 2);
+        save(readOnly, 1);
+    }
+    EXPECT_EQ(g_messages, (std::vector<QString>{"No se puede crear el archivo " + locked + "/ayuda.txt: Permiso denegado.",
+                                                "No se puede crear el archivo " + readOnly + ": Permiso denegado."}));
+    // Nothing written, nothing left half-written.
+    EXPECT_TRUE(QDir(locked).isEmpty());
+    EXPECT_EQ(readFile(readOnly), "antiguo");
+    EXPECT_EQ(QDir(open).entryList(QDir::Files), QStringList{"ayuda.rtf"});
+    QFile::setPermissions(dir.path(), rwx);
 }
 
 TEST_F(HelpWindowTest, PrintToPdfAndFailures)
@@ -320,6 +403,97 @@ TEST_F(HelpWindowTest, PrintToPdfAndFailures)
     action("printAction")->trigger();
     EXPECT_TRUE(action("printAction")->isEnabled());
     EXPECT_EQ(g_messages, std::vector<QString>(2, "No se puede imprimir el documento."));
+}
+
+namespace {
+
+// A PDF page as pdftotext -bbox reads it: its size and its words with their
+// boxes, in points from the top left corner.
+struct PdfWord {
+    QString text;
+    QRectF box;
+};
+struct PdfPage {
+    QSizeF size;
+    std::vector<PdfWord> words;
+};
+
+std::vector<PdfPage> readPdfPages(const QString& pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return {};
+    const QString html = QString::fromUtf8(p.readAllStandardOutput());
+    std::vector<PdfPage> pages;
+    static const QRegularExpression item(
+        R"re(<page width="([\d.]+)" height="([\d.]+)">|<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+    for (auto it = item.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (!m.captured(1).isEmpty()) {
+            pages.push_back({QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()), {}});
+        } else if (!pages.empty()) {
+            QString text = m.captured(7);
+            text.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"").replace("&amp;", "&");
+            pages.back().words.push_back({text, QRectF(QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()),
+                                                       QPointF(m.captured(5).toDouble(), m.captured(6).toDouble()))});
+        }
+    }
+    return pages;
+}
+
+} // namespace
+
+TEST_F(HelpWindowTest, PrintedPagesHaveMarginsWholeLinesAndNumbers)
+{
+    const QString pdf = dir.filePath("ayuda.pdf");
+    window->setPrintDialog([&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        return true;
+    });
+    action("printAction")->trigger();
+    ASSERT_TRUE(g_messages.empty()) << g_messages.front().toStdString();
+    const std::vector<PdfPage> pages = readPdfPages(pdf);
+    ASSERT_GE(pages.size(), 2u);
+
+    constexpr double kMargin = 15 * 72 / 25.4; // 15 mm in points
+    QStringList printed; // the words of the text, page after page, without the page numbers
+    for (std::size_t p = 0; p < pages.size(); ++p) {
+        const PdfPage& page = pages[p];
+        EXPECT_NEAR(page.size.width(), 595.3, 0.5);
+        EXPECT_NEAR(page.size.height(), 841.9, 0.5);
+        const QRectF inside(kMargin, kMargin, page.size.width() - 2 * kMargin, page.size.height() - 2 * kMargin);
+        ASSERT_GE(page.words.size(), 4u);
+        for (const PdfWord& word : page.words)
+            EXPECT_TRUE(inside.contains(word.box)) << "page " << p + 1 << ": " << word.text.toStdString() << " at "
+                                                    << word.box.y() << ", " << word.box.x();
+        // The last four words, the lowest on the page: its number.
+        const auto& w = page.words;
+        const std::size_t n = w.size();
+        EXPECT_EQ(QStringList({w[n - 4].text, w[n - 3].text, w[n - 2].text, w[n - 1].text}),
+                  (QStringList{"Página", QString::number(p + 1), "de", QString::number(pages.size())}));
+        double lowestText = 0;
+        for (std::size_t i = 0; i + 4 < n; ++i) {
+            lowestText = std::max(lowestText, w[i].box.bottom());
+            if (w[i].text == "•")
+                continue;
+            // A word broken at its hyphen at the end of a line is one word.
+            if (!printed.isEmpty() && printed.back().size() > 1 && printed.back().endsWith('-')
+                && printed.back().at(printed.back().size() - 2).isLetter())
+                printed.back() += w[i].text;
+            else
+                printed << w[i].text;
+        }
+        EXPECT_LT(lowestText, w[n - 4].box.top()) << "page " << p + 1;
+    }
+    // Every word once, in order: no line cut off at a page's foot and
+    // repeated at the next page's head.
+    QStringList expected = doc()->toPlainText().split(QRegularExpression("\\s+"), Qt::SkipEmptyParts);
+    expected.removeAll("•");
+    EXPECT_EQ(printed.size(), expected.size());
+    EXPECT_EQ(printed.join(' ').toStdString(), expected.join(' ').toStdString());
 }
 
 TEST_F(HelpWindowTest, EscapeRightClickAndFocus)

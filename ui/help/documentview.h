@@ -13,9 +13,11 @@ class DocumentView : public QTextEdit {
 public:
     explicit DocumentView(QWidget* parent = nullptr);
 
-    // Prints the whole document, or the printer's page range, laid out over
-    // the printable area in the screen's units and scaled to the printer,
-    // in black; the job is named "Ayuda". Throws std::runtime_error
+    // Prints the whole document, or the printer's page range, in black, as
+    // the job "Ayuda": within margins of at least 20 mm (the printer's are
+    // kept where wider), laid out in the screen's units and scaled to the
+    // printer, no line split between pages, and "Página N de M" centred at
+    // the foot of each page. Throws std::runtime_error
     // "La impresora seleccionada no es válida" or "No se puede imprimir el
     // documento".
     void print(QPrinter& printer) const;

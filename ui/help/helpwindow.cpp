@@ -1,5 +1,6 @@
 #include "helpwindow.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -46,6 +47,23 @@ std::runtime_error cannotCreate(const QString& fileName)
     return std::runtime_error(QStringLiteral("No se puede crear el archivo %1").arg(fileName).toStdString());
 }
 
+// Why a file could not be written, in Spanish, where the cause is one the
+// user can mend; otherwise the plain "cannot create" message.
+std::runtime_error cannotWrite(const QString& fileName)
+{
+    const QFileInfo file(fileName);
+    const QFileInfo folder(file.absolutePath());
+    QString reason;
+    if (folder.isDir() && ((file.exists() && !file.isDir() && !file.isWritable()) || !folder.isWritable()))
+        reason = QStringLiteral("Permiso denegado");
+    else if (!folder.exists())
+        reason = QStringLiteral("La carpeta %1 no existe").arg(QDir::toNativeSeparators(folder.filePath()));
+    if (reason.isEmpty())
+        return cannotCreate(fileName);
+    return std::runtime_error(
+        QStringLiteral("No se puede crear el archivo %1: %2").arg(fileName, reason).toStdString());
+}
+
 bool askReplace(QWidget* parent, const QString& fileName)
 {
     QMessageBox box(QMessageBox::Question, QStringLiteral("POBLACION"),
@@ -76,14 +94,17 @@ QString extensionOf(const QString& fileName)
 
 } // namespace
 
-QString help::savedFileName(const QString& fileName, int filterIndex)
+help::SaveTarget help::saveTarget(const QString& fileName, int filterIndex)
 {
+    // A name typed with the extension of either format keeps it, and gets
+    // that format; any other name gets the filter's.
     const QString ext = extensionOf(fileName);
-    if (filterIndex == 1 && ext != QLatin1String(".RTF"))
-        return fileName + QStringLiteral(".rtf");
-    if (filterIndex == 2 && ext != QLatin1String(".TXT"))
-        return fileName + QStringLiteral(".txt");
-    return fileName;
+    if (ext == QLatin1String(".RTF"))
+        return {fileName, 1};
+    if (ext == QLatin1String(".TXT"))
+        return {fileName, 2};
+    const int format = filterIndex == 2 ? 2 : 1;
+    return {fileName + (format == 2 ? QStringLiteral(".txt") : QStringLiteral(".rtf")), format};
 }
 
 HelpWindow::HelpWindow(QWidget* parent, const QString& document) : QDialog(parent), document_(document)
@@ -240,43 +261,52 @@ void HelpWindow::print()
     documentView_->print(printer);
 }
 
+std::optional<HelpWindow::SaveChoice> HelpWindow::askFileName(const SaveChoice& shown)
+{
+    if (saveDialog_)
+        return saveDialog_(shown);
+    QFileDialog dialog(this, QStringLiteral("Guardar como..."));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters({kRtfFilter, kTextFilter});
+    dialog.selectNameFilter(shown.filterIndex == 2 ? kTextFilter : kRtfFilter);
+    if (!shown.fileName.isEmpty())
+        dialog.selectFile(shown.fileName);
+    // The name chosen may still get its extension: the one question about
+    // replacing is asked by the window, about the file that is written.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (ui::execModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return SaveChoice{dialog.selectedFiles().front(), dialog.selectedNameFilter() == kTextFilter ? 2 : 1};
+}
+
 void HelpWindow::save()
 {
-    std::optional<SaveChoice> choice;
-    if (saveDialog_) {
-        choice = saveDialog_();
-    } else {
-        QFileDialog dialog(this, QStringLiteral("Guardar como..."));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setNameFilters({kRtfFilter, kTextFilter});
-        dialog.selectNameFilter(kRtfFilter);
-        // The name chosen may still get its extension: the one question about
-        // replacing is asked below, about the file that is written.
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        if (ui::execModal(dialog) == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            choice = SaveChoice{dialog.selectedFiles().front(), dialog.selectedNameFilter() == kTextFilter ? 2 : 1};
-    }
-    if (!choice || choice->fileName.isEmpty())
-        return;
-
-    const QString fileName = help::savedFileName(choice->fileName, choice->filterIndex);
-    // One question before replacing, about the file that is written (a
-    // folder of that name is no file to replace: writing fails and says so).
-    if (const QFileInfo existing(fileName); existing.exists() && !existing.isDir()) {
-        const bool replace = replaceQuestion_ ? replaceQuestion_(fileName) : askReplace(this, fileName);
-        if (!replace)
+    SaveChoice shown;
+    help::SaveTarget target;
+    for (;;) {
+        const std::optional<SaveChoice> choice = askFileName(shown);
+        if (!choice || choice->fileName.isEmpty())
             return;
+        target = help::saveTarget(choice->fileName, choice->filterIndex);
+        // One question before replacing, about the file that is written (a
+        // folder of that name is no file to replace: writing fails and says
+        // so). "No" goes back to the dialog, with the name as chosen.
+        const QFileInfo existing(target.fileName);
+        if (!existing.exists() || existing.isDir()
+            || (replaceQuestion_ ? replaceQuestion_(target.fileName) : askReplace(this, target.fileName)))
+            break;
+        shown = *choice;
     }
 
+    // Plain text in UTF-8, the encoding of the system's files; rich text in
+    // its own.
     const QTextDocument& document = *documentView_->document();
-    const QByteArray content = choice->filterIndex == 2
-                                   ? QByteArray::fromStdString(ui::toCp1252(rtf::plainText(document)))
-                                   : rtf::write(document);
+    const QByteArray content = target.format == 2 ? rtf::plainText(document).toUtf8() : rtf::write(document);
     // The old file is replaced only once the new one is completely written.
-    QSaveFile file(fileName);
+    QSaveFile file(target.fileName);
     if (!file.open(QIODevice::WriteOnly))
-        throw cannotCreate(fileName);
+        throw cannotWrite(target.fileName);
     if (file.write(content) != content.size() || !file.commit())
-        throw cannotCreate(fileName);
+        throw cannotWrite(target.fileName);
 }

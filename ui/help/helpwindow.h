@@ -28,10 +28,16 @@ public:
         QString fileName;
         int filterIndex = 1; // 1 rich text, 2 plain text
     };
-    // The save dialog: the chosen file and filter, or nothing when cancelled.
-    // It asks nothing about existing files: the window asks once, about the
-    // name it writes (the chosen one, or that name with its extension).
-    void setSaveDialog(std::function<std::optional<SaveChoice>()> dialog) { saveDialog_ = std::move(dialog); }
+    // The save dialog, shown with a name and a filter (none and the rich
+    // text filter at first; after "No" to the question about replacing, the
+    // name and filter chosen): the chosen file and filter, or nothing when
+    // cancelled. It asks nothing about existing files: the window asks once,
+    // about the name it writes (the chosen one, or that name with its
+    // extension).
+    void setSaveDialog(std::function<std::optional<SaveChoice>(const SaveChoice& shown)> dialog)
+    {
+        saveDialog_ = std::move(dialog);
+    }
     // Whether to replace an existing file (the name given).
     void setReplaceQuestion(std::function<bool(const QString&)> question) { replaceQuestion_ = std::move(question); }
     // The print dialog: sets up the printer; false when cancelled.
@@ -50,6 +56,7 @@ private:
     void copyAll();
     void print();
     void save();
+    std::optional<SaveChoice> askFileName(const SaveChoice& shown);
 
     QString document_;
     QMenuBar* menuBar_ = nullptr;
@@ -62,7 +69,7 @@ private:
     QAction* barCloseAction_ = nullptr;  // "Salir" on the menu bar itself
     DocumentView* documentView_ = nullptr;
 
-    std::function<std::optional<SaveChoice>()> saveDialog_;
+    std::function<std::optional<SaveChoice>(const SaveChoice&)> saveDialog_;
     std::function<bool(const QString&)> replaceQuestion_;
     std::function<bool(QPrinter&)> printDialog_;
 
@@ -72,9 +79,16 @@ private:
 
 namespace help {
 
-// The name the document is saved under for a filter index (1 rich text,
-// 2 plain text): ".rtf" or ".txt" appended unless already there (in any case,
-// after the last "." that no "/", "\" or ":" follows).
-QString savedFileName(const QString& fileName, int filterIndex);
+// The file the document is saved to and its format (1 rich text, 2 plain
+// text), for a chosen name and filter index: a name ending in ".rtf" or
+// ".txt" (in any case, after the last "." that no "/", "\\" or ":" follows)
+// keeps it and gets that format; any other gets the filter's format and
+// extension appended.
+struct SaveTarget {
+    QString fileName;
+    int format = 1;
+    bool operator==(const SaveTarget&) const = default;
+};
+SaveTarget saveTarget(const QString& fileName, int filterIndex);
 
 } // namespace help
