@@ -1,6 +1,8 @@
-// Selection in the three lists: keys, mouse, wheel and focus put the detail
-// view on the list's current unit; the list follows its view.
+// Selection in the three lists: keys, mouse and focus put the detail view on
+// the list's current unit, the wheel only scrolls; the list follows its view.
 
+#include <QClipboard>
+#include <QScrollBar>
 #include <QWheelEvent>
 
 #include "error.h"
@@ -8,7 +10,7 @@
 
 using namespace mwtest;
 
-TEST_F(MainWindowTest, ArrowPageKeysAndWheelShowTheUnitMovedTo)
+TEST_F(MainWindowTest, ArrowAndPageKeysShowTheUnitMovedTo)
 {
     MainWindow& w = open();
     listAll();
@@ -38,21 +40,63 @@ TEST_F(MainWindowTest, ArrowPageKeysAndWheelShowTheUnitMovedTo)
     EXPECT_EQ(w.entityView().recNo(), kEntities - 1 - page);
     expectShowing(w.entityView());
 
-    // The wheel moves one unit per notch, and the panel follows.
-    auto wheel = [&](int delta) {
-        const QPointF at(20, 20);
-        QWheelEvent event(at, entityList()->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(entityList()->viewport(), &event);
-    };
-    press(Qt::Key_Home, Qt::ControlModifier);
-    wheel(-240);
-    EXPECT_EQ(w.entityView().recNo(), 2);
-    wheel(60);
-    EXPECT_EQ(w.entityView().recNo(), 2);
-    wheel(60);
-    EXPECT_EQ(w.entityView().recNo(), 1);
-    EXPECT_EQ(detailFilter(), QStringLiteral("ident = %1").arg(ident(w.entityView())));
+    EXPECT_TRUE(messages().empty());
+}
+
+namespace {
+
+// One wheel turn over a control, through the window as the window system
+// delivers it: to the control under the pointer, focused or not.
+void turnWheel(QWidget* window, QWidget* over, int delta)
+{
+    const QPoint at = over->mapTo(window, QPoint(20, 20));
+    QWheelEvent event(QPointF(at), QPointF(window->mapToGlobal(at)), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(window->windowHandle(), &event);
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, TheWheelScrollsAListsRowsAndNeverChangesTheUnitShown)
+{
+    MainWindow& w = open();
+    listAll();
+    clickRow(nucleusList(), 1);
+    ASSERT_EQ(focused(), nucleusList());
+    ASSERT_EQ(detailFilter(), QStringLiteral("ident = 40002")); // Santa Ana
+
+    // Over the entity list, which has not the focus: its rows scroll, three a
+    // notch; nothing is chosen there and the panel keeps the nucleus.
+    turnWheel(window.get(), entityList()->viewport(), -120);
+    EXPECT_EQ(entityList()->verticalScrollBar()->value(), 3);
+    turnWheel(window.get(), entityList()->viewport(), -120);
+    EXPECT_EQ(entityList()->verticalScrollBar()->value(), 6);
+    EXPECT_EQ(w.entityView().recNo(), 0);
+    EXPECT_FALSE(entityList()->selectionModel()->hasSelection());
+    EXPECT_EQ(focused(), nucleusList());
+    EXPECT_EQ(nucleusList()->currentIndex().row(), 1);
+    EXPECT_EQ(detailFilter(), QStringLiteral("ident = 40002"));
+    EXPECT_EQ(unitTitle()->text(), QStringLiteral("Núcleo: Santa Ana"));
+    // Ctrl+C in the nucleus list copies the unit it highlights and the panel shows.
+    QApplication::clipboard()->setText(QStringLiteral("antes"));
+    QTest::keyClick(focused(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(QApplication::clipboard()->text().contains(QStringLiteral("\nSanta Ana\tNúcleo\t")))
+        << QApplication::clipboard()->text().toStdString();
+
+    // Over the focused list the wheel scrolls too, and the unit stays.
+    clickRow(entityList(), 6);
+    const int shown = ident(w.entityView());
+    EXPECT_EQ(w.entityView().recNo(), 6);
+    turnWheel(window.get(), entityList()->viewport(), 120);
+    EXPECT_EQ(entityList()->verticalScrollBar()->value(), 3);
+    EXPECT_EQ(w.entityView().recNo(), 6);
+    EXPECT_EQ(entityList()->currentIndex().row(), 6);
+    EXPECT_EQ(detailFilter(), QStringLiteral("ident = %1").arg(shown));
+    // Scrolled out of sight, the current row is where the keys go on from.
+    turnWheel(window.get(), entityList()->viewport(), -360);
+    press(Qt::Key_Down);
+    EXPECT_EQ(w.entityView().recNo(), 7);
+    expectShowing(w.entityView());
     EXPECT_TRUE(messages().empty());
 }
 

@@ -147,8 +147,14 @@ UnitList::UnitList(QWidget* parent) : QListView(parent), model_(new UnitListMode
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    // The list scrolls where followView says, not at every new current row
+    // (a click on a list the wheel scrolled would first scroll it back).
+    setAutoScroll(false);
     setFocusPolicy(Qt::StrongFocus);
-    connect(model_, &UnitListModel::rowsRebuilt, this, &UnitList::followView);
+    connect(model_, &UnitListModel::rowsRebuilt, this, [this] {
+        chosen_ = false;
+        followView();
+    });
 }
 
 void UnitList::setBinding(ViewBinding* binding)
@@ -164,21 +170,38 @@ int UnitList::rowHeight() const { return fontMetrics().height() + 3; }
 
 int UnitList::visibleRowCount() const { return std::max(1, viewport()->height() / rowHeight()); }
 
-void UnitList::followView()
+void UnitList::followView() { follow(true); }
+
+void UnitList::follow(bool scroll)
 {
     catalogue::View* v = model_->view();
     const int row = v ? v->recNo() : -1;
     if (row < 0 || row >= model_->rowCount()) {
-        if (currentIndex().isValid())
-            selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        clearChoice();
         viewport()->update();
         return;
     }
     const QModelIndex index = model_->index(row);
-    if (currentIndex() != index || !selectionModel()->isSelected(index))
+    // The current row is highlighted, and is the list's choice to assistive
+    // technology, only while the list has the focus and the user has chosen
+    // it (entered the list or moved in it since its rows last changed: after
+    // a search the panel is blank); otherwise the list keeps its place in the
+    // view and shows no choice.
+    if (!hasFocus() || !chosen_)
+        clearChoice();
+    else if (currentIndex() != index || !selectionModel()->isSelected(index))
         selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-    scrollTo(index, QAbstractItemView::EnsureVisible);
+    if (scroll)
+        scrollTo(index, QAbstractItemView::EnsureVisible);
     viewport()->update();
+}
+
+void UnitList::clearChoice()
+{
+    if (selectionModel()->hasSelection())
+        selectionModel()->clearSelection();
+    if (currentIndex().isValid())
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
 }
 
 template <class Move>
@@ -187,7 +210,10 @@ void UnitList::move(Move&& m)
     catalogue::View* v = model_->view();
     if (!v)
         return;
+    // Even a move that does not move the view (at either end) chooses the row.
+    chosen_ = true;
     ui::guarded(window(), [&] { m(*v); });
+    followView();
 }
 
 void UnitList::moveBy(int n)
@@ -282,6 +308,13 @@ void UnitList::enterByMouse()
     if (!enteringByMouse_)
         return;
     enteringByMouse_ = false;
+    enter(false);
+}
+
+void UnitList::enter(bool scroll)
+{
+    chosen_ = true;
+    follow(scroll);
     emit focusEntered();
 }
 
@@ -337,18 +370,17 @@ void UnitList::mouseReleaseEvent(QMouseEvent* event)
 
 void UnitList::wheelEvent(QWheelEvent* event)
 {
-    wheelRemainder_ += event->angleDelta().y();
-    const int notches = wheelRemainder_ / 120;
-    wheelRemainder_ -= notches * 120;
-    for (int i = 0; i < std::abs(notches); ++i)
-        moveBy(notches > 0 ? -1 : 1);
-    event->accept();
+    // The wheel scrolls the rows, as in any list, focused or not: it moves
+    // neither the view nor the unit shown.
+    QListView::wheelEvent(event);
 }
 
 void UnitList::focusInEvent(QFocusEvent* event)
 {
     QListView::focusInEvent(event);
-    followView();
+    // A click lands on the row under the pointer: the rows stay where the
+    // wheel or the scroll bar left them. The keys bring the current row into sight.
+    follow(event->reason() != Qt::MouseFocusReason);
     // Told after the list itself is announced as focused.
     QMetaObject::invokeMethod(this, &UnitList::announceCurrent, Qt::QueuedConnection);
     // Coming back to the window is no entering of the list.
@@ -360,7 +392,7 @@ void UnitList::focusInEvent(QFocusEvent* event)
         enteringByMouse_ = true;
         return;
     }
-    emit focusEntered();
+    enter(true);
 }
 
 void UnitList::focusOutEvent(QFocusEvent* event)
@@ -368,6 +400,7 @@ void UnitList::focusOutEvent(QFocusEvent* event)
     QListView::focusOutEvent(event);
     enteringByMouse_ = false;
     announcedRow_ = -1;
+    clearChoice();
     viewport()->update();
 }
 

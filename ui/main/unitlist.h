@@ -2,7 +2,10 @@
 // A list of units: one column showing one field of a bound view, in view
 // order. The list never moves by itself: every move of the user becomes a
 // move of the view (moveBy, first, last), whose afterScroll then runs as the
-// view's rules say, and every move of the view moves the list.
+// view's rules say, and every move of the view moves the list. The wheel
+// only scrolls the rows. The current row is highlighted, and selected to
+// assistive technology, only while the list has the focus and the user has
+// entered it or moved in it since its rows last changed.
 
 #include <QListView>
 #include <string>
@@ -61,17 +64,26 @@ private:
     void pressAt(const QPoint& pos);
     // Tells focusEntered for a focus that a mouse press over the rows brought.
     void enterByMouse();
+    // The list is entered: its current row is chosen (scrolled into sight
+    // if `scroll`); focusEntered.
+    void enter(bool scroll);
     // Moves to the row under a pointer dragged with a button held; above or
     // below the rows in sight, to the row next to them, which scrolls.
     void dragTo(const QPoint& pos);
+    // Puts the current row on the view's current record, and scrolls it into
+    // sight; the row is current and selected only while the list has the focus.
     void followView();
+    // The same, scrolling the current row into sight only if `scroll`.
+    void follow(bool scroll);
+    // No current row and nothing selected.
+    void clearChoice();
     // Tells assistive technology which unit is current, while the list has
     // the focus and that unit was not told yet.
     void announceCurrent();
 
     UnitListModel* model_;
     bool tabWithin_ = false;
-    int wheelRemainder_ = 0;
     int announcedRow_ = -1;
     bool enteringByMouse_ = false; // focused by a press not yet seen over the rows
+    bool chosen_ = false;          // entered or moved in since the rows last changed
 };
