@@ -101,6 +101,23 @@ TEST_F(HelpDoc, OneParagraphTellsHowToCopyAUnit)
     EXPECT_TRUE(b.previous().text().startsWith("Al seleccionar una unidad"));
 }
 
+TEST_F(HelpDoc, OneParagraphTellsTheKeysOfTheListsAndTheWayOut)
+{
+    QTextBlock b = doc.begin();
+    while (b.isValid() && !b.text().startsWith("Con el teclado"))
+        b = b.next();
+    ASSERT_TRUE(b.isValid());
+    EXPECT_EQ(b.text(), "Con el teclado, Tab pasa al control siguiente y Mayús+Tab al anterior. En las listas de "
+                        "entidades y de núcleos, Tab y Mayús+Tab pasan a la fila siguiente o a la anterior; para "
+                        "salir de ellas se pulsa Ctrl+Tab (o Ctrl+Mayús+Tab, hacia atrás), que desde cualquier "
+                        "control pasa al siguiente.");
+    const int ctrlTab = static_cast<int>(b.text().indexOf("Ctrl+Tab"));
+    EXPECT_EQ(formatAt(b, ctrlTab + 1).fontWeight(), QFont::Bold);
+    EXPECT_EQ(formatAt(b, ctrlTab - 2).fontWeight(), QFont::Normal); // "pulsa"
+    // It follows the paragraph on copying.
+    EXPECT_TRUE(b.previous().text().startsWith("Con Ctrl+C"));
+}
+
 TEST_F(HelpDoc, HeadingsAndBulletedDefinitions)
 {
     int last = -1;

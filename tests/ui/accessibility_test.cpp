@@ -173,3 +173,62 @@ TEST_F(AccessibilityTest, WindowsScaleAsAWhole)
     for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{searchButton(), helpButton(), exitButton()})
         EXPECT_EQ(button->icon().pixmap(button->iconSize(), ratio).size(), button->iconSize() * ratio);
 }
+
+TEST_F(AccessibilityTest, AfterASearchNoListReportsAChoiceUntilTheUserEntersOne)
+{
+    open();
+    listAll();
+    ASSERT_EQ(qobject_cast<UnitList*>(focused()), nullptr);
+    // Nothing is highlighted and the panel is blank: no row is selected or
+    // focused to a screen reader either.
+    auto rowState = [&](UnitList* list, int row) {
+        QAccessibleTableInterface* table = accessible(list)->tableInterface();
+        EXPECT_NE(table, nullptr);
+        QAccessibleInterface* cell = table ? table->cellAt(row, 0) : nullptr;
+        EXPECT_NE(cell, nullptr);
+        return cell ? cell->state() : QAccessible::State();
+    };
+    for (UnitList* list : {municipalityList(), entityList(), nucleusList()}) {
+        EXPECT_FALSE(rowState(list, 0).selected) << list->objectName().toStdString();
+        EXPECT_FALSE(rowState(list, 0).focused) << list->objectName().toStdString();
+        EXPECT_EQ(accessible(list)->tableInterface()->selectedCellCount(), 0);
+    }
+
+    // Entered, a list's current row is its choice, as the screen shows it.
+    municipalityList()->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(rowState(municipalityList(), 0).selected);
+    EXPECT_TRUE(rowState(municipalityList(), 0).focused);
+    EXPECT_FALSE(rowState(entityList(), 0).selected);
+    // Left, the highlight goes, and so does the choice it showed.
+    press(Qt::Key_Tab, Qt::ControlModifier);
+    ASSERT_EQ(focused(), entityList());
+    EXPECT_FALSE(rowState(municipalityList(), 0).selected);
+    EXPECT_FALSE(rowState(municipalityList(), 0).focused);
+    EXPECT_TRUE(rowState(entityList(), 0).selected);
+
+    // A new search from the list leaves every list without a choice again.
+    search(QStringLiteral("A"));
+    for (UnitList* list : {municipalityList(), entityList(), nucleusList()})
+        EXPECT_EQ(accessible(list)->tableInterface()->selectedCellCount(), 0) << list->objectName().toStdString();
+}
+
+TEST_F(AccessibilityTest, ListsThatTabStepsThroughTellHowToLeaveThem)
+{
+    open();
+    EXPECT_EQ(accessible(entityList())->text(QAccessible::Description),
+              QStringLiteral("Entidades de población halladas por la búsqueda. "
+                             "Tab pasa a la fila siguiente; Ctrl+Tab sale de la lista"));
+    EXPECT_EQ(accessible(nucleusList())->text(QAccessible::Description),
+              QStringLiteral("Núcleos de población hallados por la búsqueda. "
+                             "Tab pasa a la fila siguiente; Ctrl+Tab sale de la lista"));
+    // Tab leaves the municipality list as any other control: nothing to tell.
+    EXPECT_EQ(accessible(municipalityList())->text(QAccessible::Description),
+              QStringLiteral("Municipios hallados por la búsqueda"));
+    // And it is so: Tab stays in the entity list, Ctrl+Tab goes on to the nuclei.
+    listAll();
+    entityList()->setFocus(Qt::TabFocusReason);
+    tab();
+    EXPECT_EQ(focused(), entityList());
+    press(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(focused(), nucleusList());
+}

@@ -296,8 +296,12 @@ void MainWindow::nameForAssistiveTechnology()
     searchLabel_->setBuddy(searchBox_);
     describe(searchButton_, QStringLiteral("Buscar"), QStringLiteral("Buscar una cadena de texto"));
     describe(municipalityList_, municipalityHeading_->text(), QStringLiteral("Municipios hallados por la búsqueda"));
-    describe(entityList_, entityHeading_->text(), QStringLiteral("Entidades de población halladas por la búsqueda"));
-    describe(nucleusList_, nucleusHeading_->text(), QStringLiteral("Núcleos de población hallados por la búsqueda"));
+    // In these two lists Tab steps through the rows: the way out is told.
+    const QString tabWithin = QStringLiteral(". Tab pasa a la fila siguiente; Ctrl+Tab sale de la lista");
+    describe(entityList_, entityHeading_->text(),
+             QStringLiteral("Entidades de población halladas por la búsqueda") + tabWithin);
+    describe(nucleusList_, nucleusHeading_->text(),
+             QStringLiteral("Núcleos de población hallados por la búsqueda") + tabWithin);
     municipalityHeading_->setBuddy(municipalityList_);
     entityHeading_->setBuddy(entityList_);
     nucleusHeading_->setBuddy(nucleusList_);
