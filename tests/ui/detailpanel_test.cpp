@@ -1,6 +1,8 @@
 // The detail panel inside the real main window, on the detail test catalogue:
 // units are selected through the search box and the lists, as a user does.
 
+#include <QAccessible>
+
 #include "mainwindow_helpers.h"
 
 using namespace mwtest;
@@ -136,4 +138,24 @@ TEST_F(DetailPanelTest, UpdatesKeepTwoSeriesAndTheChartDrawsThem)
     window->close();
     EXPECT_EQ(chart()->graphCount(), 0);
     expectNoMessages();
+}
+
+TEST_F(DetailPanelTest, AnEntityWithoutFiguresSaysSoInItsChartAndToAssistiveTechnology)
+{
+    search(QStringLiteral("DESPOBLADO"));
+    ASSERT_EQ(entityList()->model()->rowCount(), 1);
+    clickRow(entityList(), 0);
+    expectTitle(QStringLiteral("Entidad: Despoblado de Arriba"));
+    EXPECT_EQ(valueRows(), QStringList(12, QStringLiteral("-")));
+    EXPECT_TRUE(chart()->showsNoFigures());
+    QAccessibleInterface* text = QAccessible::queryAccessibleInterface(chart());
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->text(QAccessible::Description),
+              QStringLiteral("Entidad: Despoblado de Arriba. Este catálogo no tiene cifras de esta unidad de 1900 a 2004."));
+    expectNoMessages();
+
+    // The next search blanks the panel, sentence included.
+    search(QStringLiteral("DESPOBLADO"));
+    EXPECT_FALSE(chart()->showsNoFigures());
+    EXPECT_EQ(text->text(QAccessible::Description), QString());
 }

@@ -200,6 +200,52 @@ TEST(PopulationChart, LeftAxisTicksAreWholePeople)
     EXPECT_EQ(chart.leftLabels(), "0 1 2 3");
 }
 
+TEST(PopulationChart, AUnitWithoutFiguresSaysSoInThePlottingAreaAndShowsNoValue)
+{
+    Chart chart;
+    chart.show({M, M, M, M, M, M, M, M, M, M, M, M});
+    chart.plot.describe("Entidad: Abanto");
+    EXPECT_TRUE(chart.plot.showsNoFigures());
+    // No tick on the left axis suggests a value; the years stay under the bottom one.
+    EXPECT_EQ(chart.leftLabels(), "");
+    EXPECT_EQ(chart.plot.xAxis->ticker().dynamicCast<QCPAxisTickerText>()->ticks().size(), 12);
+    // The sentence, drawn inside the plotting area.
+    ASSERT_EQ(chart.plot.itemCount(), 1);
+    auto* sentence = qobject_cast<QCPItemText*>(chart.plot.item(0));
+    ASSERT_NE(sentence, nullptr);
+    EXPECT_EQ(sentence->text(), "Este catálogo no tiene cifras de esta unidad de 1900 a 2004");
+    EXPECT_TRUE(sentence->visible());
+    const QRect area = chart.plot.axisRect()->rect();
+    EXPECT_TRUE(area.contains(sentence->topLeft->pixelPosition().toPoint()));
+    EXPECT_TRUE(area.contains(sentence->bottomRight->pixelPosition().toPoint()));
+    int dark = 0; // its ink: black text in the middle of the area
+    for (int x = area.left(); x <= area.right(); ++x)
+        for (int y = area.center().y() - 6; y <= area.center().y() + 6; ++y)
+            dark += qGray(chart.image.pixel(x, y)) < 100 ? 1 : 0;
+    EXPECT_GT(dark, 100);
+    // Read out as the same sentence: no range, no largest value.
+    EXPECT_EQ(chart.plot.accessibleDescription(),
+              "Entidad: Abanto. Este catálogo no tiene cifras de esta unidad de 1900 a 2004.");
+
+    // A unit with figures: the sentence goes, the ticks and the full text come back.
+    chart.show({M, 3, M, M, M, M, M, M, M, M, M, M});
+    chart.plot.describe("Municipio: Prueba");
+    EXPECT_FALSE(chart.plot.showsNoFigures());
+    EXPECT_FALSE(sentence->visible());
+    EXPECT_EQ(chart.leftLabels(), "0 1 2 3");
+    EXPECT_TRUE(chart.plot.accessibleDescription().endsWith(" Valor mayor: 3. Eje de población de 0 a 3,15."))
+        << chart.plot.accessibleDescription().toStdString();
+    // Figures of 0 are figures: 0 alone on the axis, and no sentence.
+    chart.show({0, 0, 0, M, M, M, M, M, M, M, M, M});
+    EXPECT_FALSE(chart.plot.showsNoFigures());
+    EXPECT_EQ(chart.leftLabels(), "0");
+    // Without series, no sentence either.
+    chart.show({M, M, M, M, M, M, M, M, M, M, M, M});
+    chart.plot.clearCensus();
+    EXPECT_FALSE(chart.plot.showsNoFigures());
+    EXPECT_EQ(chart.leftLabels(), "0");
+}
+
 TEST(PopulationChart, RightButtonDragPansTheLeftAxisOnly)
 {
     Chart chart;

@@ -22,11 +22,11 @@ inline constexpr double kXPadding = 0.35;
 
 // The left axis counts people: its ticks are whole numbers, at a readable
 // step of at least 1, labelled in Spanish form. Without any value above 0 it
-// has one tick, 0, whatever its range.
+// has one tick, 0, whatever its range; for a unit without figures, none.
 class PeopleTicker : public QCPAxisTicker {
 public:
-    void setValueless(bool valueless) { valueless_ = valueless; }
-    bool valueless() const { return valueless_; }
+    enum class Ticks { Values, ZeroAlone, None };
+    void setTicks(Ticks ticks) { ticks_ = ticks; }
 
 protected:
     double getTickStep(const QCPRange& range) override
@@ -37,15 +37,24 @@ protected:
     }
     QVector<double> createTickVector(double tickStep, const QCPRange& range) override
     {
-        if (!valueless_)
-            return QCPAxisTicker::createTickVector(tickStep, range);
-        return range.contains(0) ? QVector<double>{0.0} : QVector<double>{};
+        switch (ticks_) {
+        case Ticks::Values: return QCPAxisTicker::createTickVector(tickStep, range);
+        case Ticks::ZeroAlone: return range.contains(0) ? QVector<double>{0.0} : QVector<double>{};
+        case Ticks::None: break;
+        }
+        return {};
     }
     QString getTickLabel(double tick, const QLocale&, QChar, int) override { return chart::formatNumber(tick); }
 
 private:
-    bool valueless_ = false;
+    Ticks ticks_ = Ticks::ZeroAlone;
 };
+
+bool hasFigures(const Census& census)
+{
+    return std::any_of(census.points.begin(), census.points.end(),
+                       [](const CensusPoint& point) { return point.value >= 0; });
+}
 
 // Drags the left axis range vertically while the right mouse button is held.
 class VerticalPanner : public QObject {
@@ -233,6 +242,19 @@ PopulationChart::PopulationChart(QWidget* parent) : QCustomPlot(parent)
     yAxis->setLabelColor(layout::kFigureBlack);
     yAxis->setTicker(QSharedPointer<PeopleTicker>::create());
     setValueless(true);
+
+    // Said in the plotting area, in place of the series, for a unit without figures.
+    noFigures_ = new QCPItemText(this);
+    noFigures_->setClipToAxisRect(true);
+    noFigures_->position->setType(QCPItemPosition::ptAxisRectRatio);
+    noFigures_->position->setAxisRect(axisRect());
+    noFigures_->position->setCoords(0.5, 0.5);
+    noFigures_->setPositionAlignment(Qt::AlignCenter);
+    noFigures_->setTextAlignment(Qt::AlignCenter);
+    noFigures_->setFont(layout::chartTitleFont());
+    noFigures_->setColor(layout::kFigureBlack);
+    noFigures_->setText(chart::kNoFiguresText);
+    noFigures_->setVisible(false);
     // The left axis keeps the range of the last census (none before the first).
     // A pan (the only way the user changes it) is told to assistive technology.
     connect(yAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] {
@@ -255,6 +277,12 @@ void PopulationChart::showCensus(const Census& census)
     // Left axis: exactly 0 to 1.05 times the largest value.
     yAxis->setRange(0, chart::axisMaximum(census.largest));
     setValueless(census.largest <= 0);
+    // Without any figure the left axis suggests no value: no ticks, and the
+    // plotting area says why it is empty.
+    const bool figures = hasFigures(census);
+    if (!figures)
+        yAxis->ticker().staticCast<PeopleTicker>()->setTicks(PeopleTicker::Ticks::None);
+    noFigures_->setVisible(!figures);
     setLabelFonts(*this);
 
     // Bottom axis: twelve equally spaced positions labelled with the years.
@@ -297,12 +325,19 @@ void PopulationChart::clearCensus()
     removeSeries(line_);
     removeSeries(points_);
     setValueless(true);
+    if (noFigures_->visible()) {
+        noFigures_->setVisible(false);
+        replot(QCustomPlot::rpQueuedReplot);
+    }
 }
 
 void PopulationChart::setValueless(bool valueless)
 {
-    yAxis->ticker().staticCast<PeopleTicker>()->setValueless(valueless);
+    yAxis->ticker().staticCast<PeopleTicker>()->setTicks(valueless ? PeopleTicker::Ticks::ZeroAlone
+                                                                   : PeopleTicker::Ticks::Values);
 }
+
+bool PopulationChart::showsNoFigures() const { return noFigures_->visible(); }
 
 void PopulationChart::removeSeries(QCPGraph*& graph)
 {
@@ -320,7 +355,10 @@ void PopulationChart::describe(const QString& title)
 {
     title_ = title;
     QString text;
-    if (line_) {
+    if (line_ && !hasFigures(census_)) {
+        // Neither a range nor a largest value: there is none.
+        text = QStringLiteral("%1. %2.").arg(title, chart::kNoFiguresText);
+    } else if (line_) {
         QStringList years;
         for (const CensusPoint& point : census_.points)
             years << point.label + QStringLiteral(": ")
