@@ -5,7 +5,11 @@
 #include <QClipboard>
 #include <QMenu>
 #include <QMimeData>
+#include <QTemporaryDir>
 #include <QTimer>
+
+#include "packet.h"
+#include "units.h"
 
 #include "mainwindow_helpers.h"
 
@@ -89,6 +93,60 @@ TEST_F(CopyUnitTest, CtrlCInAListCopiesItsUnitAsTextAndHtml)
     EXPECT_EQ(clipboardText().toStdString(),
               "Unidad\tTipo\t1900\t1910\t1920\t1930\t1940\t1950\t1960\t1970\t1981\t1991\t2001\t2004\n"
               "Peña (La)\tEntidad\t1.070\t2.629\t1.541\t-\t1.716\t2.930\t1.726\t1.757\t-\t-\t1.702\t2.289\n");
+    expectNoMessages();
+}
+
+// A catalogue whose units carry a CODIGO: two units of one name, with the
+// figures of window.csv's Abay and Cutanda, as a packet in `dir`.
+QString packetWithCodes(const QTemporaryDir& dir)
+{
+    std::vector<catalogue::FieldDef> fields = catalogue::unitFields();
+    fields.push_back({"CODIGO", catalogue::FieldKind::String, 5});
+    catalogue::Table table(fields, catalogue::kSpanishTraditional);
+    const auto unit = [&](const char* ident, const char* name, const char* note, std::vector<const char*> figures,
+                          const char* code) {
+        std::vector<std::optional<std::string>> values = {ident, "2", name, name, name, note};
+        for (const char* figure : figures)
+            values.emplace_back(figure);
+        values.emplace_back(code);
+        table.addRecord(values);
+    };
+    unit("20001", "Abay", "Municipio.",
+         {"1.473", "813", "857", "783", "1.104", "-", "808", "1.793", "1.823", "-", "1.949", "791"}, "20001");
+    unit("20002", "Abay", "Municipio hist\xf3rico.",
+         {"-", "2.431", "2.482", "1.508", "1.583", "2.053", "1.006", "1.418", "2.226", "-", "1.500", "2.261"}, "20002");
+    const QString path = dir.filePath(QStringLiteral("codigos.pkt"));
+    QFile file(path);
+    const std::string bytes = catalogue::writePacket(table);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()))
+        return {};
+    return path;
+}
+
+TEST_F(CopyUnitTest, AUnitCarriesItsCodeWhereTheCatalogueHasOne)
+{
+    QTemporaryDir dir;
+    const QString packet = packetWithCodes(dir);
+    ASSERT_FALSE(packet.isEmpty());
+    open(packet);
+    ASSERT_TRUE(window->catalogueLoaded()) << window->loadFailure().toStdString();
+    listAll();
+    const char* const header =
+        "Unidad\tTipo\tC\xc3\xb3" "digo\t1900\t1910\t1920\t1930\t1940\t1950\t1960\t1970\t1981\t1991\t2001\t2004\n";
+    // Two units of one name copy as two different rows.
+    clickRow(municipalityList(), 0);
+    copyKeys();
+    const QString first = clipboardText();
+    clickRow(municipalityList(), 1);
+    copyKeys();
+    const QString second = clipboardText();
+    const QStringList copied = QStringList{first, second};
+    EXPECT_TRUE(copied.contains(QString::fromUtf8(header) + "Abay\tMunicipio\t20001\t1.473\t813\t857\t783\t1.104\t-\t808\t1.793\t1.823\t-\t1.949\t791\n"))
+        << first.toStdString();
+    EXPECT_TRUE(copied.contains(QString::fromUtf8(header) + "Abay\tMunicipio\t20002\t-\t2.431\t2.482\t1.508\t1.583\t2.053\t1.006\t1.418\t2.226\t-\t1.500\t2.261\n"))
+        << second.toStdString();
+    EXPECT_TRUE(clipboardHtml().contains(QStringLiteral("<th>Tipo</th><th>Código</th><th>1900</th>")))
+        << clipboardHtml().toStdString();
     expectNoMessages();
 }
 

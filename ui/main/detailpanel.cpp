@@ -236,6 +236,11 @@ std::unique_ptr<QMimeData> DetailPanel::unitTable() const
         return nullptr;
     QStringList header{QStringLiteral("Unidad"), QStringLiteral("Tipo")};
     QStringList values{fieldText("nombredicc"), kindWord(detail_.view.fieldByName("tiponum").asString())};
+    // The unit's code, where the catalogue has one: it tells apart units of one name.
+    if (detail_.view.table().fieldIndex("CODIGO") >= 0) {
+        header << QStringLiteral("Código");
+        values << fieldText("CODIGO");
+    }
     const Census census = censusTable_->census();
     for (int year = 0; year < 12; ++year) {
         header << census.points[static_cast<std::size_t>(year)].label;

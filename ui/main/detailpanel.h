@@ -72,9 +72,9 @@ public:
     std::optional<std::int32_t> shownUnit() const;
 
     // The unit shown as a small table, for the clipboard: a header line
-    // ("Unidad", "Tipo", the twelve years) and a line of values (the name as
-    // the title gives it, the kind, the twelve census texts as the table
-    // shows them), as text with tabs between cells and as an HTML table.
+    // ("Unidad", "Tipo", "Código" where the catalogue has the field CODIGO,
+    // the twelve years) and a line of values (the name as the title gives
+    // it, the kind, the code, the twelve census texts as the table shows them), as text with tabs between cells and as an HTML table.
     // Null while the panel is blank.
     std::unique_ptr<QMimeData> unitTable() const;
     // Puts unitTable() on the clipboard. While the panel is blank it does
