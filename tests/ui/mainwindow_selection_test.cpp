@@ -100,6 +100,33 @@ TEST_F(MainWindowTest, TheWheelScrollsAListsRowsAndNeverChangesTheUnitShown)
     EXPECT_TRUE(messages().empty());
 }
 
+TEST_F(MainWindowTest, AClickOnAScrollBarFocusesTheListButHighlightsNoOtherUnitThanThePanels)
+{
+    MainWindow& w = open();
+    listAll();
+    clickRow(entityList(), 2);
+    clickRow(nucleusList(), 1);
+    ASSERT_EQ(detailFilter(), QStringLiteral("ident = 40002")); // Santa Ana
+    // A click on the entity list's scroll bar, below its handle: a page down.
+    QScrollBar* bar = entityList()->verticalScrollBar();
+    const QPoint below(bar->width() / 2, bar->height() - bar->width() - 4);
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, bar->mapTo(window.get(), below));
+    EXPECT_GT(bar->value(), 0);
+    EXPECT_EQ(w.entityView().recNo(), 2);
+    EXPECT_FALSE(entityList()->selectionModel()->hasSelection());
+    EXPECT_FALSE(entityList()->currentIndex().isValid());
+    EXPECT_EQ(detailFilter(), QStringLiteral("ident = 40002"));
+    EXPECT_FALSE(nucleusList()->selectionModel()->hasSelection());
+    // The list has the focus, and the keys move on from its unit, which the
+    // panel then shows.
+    ASSERT_EQ(focused(), entityList());
+    press(Qt::Key_Down);
+    EXPECT_EQ(w.entityView().recNo(), 3);
+    EXPECT_EQ(entityList()->currentIndex().row(), 3);
+    expectShowing(w.entityView());
+    EXPECT_TRUE(messages().empty());
+}
+
 TEST_F(MainWindowTest, TabStepsThroughTheEntityList)
 {
     MainWindow& w = open();

@@ -400,6 +400,11 @@ void UnitList::focusOutEvent(QFocusEvent* event)
     QListView::focusOutEvent(event);
     enteringByMouse_ = false;
     announcedRow_ = -1;
+    // Left for another control, whose unit the panel may show next: the row
+    // is chosen again when the list is entered again. A dialog or a menu over
+    // the window leaves it chosen.
+    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
+        chosen_ = false;
     clearChoice();
     viewport()->update();
 }

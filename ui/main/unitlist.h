@@ -5,7 +5,8 @@
 // view's rules say, and every move of the view moves the list. The wheel
 // only scrolls the rows. The current row is highlighted, and selected to
 // assistive technology, only while the list has the focus and the user has
-// entered it or moved in it since its rows last changed.
+// entered it or moved in it since its rows last changed (a click on its
+// scroll bar focuses it without entering it).
 
 #include <QListView>
 #include <string>
@@ -85,5 +86,5 @@ private:
     bool tabWithin_ = false;
     int announcedRow_ = -1;
     bool enteringByMouse_ = false; // focused by a press not yet seen over the rows
-    bool chosen_ = false;          // entered or moved in since the rows last changed
+    bool chosen_ = false;          // entered or moved in since the rows last changed or the list was left
 };
