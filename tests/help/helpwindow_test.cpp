@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -595,6 +596,38 @@ TEST_F(HelpWindowTest, SavingByEnterOverAnExistingDocument)
                                      "Sí", "No"}));
     ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
     EXPECT_TRUE(existing.readAll().startsWith("{\\rtf1")); // replaced by the document
+}
+
+// "No" to replacing: the save dialog comes back with the name and the filter
+// chosen, and cancelling it leaves the file as it was.
+TEST_F(HelpWindowTest, AnsweringNoReturnsToTheSaveDialogWithTheNameKept)
+{
+    window->setReplaceQuestion(nullptr); // the real question
+    writeFile(dir.filePath("notas.txt"), "mis notas");
+    QStringList seen;
+    whenShown<QFileDialog>([&](QFileDialog* dialog) {
+        dialog->setDirectory(dir.path());
+        dialog->selectNameFilter("Texto plano (*.txt)");
+        QTest::keyClicks(dialog->focusWidget(), "notas");
+        whenShown<QMessageBox>([&](QMessageBox* box) {
+            seen << box->text();
+            whenShown<QFileDialog>([&](QFileDialog* again) {
+                seen << again->selectedFiles().value(0) << again->selectedNameFilter();
+                if (auto* name = qobject_cast<QLineEdit*>(again->focusWidget()))
+                    seen << name->text();
+                again->reject();
+            });
+            for (QAbstractButton* b : box->buttons())
+                if (box->buttonRole(b) == QMessageBox::NoRole)
+                    QTest::mouseClick(b, Qt::LeftButton);
+        });
+        QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+    });
+    action("saveAction")->trigger();
+    EXPECT_EQ(seen, (QStringList{QString("El archivo %1 ya existe.\n¿Desea reemplazarlo?").arg(dir.filePath("notas.txt")),
+                                 dir.filePath("notas"), "Texto plano (*.txt)", "notas"}));
+    EXPECT_EQ(readFile(dir.filePath("notas.txt")), "mis notas");
+    EXPECT_TRUE(g_messages.empty());
 }
 
 // Both "ayuda3" and "ayuda3.rtf" exist and "ayuda3" is typed: one question,
