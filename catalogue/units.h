@@ -15,8 +15,14 @@ namespace catalogue {
 inline constexpr std::array<std::string_view, 12> kCensusFields = {
     "1900", "1910", "1920", "1930", "1940", "1950", "1960", "1970", "1981", "1991", "2001", "2004"};
 
-// The eighteen fields of a unit with their widths in bytes, in stored order.
-inline std::vector<FieldDef> unitFields()
+// The field that gives a unit's code: the five-digit INE code of a
+// municipality, the nine-digit nomenclátor code of an entity, the eleven-digit
+// code of a nucleus. The catalogue's first packets were written without it.
+inline constexpr std::string_view kCodeField = "CODIGO";
+
+// The eighteen fields that every catalogue carries, with their widths in
+// bytes, in stored order.
+inline std::vector<FieldDef> unitFieldsWithoutCode()
 {
     std::vector<FieldDef> fields = {
         {"IDENT", FieldKind::String, 5},       {"TIPONUM", FieldKind::String, 1},
@@ -25,6 +31,15 @@ inline std::vector<FieldDef> unitFields()
     };
     for (std::string_view year : kCensusFields)
         fields.push_back({std::string(year), FieldKind::String, 7});
+    return fields;
+}
+
+// The nineteen fields of a unit as this edition writes them: the eighteen,
+// then CODIGO.
+inline std::vector<FieldDef> unitFields()
+{
+    std::vector<FieldDef> fields = unitFieldsWithoutCode();
+    fields.push_back({std::string(kCodeField), FieldKind::String, 11});
     return fields;
 }
 

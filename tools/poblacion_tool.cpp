@@ -93,12 +93,6 @@ catalogue::Table loadPacket(const std::string& path)
 
 // --- CSV ------------------------------------------------------------------------------
 
-// The catalogue's fields, in stored order, with the widths of the packet.
-std::vector<FieldDef> catalogueFields()
-{
-    return catalogue::unitFields();
-}
-
 // The catalogue CSV keeps a note's line breaks, and an empty line is a record
 // (of one cell, which no catalogue has).
 constexpr csv::Rules kCatalogueCsv{.lineBreaksInQuotes = true, .skipEmptyLines = false};
@@ -140,15 +134,19 @@ catalogue::Table tableFromCsv(const std::string& path)
         if (const std::optional<csv::Error> error = csv.next(row))
             rejectLine(path, error->line, faultText(error->fault));
     };
-    const std::vector<FieldDef> fields = catalogueFields();
+    // The catalogue's nineteen fields, or the eighteen of a catalogue without codes.
+    std::vector<FieldDef> fields = catalogue::unitFields();
     if (csv.atEnd())
         rejectLine(path, 1, "el archivo está vacío y falta la cabecera " + fieldNames(fields));
     readRow();
+    if (row.cells.size() + 1 == fields.size())
+        fields.pop_back();
     bool headerOk = row.cells.size() == fields.size();
     for (std::size_t f = 0; headerOk && f < fields.size(); ++f)
         headerOk = row.cells[f] && *row.cells[f] == fields[f].name;
     if (!headerOk)
-        rejectLine(path, row.line, "la cabecera debe ser exactamente " + fieldNames(fields));
+        rejectLine(path, row.line, "la cabecera debe ser exactamente " + fieldNames(catalogue::unitFields())
+                                       + " (o la misma sin " + std::string(catalogue::kCodeField) + ")");
 
     catalogue::Table table(fields, catalogue::kSpanishTraditional);
     while (!csv.atEnd()) {

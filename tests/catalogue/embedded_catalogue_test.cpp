@@ -112,7 +112,7 @@ TEST_F(EmbeddedCatalogue, FieldsKindsAndNumbering)
     for (const auto& f : table().fields())
         fields += f.name + (f.kind == catalogue::FieldKind::Memo ? "*" : "") + ":" + std::to_string(f.width) + " ";
     EXPECT_EQ(fields, "IDENT:5 TIPONUM:1 NOMBREBUSC:46 NOMBREDICC:46 NOMBREMOST:55 COMENTARIO*:1 1900:7 1910:7 "
-                      "1920:7 1930:7 1940:7 1950:7 1960:7 1970:7 1981:7 1991:7 2001:7 2004:7 ");
+                      "1920:7 1930:7 1940:7 1950:7 1960:7 1970:7 1981:7 1991:7 2001:7 2004:7 CODIGO:11 ");
     EXPECT_EQ(table().lcid(), catalogue::kSpanishTraditional);
 
     // Stored by kind, then by search name; IDENT = kind × 10000 + n.
@@ -137,6 +137,34 @@ TEST_F(EmbeddedCatalogue, FieldsKindsAndNumbering)
     std::erase_if(count, [](const auto& entry) { return entry.first.starts_with("shown as "); });
     EXPECT_EQ(count, (std::map<std::string, int>{{"2", 991}, {"3", 1503}, {"4", 61}, {"Municipio", 731},
                                                  {"Municipio histórico", 260}, {"Entidad", 1503}, {"Núcleo", 61}}));
+}
+
+// Every unit's code: five digits for a municipality, historical ones too, nine for an entity, eleven for a
+// núcleo, each given once; the code of named units.
+TEST_F(EmbeddedCatalogue, EveryUnitHasItsCode)
+{
+    std::map<std::string, std::string> unitOfCode;
+    std::map<std::string, std::size_t> digitsOfKind;
+    for (std::size_t r = 0; r < table().recordCount(); ++r) {
+        const std::string code = text(r, "CODIGO"), kind = text(r, "TIPONUM");
+        EXPECT_EQ(code.find_first_not_of("0123456789"), std::string::npos) << code;
+        EXPECT_EQ(code.size(), kind == "2" ? 5u : kind == "3" ? 9u : 11u) << code;
+        EXPECT_TRUE(unitOfCode.emplace(code, kind + " " + utf8(text(r, "NOMBREMOST"))).second) << code;
+    }
+    EXPECT_EQ(unitOfCode.size(), 2555u);
+    const std::vector<std::pair<const char*, const char*>> named = {
+        {"50297", "2 Zaragoza"},
+        {"22909", "2 Vencillón"},
+        {"50049", "2 Biel -- municipio histórico"},
+        {"50901", "2 Biel"},
+        {"22005", "2 Aínsa"},
+        {"22907", "2 Aínsa-Sobrarbe"},
+        {"500950003", "3 Ejea de los Caballeros"},
+        {"50095000304", "4 Farasdués"},
+        {"221120003", "3 Litera -- Fraga"},
+    };
+    for (const auto& [code, unit] : named)
+        EXPECT_EQ(unitOfCode[code], unit) << code;
 }
 
 // What the three lists show for a search.

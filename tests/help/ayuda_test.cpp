@@ -188,9 +188,9 @@ TEST_F(HelpDoc, FiguresAreThoseOfTheEmbeddedCatalogue)
 // units named Santa María de Buil.
 TEST_F(HelpDoc, ExampleEntryAgreesWithTheCatalogueSource)
 {
-    QMap<QString, QStringList> buil; // by kind: IDENT,TIPONUM,…,COMENTARIO,1900,…,2004, every field quoted
+    QMap<QString, QStringList> buil; // by kind: IDENT,TIPONUM,…,COMENTARIO,1900,…,2004,CODIGO, every field quoted
     for (const QString& line : QString::fromUtf8(readFile(SOURCE_DIR "/resources/pueblos.csv")).split(u'\n'))
-        if (const QStringList f = line.mid(1).chopped(1).split("\",\""); f.size() == 18 && f[3] == "Santa María de Buil")
+        if (const QStringList f = line.mid(1).chopped(1).split("\",\""); f.size() == 19 && f[3] == "Santa María de Buil")
             buil[f[1]] = f;
     ASSERT_EQ(buil.keys(), QStringList({"2", "3"}));
     EXPECT_TRUE(buil["2"][5].contains("pertenece hoy a Aínsa-Sobrarbe") && buil["2"][13] == "-");

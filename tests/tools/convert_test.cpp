@@ -83,10 +83,10 @@ std::vector<Record> rowsOf(const std::string& text)
 
 // A converted catalogue: "IDENT search name | dictionary name | display name; …", each name given when it
 // differs from the one before, the note and census values ("1.330 1.357 … -") of each IDENT, and the
-// note of each unit by the code it gives first (INE code or nomenclátor code).
+// note of each unit by its code (CODIGO: INE code or nomenclátor code), and the code of each IDENT.
 struct Converted {
     std::string listing;
-    std::map<std::string, std::string> note, values, noteOf;
+    std::map<std::string, std::string> note, values, noteOf, code;
 };
 
 // The units of kCurrent, kHistorical and kNomenclator: articles behind, no acute accents in search names,
@@ -119,8 +119,8 @@ protected:
         EXPECT_EQ(outcome.code, 0) << outcome.err;
         Converted c;
         for (const Record& r : rowsOf(readAll(path("out.csv")))) {
-            EXPECT_EQ(r.size(), 18u);
-            if (r.size() != 18)
+            EXPECT_EQ(r.size(), 19u);
+            if (r.size() != 19)
                 break;
             EXPECT_EQ(r[1].front(), r[0].front()) << "IDENT = kind × 10000 + n";
             c.listing.append(r[0]).append(" ").append(r[2]);
@@ -128,8 +128,8 @@ protected:
                 c.listing.append(r[f] != r[f - 1] ? " | " : "").append(r[f] != r[f - 1] ? r[f] : "");
             c.listing.append("; ");
             c.note[r[0]] = r[5];
-            const std::size_t code = r[5].find_first_of("0123456789", r[5].find("código "));
-            c.noteOf[r[5].substr(code, r[5].find_first_not_of("0123456789", code) - code)] = r[5];
+            c.noteOf[r[18]] = r[5];
+            c.code[r[0]] = r[18];
             for (std::size_t f = 6; f < 18; ++f)
                 c.values[r[0]].append(r[f]).append(f < 17 ? " " : "");
         }
@@ -139,11 +139,18 @@ protected:
 
 TEST_F(ConvertTest, UnitsOfEachKindWithNamesNotesAndCensusValues)
 {
-    const auto [listing, note, values, noteOf] = converted(kCurrent, kHistorical, kNomenclator);
+    const auto [listing, note, values, noteOf, code] = converted(kCurrent, kHistorical, kNomenclator);
     const std::string text = readAll(path("out.csv"));
     EXPECT_TRUE(text.starts_with("IDENT,TIPONUM,NOMBREBUSC,NOMBREDICC,NOMBREMOST,COMENTARIO,1900,1910,1920,1930,"
-                                 "1940,1950,1960,1970,1981,1991,2001,2004\n\"20001\",\"2\","));
+                                 "1940,1950,1960,1970,1981,1991,2001,2004,CODIGO\n\"20001\",\"2\","));
     EXPECT_EQ(listing, kListing);
+    // The code of each kind: a municipality's INE code, historical ones too; an entity's nine digits; a núcleo's
+    // eleven.
+    const std::vector<std::pair<const char*, const char*>> codes = {
+        {"20001", "22001"}, {"20002", "22005"}, {"20008", "50049"}, {"20015", "22909"},
+        {"30002", "220010002"}, {"30005", "221120003"}, {"40001", "22115000402"}, {"40002", "22115000501"}};
+    for (const auto& [ident, expected] : codes)
+        EXPECT_EQ(code.at(ident), expected) << ident;
 
     // One note of each kind (current, historical, entity, núcleo), and census values. Names inside a
     // sentence take their article first.
@@ -279,7 +286,7 @@ TEST_F(ConvertTest, AnEntityRecodedAsANucleusIsListedOnceUnderItsLatestCode)
     const std::string ejea = "50095,Ejea de los Caballeros,Zaragoza,5271,5861,7829,8666,9652,9604,11242,14777,15842,15337,"
                              "16048,16598\n",
                       place = "50,50095,Ejea de los Caballeros,";
-    const auto [listing, note, values, noteOf] = converted(
+    const auto [listing, note, values, noteOf, code] = converted(
         kCurrent + ejea, kHistorical,
         kNomenclator + "2015," + place + "500950004,Farasdués,50095000401,Farasdués,nucleo,85\n2015," + place
             + "500950004,Farasdués,50095000499,*Diseminado*,diseminado,1\n2020," + place

@@ -101,6 +101,7 @@ TEST_F(Tool, RefusesBadCsvNamingTheLine)
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"", "línea 1: el archivo está vacío"},
         {"IDENT,TIPONUM\n", "línea 1: la cabecera debe ser exactamente IDENT,TIPONUM,NOMBREBUSC"},
+        {"IDENT,TIPONUM\n", ",2004,CODIGO (o la misma sin CODIGO)"},
         {good + "\"20003\",\"2\"\n", "línea 4: hay 2 celdas y deben ser 18"},
         {good + "\n", "línea 4: hay 1 celda y deben ser 18"},
         {kHeader + line({"\"200011\""}), "línea 2: el valor de IDENT (\"200011\") ocupa 6 bytes y el campo admite 5"},
@@ -207,6 +208,50 @@ TEST_F(Tool, FilterAndOrder)
     const std::string all = run({"filter", kCatalogue, ""}).out;
     EXPECT_TRUE(all.starts_with("40\n20001\n20002\n")) << all;
     EXPECT_TRUE(all.ends_with("\n40004\n")) << all;
+}
+
+// A catalogue with codes: the nineteenth field CODIGO is built, dumped and filtered on like the others; a
+// catalogue without it, as the first packets were written, keeps its eighteen.
+TEST_F(Tool, TheCodeFieldIsBuiltDumpedAndFilteredOn)
+{
+    const std::string header = kHeader.substr(0, kHeader.size() - 1) + ",CODIGO\n";
+    const auto unit = [](const char* ident, const char* kind, const char* name, const char* code) {
+        std::string row = line({ident, kind, name, name, name, "\"Unidad.\""});
+        return row.substr(0, row.size() - 1) + "," + code + "\n";
+    };
+    const std::string csv = header + unit("\"20001\"", "\"2\"", "\"Ejea de los Caballeros\"", "\"50095\"")
+                            + unit("\"20002\"", "\"2\"", "\"Vencillon\"", "\"22909\"")
+                            + unit("\"30001\"", "\"3\"", "\"Ejea de los Caballeros\"", "\"500950003\"")
+                            + unit("\"40001\"", "\"4\"", "\"Farasdues\"", "\"50095000304\"")
+                            + unit("\"40002\"", "\"4\"", "\"Sin codigo\"", "");
+    ASSERT_EQ(build(csv).code, 0);
+    EXPECT_EQ(run({"dump", path("out.pkt")}).out, csv);
+    const std::pair<std::string, std::string> cases[] = {
+        {"codigo = '22909'", "1\n20002\n"},
+        {"codigo like '50095%'", "3\n20001\n30001\n40001\n"},
+        {"(tiponum = 4) and (codigo like '50095%')", "1\n40001\n"},
+        {"codigo = '5009'", "0\n"},
+    };
+    for (const auto& [filter, expected] : cases) {
+        const Outcome r = run({"filter", path("out.pkt"), filter});
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(r.out, expected) << filter;
+    }
+    // A code wider than eleven digits does not fit the field.
+    const Outcome wide = build(header + unit("\"20001\"", "\"2\"", "\"Abay\"", "\"123456789012\""));
+    EXPECT_EQ(wide.code, 1);
+    EXPECT_NE(wide.err.find("línea 2: el valor de CODIGO (\"123456789012\") ocupa 12 bytes y el campo admite 11"),
+              std::string::npos)
+        << wide.err;
+
+    // Without CODIGO: eighteen fields in the packet and in its dump, and a filter on the code says that the
+    // catalogue has no such field.
+    ASSERT_EQ(build(kHeader + kAbay).code, 0);
+    EXPECT_EQ(catalogue::readPacket(readAll(path("out.pkt"))).fieldCount(), 18u);
+    EXPECT_EQ(run({"dump", path("out.pkt")}).out, kHeader + kAbay);
+    const Outcome noCode = run({"filter", path("out.pkt"), "codigo = '22909'"});
+    EXPECT_EQ(noCode.code, 1);
+    EXPECT_NE(noCode.err.find("codigo"), std::string::npos) << noCode.err;
 }
 
 TEST_F(Tool, NumberWritesAWholeNumberWithDotsBetweenThousands)

@@ -100,9 +100,7 @@ TEST_F(CopyUnitTest, CtrlCInAListCopiesItsUnitAsTextAndHtml)
 // figures of window.csv's Abay and Cutanda, as a packet in `dir`.
 QString packetWithCodes(const QTemporaryDir& dir)
 {
-    std::vector<catalogue::FieldDef> fields = catalogue::unitFields();
-    fields.push_back({"CODIGO", catalogue::FieldKind::String, 5});
-    catalogue::Table table(fields, catalogue::kSpanishTraditional);
+    catalogue::Table table(catalogue::unitFields(), catalogue::kSpanishTraditional);
     const auto unit = [&](const char* ident, const char* name, const char* note, std::vector<const char*> figures,
                           const char* code) {
         std::vector<std::optional<std::string>> values = {ident, "2", name, name, name, note};

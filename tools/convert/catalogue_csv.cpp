@@ -104,7 +104,7 @@ std::optional<std::string> catalogueCsv(const std::vector<Unit>& units, const st
     std::string out = "IDENT,TIPONUM,NOMBREBUSC,NOMBREDICC,NOMBREMOST,COMENTARIO";
     for (std::string_view year : kYears)
         out += "," + std::string(year);
-    out += '\n';
+    out += "," + std::string(catalogue::kCodeField) + '\n';
     std::map<int, int> number;
     for (std::size_t u : *order) {
         const Unit& unit = units[u];
@@ -118,6 +118,8 @@ std::optional<std::string> catalogueCsv(const std::vector<Unit>& units, const st
             out += ',';
             csv::appendQuoted(out, figure ? catalogue::formatInteger(*figure) : "-");
         }
+        out += ',';
+        csv::appendQuoted(out, unit.code);
         out += '\n';
     }
     return out;
