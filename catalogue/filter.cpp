@@ -390,6 +390,27 @@ private:
     mutable std::string scratch_;
 };
 
+// Plain: "ñ" and "ü" as "n" and "u" (see appendPlainName).
+class PlainNode final : public Node {
+public:
+    explicit PlainNode(NodePtr arg) : Node(arg->type), arg_(std::move(arg)) {}
+    Value value(std::size_t record) const override
+    {
+        Value v = arg_->value(record);
+        if (v.null)
+            return v;
+        scratch_.clear();
+        appendPlainName(v.text, scratch_);
+        v.text = scratch_;
+        return v;
+    }
+    const Node& arg() const { return *arg_; }
+
+private:
+    NodePtr arg_;
+    mutable std::string scratch_;
+};
+
 class ArithmeticNode final : public Node {
 public:
     ArithmeticNode(Tok op, NodePtr left, NodePtr right) : Node(Type::Number), op_(op), left_(std::move(left)), right_(std::move(right)) {}
@@ -570,6 +591,50 @@ public:
         return true;
     }
 
+    // "field like 'x%'" on the field itself.
+    bool begins(std::size_t& field, std::string& literal) const
+    {
+        const auto* f = dynamic_cast<const FieldNode*>(value_.get());
+        const auto x = compiled_ ? compiled_->prefix() : std::nullopt;
+        if (!f || !x)
+            return false;
+        field = f->field();
+        literal = std::string(*x);
+        return true;
+    }
+
+    // "value like '%x%'" where the value is [Upper]([Plain]([Natural](field)))
+    // with Plain only around Natural: the term it is, on which field, and
+    // whether in capitals.
+    bool term(Filter::Term& term, std::size_t& field, bool& upper) const
+    {
+        const Node* inner = value_.get();
+        const auto* c = dynamic_cast<const CaseNode*>(inner);
+        if (c) {
+            if (!c->upper())
+                return false;
+            inner = &c->arg();
+        }
+        const auto* plain = dynamic_cast<const PlainNode*>(inner);
+        if (plain)
+            inner = &plain->arg();
+        const auto* natural = dynamic_cast<const NaturalNode*>(inner);
+        if (natural)
+            inner = &natural->arg();
+        else if (plain)
+            return false;
+        const auto* f = dynamic_cast<const FieldNode*>(inner);
+        const auto x = compiled_ ? compiled_->contained() : std::nullopt;
+        if (!f || !x)
+            return false;
+        term.form = plain ? Filter::Term::Form::PlainNatural
+                          : natural ? Filter::Term::Form::Natural : Filter::Term::Form::Name;
+        term.literal = std::string(*x);
+        field = f->field();
+        upper = c != nullptr;
+        return true;
+    }
+
 private:
     NodePtr value_, pattern_;
     std::optional<LikePattern> compiled_;
@@ -628,6 +693,48 @@ private:
     NodePtr arg_;
 };
 
+// The alternatives of an "or" tree, left to right.
+void alternatives(const Node& node, std::vector<const Node*>& out)
+{
+    if (const auto* logic = dynamic_cast<const LogicNode*>(&node); logic && !logic->isAnd()) {
+        alternatives(logic->left(), out);
+        alternatives(logic->right(), out);
+        return;
+    }
+    out.push_back(&node);
+}
+
+// "(field = constant) and (term or term …)" with the terms of EqualAndAny: at
+// least one on the name and the others on the same field, in capitals alike,
+// or on a field's beginning.
+bool anyOf(const Node& like, Filter::Shape& shape)
+{
+    std::vector<const Node*> nodes;
+    alternatives(like, nodes);
+    bool named = false;
+    for (const Node* node : nodes) {
+        const auto* test = dynamic_cast<const LikeNode*>(node);
+        if (!test)
+            return false;
+        Filter::Term term;
+        std::size_t field = 0;
+        bool upper = false;
+        if (test->begins(term.field, term.literal)) {
+            term.form = Filter::Term::Form::Prefix;
+        } else if (!test->term(term, field, upper)) {
+            return false;
+        } else if (!named) {
+            named = true;
+            shape.likeField = field;
+            shape.upper = upper;
+        } else if (field != shape.likeField || upper != shape.upper) {
+            return false;
+        }
+        shape.terms.push_back(std::move(term));
+    }
+    return named;
+}
+
 Filter::Shape shapeOf(const Node& root)
 {
     Filter::Shape shape;
@@ -652,10 +759,19 @@ Filter::Shape shapeOf(const Node& root)
         return shape;
     }
     // (like on the name) or (like on its natural form), on one field, both
-    // in capitals or neither.
+    // in capitals or neither; otherwise any of the search's terms.
     const auto* either = dynamic_cast<const LogicNode*>(like);
     if (!either || either->isAnd())
         return {};
+    const auto other = [&] {
+        Filter::Shape any;
+        any.field = shape.field;
+        any.text = shape.text;
+        if (!anyOf(*like, any))
+            return Filter::Shape{};
+        any.kind = Filter::Shape::Kind::EqualAndAny;
+        return any;
+    };
     const auto* name = dynamic_cast<const LikeNode*>(&either->left());
     const auto* natural = dynamic_cast<const LikeNode*>(&either->right());
     std::size_t naturalField = 0;
@@ -663,7 +779,7 @@ Filter::Shape shapeOf(const Node& root)
     if (!name || !natural || !name->contains(false, shape.likeField, shape.upper, shape.literal)
         || !natural->contains(true, naturalField, naturalUpper, shape.naturalLiteral)
         || naturalField != shape.likeField || naturalUpper != shape.upper)
-        return {};
+        return other();
     shape.kind = Filter::Shape::Kind::EqualAndContainsOrNatural;
     return shape;
 }
@@ -893,7 +1009,7 @@ private:
         advance();
     }
 
-    // Upper(x), Lower(x) and Natural(x) are the functions; any other name is
+    // Upper(x), Lower(x), Natural(x) and Plain(x) are the functions; any other name is
     // a field.
     NodePtr nameOrCall()
     {
@@ -901,7 +1017,8 @@ private:
         advance();
         const bool upper = cp1252::equalIgnoringCase(name, "UPPER");
         const bool natural = cp1252::equalIgnoringCase(name, "NATURAL");
-        if ((upper || natural || cp1252::equalIgnoringCase(name, "LOWER")) && tok_.kind == Tok::LParen) {
+        const bool plain = cp1252::equalIgnoringCase(name, "PLAIN");
+        if ((upper || natural || plain || cp1252::equalIgnoringCase(name, "LOWER")) && tok_.kind == Tok::LParen) {
             const Nested nested(nesting_);
             advance();
             NodePtr arg = orExpr();
@@ -912,6 +1029,8 @@ private:
                 typeMismatch();
             if (natural)
                 return make<NaturalNode>(std::move(arg));
+            if (plain)
+                return make<PlainNode>(std::move(arg));
             return make<CaseNode>(std::move(arg), upper);
         }
         return field(name);

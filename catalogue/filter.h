@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "collation.h"
 #include "table.h"
@@ -20,11 +21,13 @@ public:
 
     // Compiles a cp1252 filter text against the fields of `table`. Besides
     // fields, constants, comparisons, like, is [not] null, and, or, not and
-    // arithmetic, the language has three functions of one text: Upper(x) and
-    // Lower(x), the text in capitals or small letters by code page 1252, and
+    // arithmetic, the language has four functions of one text: Upper(x) and
+    // Lower(x), the text in capitals or small letters by code page 1252,
     // Natural(x), the text as a name people write it (naturalName in
     // search.h: "Almunia de Doña Godina (La)" gives "La Almunia de Doña
-    // Godina", "Aínsa-Sobrarbe" gives "Aínsa Sobrarbe"). Each gives null for
+    // Godina", "Aínsa-Sobrarbe" gives "Aínsa Sobrarbe"), and Plain(x), the
+    // text with "ñ" and "ü" as "n" and "u" (appendPlainName in search.h:
+    // "Peñas de Riglos" gives "Penas de Riglos"). Each gives null for
     // null, and takes a text or a note; another argument, none or two are
     // errors as for any expression in the wrong place. Throws
     // FilterError with the message of the system's table. `table` and
@@ -42,15 +45,28 @@ public:
     //   (field = constant) and (Upper(other) like '%x%')   (EqualAndContains)
     //   (field = constant) and ((Upper(other) like '%x%')
     //       or (Upper(Natural(other)) like '%y%'))         (EqualAndContainsOrNatural)
+    //   (field = constant) and (any of several like tests)    (EqualAndAny)
     // the like sides also without Upper (then on both sides). Passing records
     // are exactly those whose `field` is not null and equal to `text` under
     // the table locale and, for EqualAndContains, whose `likeField` is not
     // null and, in capitals when `upper`, contains `literal`; for
     // EqualAndContainsOrNatural, also those whose `likeField` is not null and
     // whose natural form (naturalName), in capitals when `upper`, contains
-    // `naturalLiteral`.
+    // `naturalLiteral`. EqualAndAny is the search as people type it
+    // (nameSearchFilter): alternatives in parentheses joined by "or", each a
+    // Term: a text that `likeField` (Upper(x) when `upper`, the same for
+    // all), or its natural form (Natural(x)), or the plain form of that
+    // (Plain(Natural(x))), contains (like '%x%'); or a text that a field of
+    // its own begins with (field like 'x%', without functions). A record
+    // passes when any term lets it through.
+    struct Term {
+        enum class Form { Name, Natural, PlainNatural, Prefix };
+        Form form = Form::Name;
+        std::size_t field = 0; // of a Prefix; the others test `likeField`
+        std::string literal;
+    };
     struct Shape {
-        enum class Kind { Other, Equal, EqualAndContains, EqualAndContainsOrNatural };
+        enum class Kind { Other, Equal, EqualAndContains, EqualAndContainsOrNatural, EqualAndAny };
         Kind kind = Kind::Other;
         std::size_t field = 0;
         std::string text;
@@ -58,6 +74,7 @@ public:
         bool upper = false;
         std::string literal;
         std::string naturalLiteral;
+        std::vector<Term> terms; // of EqualAndAny
     };
     const Shape& shape() const { return shape_; }
 

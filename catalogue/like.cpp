@@ -70,6 +70,13 @@ std::optional<std::string_view> LikePattern::contained() const
     return std::nullopt;
 }
 
+std::optional<std::string_view> LikePattern::prefix() const
+{
+    if (shape_ == Shape::Prefix)
+        return std::string_view(literal_);
+    return std::nullopt;
+}
+
 // Greedy matching that, on a mismatch, goes back only to the latest "%" and
 // lets it take one more character: never more than text × pattern steps.
 bool LikePattern::matchGeneral(std::string_view text) const

@@ -21,6 +21,9 @@ public:
     // "%" only, the x that a text must contain (empty: every text matches);
     // nothing for any other pattern.
     std::optional<std::string_view> contained() const;
+    // For a pattern "x%" (x without "%" or "_", escapes undone, not empty),
+    // the x that a text must begin with; nothing for any other pattern.
+    std::optional<std::string_view> prefix() const;
 
 private:
     enum class Kind : unsigned char { Byte, One, Any };

@@ -22,7 +22,31 @@ namespace catalogue {
 // Godina (La)", "AINSA SOBRARBE" and "AINSA-SOBRARBE" find "Aínsa-Sobrarbe".
 // (A leading article is always followed by a space, so a text that starts with
 // one takes the second form.)
-std::string nameSearchFilter(int kind, std::string_view text);
+//
+// Those are the filters of a text typed as the names are written. A text
+// that people type otherwise finds more, and never less, in the same order:
+// the filter above gets further alternatives, each in parentheses after an
+// "or" inside the second pair of parentheses, as needed:
+//   - (Upper(Natural(nombrebusc)) like '%N2%'), N being T without spaces at
+//     either end and with each run of spaces taken as one, N2 being N with
+//     every "-" made a space, where N2 is not T2 ("BIEL " finds Biel, "LA
+//     ALMUNIA" with two spaces La Almunia de Doña Godina);
+//   - (Upper(Plain(Natural(nombrebusc))) like '%N2%') where N2 holds an "N" or
+//     a "U": the "ñ" and "ü" of the names matched by "n" and "u" as well
+//     ("ALCANIZ" finds Alcañiz, "ANGUES" Angüés); a text typed with "Ñ" still
+//     finds only names with "ñ";
+//   - (codigo like 'N%') where N is digits only and `withCodes` (the
+//     catalogue has the field CODIGO): the units whose code begins with them
+//     ("22909" finds Vencillón).
+std::string nameSearchFilter(int kind, std::string_view text, bool withCodes = false);
+
+// A text as the search takes it: no spaces at either end, each run of spaces
+// one space.
+std::string withSpacesTidied(std::string_view text);
+
+// A name with its "ñ", "Ñ", "ü" and "Ü" made "n", "N", "u" and "U" (code page
+// 1252), appended to `out`; every other byte kept.
+void appendPlainName(std::string_view name, std::string& out);
 
 // A name as people write it: an article that the name puts behind it, as its
 // last word in parentheses after a space ("Almunia de Doña Godina (La)",

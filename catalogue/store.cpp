@@ -109,7 +109,61 @@ struct Store::Partition {
     bool hasNaturals = false;
     std::string naturals;
     std::vector<std::uint32_t> naturalEnds;
+    // Those natural forms with "ñ" and "ü" as "n" and "u", and the values of
+    // one more field, for the search as people type it, worked out the first
+    // time it asks for them.
+    bool hasPlains = false;
+    std::string plains;
+    int codeField = -1;
+    std::string codes;
+    std::vector<std::uint32_t> codeEnds;
+    std::vector<unsigned char> codeNulls;
+
+    void makeNaturals();
+    void makePlains();
+    void makeCodes(const Table& table, std::size_t ofField);
 };
+
+void Store::Partition::makeNaturals()
+{
+    if (hasNaturals)
+        return;
+    naturals.reserve(names.size());
+    naturalEnds.reserve(ends.size());
+    std::size_t begin = 0;
+    for (const std::uint32_t end : ends) {
+        appendNaturalName(std::string_view(names).substr(begin, end - begin), naturals);
+        naturalEnds.push_back(static_cast<std::uint32_t>(naturals.size()));
+        begin = end;
+    }
+    hasNaturals = true;
+}
+
+// Plain forms keep the length of the natural ones: the same ends serve.
+void Store::Partition::makePlains()
+{
+    if (hasPlains)
+        return;
+    makeNaturals();
+    plains.reserve(naturals.size());
+    appendPlainName(naturals, plains);
+    hasPlains = true;
+}
+
+void Store::Partition::makeCodes(const Table& table, std::size_t ofField)
+{
+    if (codeField == static_cast<int>(ofField))
+        return;
+    codeField = static_cast<int>(ofField);
+    codes.clear();
+    codeEnds.clear();
+    codeNulls.clear();
+    for (std::uint32_t r : records) {
+        codeNulls.push_back(table.isNull(r, ofField) ? 1 : 0);
+        codes += table.text(r, ofField);
+        codeEnds.push_back(static_cast<std::uint32_t>(codes.size()));
+    }
+}
 
 namespace {
 
@@ -371,23 +425,51 @@ bool Store::select(const Filter::Shape& shape, int orderField, std::vector<std::
         std::vector<std::uint32_t> places;
         valuesContaining(p->names, p->ends, shape.literal, places);
         if (natural) {
-            if (!p->hasNaturals) {
-                p->naturals.reserve(p->names.size());
-                p->naturalEnds.reserve(p->ends.size());
-                std::size_t begin = 0;
-                for (const std::uint32_t end : p->ends) {
-                    appendNaturalName(std::string_view(p->names).substr(begin, end - begin), p->naturals);
-                    p->naturalEnds.push_back(static_cast<std::uint32_t>(p->naturals.size()));
-                    begin = end;
-                }
-                p->hasNaturals = true;
-            }
+            p->makeNaturals();
             // Both lists are in partition order: merged, each place once.
             const std::size_t byName = places.size();
             valuesContaining(p->naturals, p->naturalEnds, shape.naturalLiteral, places);
             std::inplace_merge(places.begin(), places.begin() + static_cast<std::ptrdiff_t>(byName), places.end());
             places.erase(std::unique(places.begin(), places.end()), places.end());
         }
+        rows.reserve(places.size());
+        for (const std::uint32_t i : places)
+            rows.push_back(p->records[i]);
+        return true;
+    }
+    case Filter::Shape::Kind::EqualAndAny: {
+        const std::shared_ptr<Partition> p = partition(shape, orderField);
+        if (!p)
+            return false;
+        std::vector<std::uint32_t> places;
+        for (const Filter::Term& term : shape.terms) {
+            const std::size_t before = places.size();
+            if (term.form == Filter::Term::Form::Prefix) {
+                p->makeCodes(table_, term.field);
+                std::size_t begin = 0;
+                for (std::size_t i = 0; i < p->records.size(); ++i) {
+                    const std::string_view code = std::string_view(p->codes).substr(begin, p->codeEnds[i] - begin);
+                    if (!p->codeNulls[i] && code.starts_with(term.literal))
+                        places.push_back(static_cast<std::uint32_t>(i));
+                    begin = p->codeEnds[i];
+                }
+            } else if (term.literal.empty()) {
+                for (std::size_t i = 0; i < p->records.size(); ++i)
+                    if (!p->nulls[i])
+                        places.push_back(static_cast<std::uint32_t>(i));
+            } else if (term.form == Filter::Term::Form::Name) {
+                valuesContaining(p->names, p->ends, term.literal, places);
+            } else if (term.form == Filter::Term::Form::Natural) {
+                p->makeNaturals();
+                valuesContaining(p->naturals, p->naturalEnds, term.literal, places);
+            } else {
+                p->makePlains();
+                valuesContaining(p->plains, p->naturalEnds, term.literal, places);
+            }
+            std::inplace_merge(places.begin(), places.begin() + static_cast<std::ptrdiff_t>(before), places.end());
+        }
+        places.erase(std::unique(places.begin(), places.end()), places.end());
+        rows.clear();
         rows.reserve(places.size());
         for (const std::uint32_t i : places)
             rows.push_back(p->records[i]);

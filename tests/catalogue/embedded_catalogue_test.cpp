@@ -66,7 +66,7 @@ bool embedsBundledCatalogue()
 std::string shown(int kind, const std::string& text)
 {
     catalogue::View view;
-    view.setFilter(catalogue::nameSearchFilter(kind, catalogue::cp1252::fromUtf8(text).value()));
+    view.setFilter(catalogue::nameSearchFilter(kind, catalogue::cp1252::fromUtf8(text).value(), true));
     view.setFiltered(true);
     view.loadFromBytes(packetBytes());
     view.setIndexFieldNames("NOMBREBUSC");
@@ -183,7 +183,6 @@ TEST_F(EmbeddedCatalogue, SearchesListEveryKind)
         {"TOZAL", "", "Tozal (El)", "Urbanización El Tozal"},
         // A village of Ejea de los Caballeros recoded as a núcleo: listed once, as the núcleo.
         {"FARASDU", "Farasdués", "", "Farasdués"},
-        {"PENA", "", "", ""}, // "ñ" is a letter of its own
     };
     for (const auto& [text, municipalities, entities, nuclei] : searches) {
         EXPECT_EQ(shown(2, text), municipalities) << text;
@@ -197,6 +196,35 @@ TEST_F(EmbeddedCatalogue, SearchesListEveryKind)
             catalogue::cp1252::withoutAcuteAccents(catalogue::cp1252::fromUtf8(village).value())));
         EXPECT_EQ(("|" + shown(3, search) + "|").find("|" + std::string(village) + "|"), std::string::npos) << village;
         EXPECT_NE(("|" + shown(4, search) + "|").find("|" + std::string(village) + "|"), std::string::npos) << village;
+    }
+}
+
+// Texts as people type them: spaces at either end or doubled, "n" and "u" for "ñ" and "ü", a code.
+TEST_F(EmbeddedCatalogue, SearchesFindTextsAsPeopleTypeThem)
+{
+    const std::vector<std::tuple<std::string, std::string, std::string, std::string>> searches = {
+        {"BIEL ", "Biel|Biel -- municipio histórico|Bielsa|Fuentes de Rubielos|Mora de Rubielos|Rubielos de la Cérida|"
+                  "Rubielos de Mora",
+         "Biel|Bielsa|Estación Mora de Rubielos|Fuentes de Rubielos|Mora de Rubielos|Rubielos de la Cérida|"
+         "Rubielos de Mora|Salinas de Bielsa",
+         ""},
+        {"LA  ALMUNIA", "Almunia de Doña Godina (La)", "Almunia de Doña Godina (La)|Almunia del Romeral (La)", ""},
+        {"ANGUES", "Angüés", "Angüés", ""},
+        {"ALCANIZ", "Alcañiz|Torrecilla de Alcañiz", "Alcañiz|Torrecilla de Alcañiz", ""},
+        {"PENAS DE RIGLOS", "Peñas de Riglos (Las)", "", ""},
+        // A text typed with "ñ" finds names with "ñ" only.
+        {"PEÑAS", "Peñas de Riglos (Las)", "", ""},
+        // A code, or its beginning, in every list.
+        {"22909", "Vencillón", "Vencillón", ""},
+        // The entity Ejea de los Caballeros and the eight villages now its núcleos.
+        {"500950003", "", "Ejea de los Caballeros",
+         "Bárdenas|Bayo (El)|Farasdués|Pinsoro|Rivas|Sabinar (El)|Santa Anastasia|Valareña"},
+        {"50095000304", "", "", "Farasdués"},
+    };
+    for (const auto& [text, municipalities, entities, nuclei] : searches) {
+        EXPECT_EQ(shown(2, text), municipalities) << text;
+        EXPECT_EQ(shown(3, text), entities) << text;
+        EXPECT_EQ(shown(4, text), nuclei) << text;
     }
 }
 

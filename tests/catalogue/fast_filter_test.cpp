@@ -88,8 +88,9 @@ std::string randomFilter(std::mt19937& rng)
 {
     static const std::vector<std::string> kConstants = {"2", "3", "'2'", "'2\xAD'", "'\x7F" "2'", "''", "'a'", "2.0", "null"};
     static const std::vector<std::string> kIdentConstants = {"20001", "'20001'", "30001", "0", "'20001\xAD'"};
+    static const std::vector<std::string> kIdentStarts = {"2", "20", "2000", "20001", "3", "\xAD"};
     const std::string kind = "tiponum = " + pick(rng, kConstants);
-    switch (rng() % 6) {
+    switch (rng() % 7) {
     case 0: return kind;
     case 1: return "ident = " + pick(rng, kIdentConstants);
     case 2:
@@ -98,6 +99,22 @@ std::string randomFilter(std::mt19937& rng)
         const char* value = rng() % 3 ? "Upper(nombrebusc)" : "nombrebusc";
         return "(" + kind + ") and (" + value + " like '" + pattern + "')";
     }
+    case 4:
+        if (rng() % 2) {
+            // The search as people type it, the code's beginning tested on IDENT.
+            std::string filter = "(" + kind + ") and ((Upper(nombrebusc) like '" + randomPattern(rng) + "')";
+            const int more = 1 + static_cast<int>(rng() % 4);
+            for (int t = 0; t < more; ++t) {
+                switch (rng() % 4) {
+                case 0: filter += " or (Upper(Natural(nombrebusc)) like '" + randomPattern(rng) + "')"; break;
+                case 1: filter += " or (Upper(Plain(Natural(nombrebusc))) like '" + randomPattern(rng) + "')"; break;
+                case 2: filter += " or (ident like '" + pick(rng, kIdentStarts) + "%')"; break;
+                default: filter += " or (Upper(nombrebusc) like '" + randomPattern(rng) + "')";
+                }
+            }
+            return filter + ")";
+        }
+        [[fallthrough]];
     default: {
         // The name or its natural form; now and then the two sides differ in
         // capitals, and so are left to the evaluator.
@@ -219,7 +236,23 @@ TEST(FastFilterTest, RecognisesOnlyTheShapesTheIndexesAnswer)
         {"(tiponum = 2) and ((Upper(nombrebusc) like '%A%') or (Upper(Natural(nombrebusc)) like '%A_%'))",
          Kind::Other, ""},
         {"(tiponum = 2) and ((Upper(Natural(nombrebusc)) like '%A%') or (Upper(nombrebusc) like '%A%'))",
+         Kind::EqualAndAny, ""},
+        // The search as people type it: any of the name, its natural and plain forms, a code's beginning.
+        {"(tiponum = 2) and ((Upper(nombrebusc) like '%A %') or (Upper(Natural(nombrebusc)) like '%A %') or "
+         "(Upper(Natural(nombrebusc)) like '%A%') or (Upper(Plain(Natural(nombrebusc))) like '%A%') or "
+         "(ident like '2%'))",
+         Kind::EqualAndAny, ""},
+        {"(tiponum = 2) and ((nombrebusc like '%a%') or (Plain(Natural(nombrebusc)) like '%n%'))", Kind::EqualAndAny,
+         ""},
+        {"(tiponum = 2) and ((Upper(nombrebusc) like '%A%') or (Plain(Natural(nombrebusc)) like '%A%'))", Kind::Other,
+         ""},
+        {"(tiponum = 2) and ((Upper(nombrebusc) like '%A%') or (Upper(Plain(nombrebusc)) like '%A%'))", Kind::Other,
+         ""},
+        {"(tiponum = 2) and ((Upper(nombrebusc) like '%A%') or (Upper(Natural(Plain(nombrebusc))) like '%A%'))",
          Kind::Other, ""},
+        {"(tiponum = 2) and ((ident like '2%') or (ident like '3%'))", Kind::Other, ""},
+        {"(tiponum = 2) and ((Upper(nombrebusc) like '%A%') or (Upper(ident) like '2%'))", Kind::Other, ""},
+        {"(tiponum = 2) and ((Upper(nombrebusc) like '%A%') or (ident like '2_%'))", Kind::Other, ""},
         {"(tiponum = 2) and ((Upper(nombrebusc) like '%A%') and (Upper(Natural(nombrebusc)) like '%A%'))",
          Kind::Other, ""},
         {"tiponum <> 2", Kind::Other, ""},

@@ -17,31 +17,59 @@ using namespace catalogue;
 
 namespace {
 
-TEST(SearchTest, ATextWithoutSpaceOrHyphenKeepsTheSimpleFilter)
+TEST(SearchTest, ATextTypedAsTheNamesAreWrittenKeepsTheSimpleFilter)
 {
-    EXPECT_EQ(nameSearchFilter(2, "SAN"), "(tiponum = 2) and (Upper(nombrebusc) like '%SAN%')");
     EXPECT_EQ(nameSearchFilter(3, ""), "(tiponum = 3) and (Upper(nombrebusc) like '%%')");
     EXPECT_EQ(nameSearchFilter(4, "EL"), "(tiponum = 4) and (Upper(nombrebusc) like '%EL%')");
+    EXPECT_EQ(nameSearchFilter(2, "ZARAGOZA", true), "(tiponum = 2) and (Upper(nombrebusc) like '%ZARAGOZA%')");
     // A quote is written twice; pattern characters go in as typed.
-    EXPECT_EQ(nameSearchFilter(3, "O'DONNELL"), "(tiponum = 3) and (Upper(nombrebusc) like '%O''DONNELL%')");
     EXPECT_EQ(nameSearchFilter(2, "A%_\\"), "(tiponum = 2) and (Upper(nombrebusc) like '%A%_\\%')");
+    // A text with "Ñ" finds names with "ñ" only.
     EXPECT_EQ(nameSearchFilter(2, cp("PEÑA")), cp("(tiponum = 2) and (Upper(nombrebusc) like '%PEÑA%')"));
-}
-
-TEST(SearchTest, ASpaceOrHyphenAlsoSearchesTheNaturalNames)
-{
-    EXPECT_EQ(nameSearchFilter(2, "LA ALMUNIA"),
-              "(tiponum = 2) and ((Upper(nombrebusc) like '%LA ALMUNIA%') or "
-              "(Upper(Natural(nombrebusc)) like '%LA ALMUNIA%'))");
+    EXPECT_EQ(nameSearchFilter(3, "EL GRADO"),
+              "(tiponum = 3) and ((Upper(nombrebusc) like '%EL GRADO%') or "
+              "(Upper(Natural(nombrebusc)) like '%EL GRADO%'))");
     // The hyphens become spaces in the natural side only.
-    EXPECT_EQ(nameSearchFilter(3, "AINSA-SOBRARBE"),
-              "(tiponum = 3) and ((Upper(nombrebusc) like '%AINSA-SOBRARBE%') or "
-              "(Upper(Natural(nombrebusc)) like '%AINSA SOBRARBE%'))");
-    EXPECT_EQ(nameSearchFilter(4, " "),
-              "(tiponum = 4) and ((Upper(nombrebusc) like '% %') or (Upper(Natural(nombrebusc)) like '% %'))");
+    EXPECT_EQ(nameSearchFilter(3, "ALTO-SOBRARBE"),
+              "(tiponum = 3) and ((Upper(nombrebusc) like '%ALTO-SOBRARBE%') or "
+              "(Upper(Natural(nombrebusc)) like '%ALTO SOBRARBE%'))");
     EXPECT_EQ(nameSearchFilter(2, "L'A-B_%"),
               "(tiponum = 2) and ((Upper(nombrebusc) like '%L''A-B_%%') or "
               "(Upper(Natural(nombrebusc)) like '%L''A B_%%'))");
+}
+
+// Texts typed otherwise keep that filter and add what finds more.
+TEST(SearchTest, ATextTypedOtherwiseAddsWhatFindsMore)
+{
+    // "n" and "u" also match the names' "ñ" and "ü".
+    EXPECT_EQ(nameSearchFilter(2, "ALCANIZ"), "(tiponum = 2) and ((Upper(nombrebusc) like '%ALCANIZ%') or "
+                                               "(Upper(Plain(Natural(nombrebusc))) like '%ALCANIZ%'))");
+    EXPECT_EQ(nameSearchFilter(3, "O'DONNELL"), "(tiponum = 3) and ((Upper(nombrebusc) like '%O''DONNELL%') or "
+                                                 "(Upper(Plain(Natural(nombrebusc))) like '%O''DONNELL%'))");
+    EXPECT_EQ(nameSearchFilter(2, "PENAS DE RIGLOS"),
+              "(tiponum = 2) and ((Upper(nombrebusc) like '%PENAS DE RIGLOS%') or "
+              "(Upper(Natural(nombrebusc)) like '%PENAS DE RIGLOS%') or "
+              "(Upper(Plain(Natural(nombrebusc))) like '%PENAS DE RIGLOS%'))");
+    // Spaces at either end dropped and runs of spaces taken as one.
+    EXPECT_EQ(nameSearchFilter(4, "BIEL "), "(tiponum = 4) and ((Upper(nombrebusc) like '%BIEL %') or "
+                                             "(Upper(Natural(nombrebusc)) like '%BIEL %') or "
+                                             "(Upper(Natural(nombrebusc)) like '%BIEL%'))");
+    EXPECT_EQ(nameSearchFilter(4, " "), "(tiponum = 4) and ((Upper(nombrebusc) like '% %') or "
+                                         "(Upper(Natural(nombrebusc)) like '% %') or "
+                                         "(Upper(Natural(nombrebusc)) like '%%'))");
+    EXPECT_EQ(nameSearchFilter(2, " LA  -ALMUNIA "),
+              "(tiponum = 2) and ((Upper(nombrebusc) like '% LA  -ALMUNIA %') or "
+              "(Upper(Natural(nombrebusc)) like '% LA   ALMUNIA %') or "
+              "(Upper(Natural(nombrebusc)) like '%LA  ALMUNIA%') or "
+              "(Upper(Plain(Natural(nombrebusc))) like '%LA  ALMUNIA%'))");
+    // Digits: the units whose code begins with them, where the catalogue has codes.
+    EXPECT_EQ(nameSearchFilter(3, "22909", true),
+              "(tiponum = 3) and ((Upper(nombrebusc) like '%22909%') or (codigo like '22909%'))");
+    EXPECT_EQ(nameSearchFilter(3, " 50095 ", true),
+              "(tiponum = 3) and ((Upper(nombrebusc) like '% 50095 %') or (Upper(Natural(nombrebusc)) like '% "
+              "50095 %') or (Upper(Natural(nombrebusc)) like '%50095%') or (codigo like '50095%'))");
+    EXPECT_EQ(nameSearchFilter(3, "22909"), "(tiponum = 3) and (Upper(nombrebusc) like '%22909%')");
+    EXPECT_EQ(nameSearchFilter(3, "2290X", true), "(tiponum = 3) and (Upper(nombrebusc) like '%2290X%')");
 }
 
 TEST(SearchTest, NaturalNamesPutTheArticleFirstAndHyphensAsSpaces)
@@ -121,10 +149,17 @@ TEST_F(SearchFilterTest, ArticleFirstAndSpacedNamesAreFound)
         {"AINSA SOBRARBE", "Ainsa-Sobrarbe"},
         {"AINSA-SOBRARBE", "Ainsa-Sobrarbe"},
         {"LA PEÑA", "Peña (La)"},
-        // What the simple filter finds is still found.
-        {"SAN ", "Almunia de San Juan|San Jose"},
-        {"DE ", "Almunia de Doña Godina (La)|Almunia de San Juan"},
-        {" (LA)", "Almunia de Doña Godina (La)|Peña (La)"},
+        // What the simple filter finds is still found, and the same words without the spaces at either end.
+        {"SAN ", "Almunia de San Juan|San Jose|Sanjuanes"},
+        {"DE ", "Almunia de Doña Godina (La)|Almunia de San Juan|Aldea (Caserio)"},
+        {" (LA)", "Almunia de Doña Godina (La)|Peña (La)|(La)"},
+        {"LA   ALMUNIA", "Almunia de Doña Godina (La)"},
+        {"  GRADO  EL ", ""},
+        // "ñ" found by "n" as well; a text typed with "ñ" finds names with "ñ" only.
+        {"LA PENA", "Peña (La)"},
+        {"DONA", "Almunia de Doña Godina (La)"},
+        {"ODONNE", ""},
+        {"DOÑA", "Almunia de Doña Godina (La)"},
         {"(LA", "Almunia de Doña Godina (La)|Cuerlas (Las)|Peña (La)|(La)"},
         // Pattern characters act on both sides.
         {"LA _E", "Peña (La)"},

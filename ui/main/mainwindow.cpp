@@ -31,6 +31,7 @@
 #include "search.h"
 #include "searchbox.h"
 #include "unitlist.h"
+#include "units.h"
 #include "windowframe.h"
 
 namespace {
@@ -388,10 +389,13 @@ void MainWindow::search()
     // The text without acute accents (the box holds capitals only, so "É"
     // is searched as "E").
     const std::string text = catalogue::cp1252::withoutAcuteAccents(ui::toCp1252(searchBox_->text()));
-    // Each view's notification puts the detail view on its first hit.
+    // Each view's notification puts the detail view on its first hit. A text
+    // of digits also finds the units whose code begins with it, where the
+    // catalogue gives codes.
     BoundView* lists[] = {&municipalities_, &entities_, &nuclei_};
+    const bool withCodes = municipalities_.view.table().fieldIndex(std::string(catalogue::kCodeField)) >= 0;
     for (std::size_t i = 0; i < std::size(lists); ++i) {
-        lists[i]->view.setFilter(catalogue::nameSearchFilter(static_cast<int>(i) + 2, text));
+        lists[i]->view.setFilter(catalogue::nameSearchFilter(static_cast<int>(i) + 2, text, withCodes));
         lists[i]->view.setFiltered(true);
     }
     for (BoundView* list : lists)
