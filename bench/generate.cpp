@@ -188,7 +188,16 @@ std::vector<FieldDef> catalogueFields(int identWidth)
     };
     for (std::string_view year : catalogue::kCensusFields)
         fields.push_back({std::string(year), FieldKind::String, 7});
+    fields.push_back({std::string(catalogue::kCodeField), FieldKind::String, 11});
     return fields;
+}
+
+// Codes shaped as the catalogue's: five digits for a municipality, its
+// municipality's and four more for an entity, six more for a nucleus.
+std::string digits(int value, int width)
+{
+    std::string out = std::to_string(value);
+    return std::string(static_cast<std::size_t>(std::max(0, width - static_cast<int>(out.size()))), '0') + out;
 }
 
 } // namespace
@@ -236,9 +245,9 @@ catalogue::Table generateCatalogue(int scale, std::uint32_t seed)
     const double sharedShare = 0.16;
 
     auto addUnit = [&](int kind, int n, const std::string& dicc, const std::optional<std::string>& most,
-                       const std::string& municipality) {
+                       const std::string& municipality, int municipalityNumber) {
         std::vector<std::optional<std::string>> values;
-        values.reserve(18);
+        values.reserve(19);
         values.emplace_back(std::to_string(identOf(kind, n, scale)));
         values.emplace_back(std::to_string(kind));
         values.emplace_back(catalogue::cp1252::withoutAcuteAccents(dicc));
@@ -256,26 +265,30 @@ catalogue::Table generateCatalogue(int scale, std::uint32_t seed)
             for (std::size_t k = 0; k < 12; ++k)
                 values[6 + k] = k < 6 ? odd[k] : std::optional<std::string>("-");
         }
+        const std::string code = digits(10000 + municipalityNumber % 90000, 5);
+        values.emplace_back(kind == 2 ? code : kind == 3 ? code + digits(n % 10000, 4) : code + digits(n % 1000000, 6));
         table.addRecord(values);
     };
 
     for (int i = 0; i < shape.municipalities; ++i) {
         const std::string& dicc = municipalities[static_cast<std::size_t>(i)];
-        addUnit(2, i + 1, dicc, dicc, municipalities[static_cast<std::size_t>(names.pick(shape.municipalities))]);
+        addUnit(2, i + 1, dicc, dicc, municipalities[static_cast<std::size_t>(names.pick(shape.municipalities))], i);
     }
     for (int i = 0; i < shape.entities; ++i) {
-        const std::string& municipality = municipalities[static_cast<std::size_t>(names.pick(shape.municipalities))];
+        const int municipalityNumber = names.pick(shape.municipalities);
+        const std::string& municipality = municipalities[static_cast<std::size_t>(municipalityNumber)];
         const bool isShared = names.chance(sharedShare);
         const std::string dicc = isShared ? shared[static_cast<std::size_t>(names.pick(sharedNames))] : cp(names.name());
         // Shared names are told apart by their municipality in the lists.
         std::optional<std::string> most = dicc;
         if (isShared || names.chance(0.0025))
             most = (dicc + " -- " + municipality).substr(0, 55);
-        addUnit(3, i + 1, dicc, most, municipality);
+        addUnit(3, i + 1, dicc, most, municipality, municipalityNumber);
     }
     for (int i = 0; i < shape.nuclei; ++i) {
         const std::string dicc = cp(names.name());
-        addUnit(4, i + 1, dicc, dicc, municipalities[static_cast<std::size_t>(names.pick(shape.municipalities))]);
+        const int municipalityNumber = names.pick(shape.municipalities);
+        addUnit(4, i + 1, dicc, dicc, municipalities[static_cast<std::size_t>(municipalityNumber)], municipalityNumber);
     }
     return table;
 }

@@ -17,6 +17,7 @@
 #include "cp1252.h"
 #include "generate.h"
 #include "search.h"
+#include "units.h"
 #include "view.h"
 
 namespace {
@@ -75,7 +76,7 @@ struct Window {
     void search(const std::string& text, bool again)
     {
         for (int k = 0; k < 3; ++k) {
-            lists[k].setFilter(catalogue::nameSearchFilter(k + 2, again ? text + "%" : text));
+            lists[k].setFilter(catalogue::nameSearchFilter(k + 2, again ? text + "%" : text, true));
             lists[k].setFiltered(true);
         }
     }
@@ -112,6 +113,12 @@ BENCHMARK_CAPTURE(BM_Search, LA_ALMUNIA, std::string("LA ALMUNIA"))->Apply(scale
 BENCHMARK_CAPTURE(BM_Search, AINSA_SOBRARBE, std::string("AINSA SOBRARBE"))->Apply(scales);
 BENCHMARK_CAPTURE(BM_Search, LA_MA, std::string("LA MA"))->Apply(scales);
 BENCHMARK_CAPTURE(BM_Search, EL, std::string("EL"))->Apply(scales);
+// Texts typed otherwise: spaces at the ends or doubled, "n" and "u" for the
+// names' "ñ" and "ü" (SAN and LA above hold an "N" or not), a code's digits
+// (1001 begins the codes of eleven municipalities and their units).
+BENCHMARK_CAPTURE(BM_Search, EL_, std::string("EL "))->Apply(scales);
+BENCHMARK_CAPTURE(BM_Search, LA__MA, std::string("LA  MA"))->Apply(scales);
+BENCHMARK_CAPTURE(BM_Search, CODE_1001, std::string("1001"))->Apply(scales);
 
 // The floor: every search name in capitals, back to back, tested for the text.
 void BM_RawScan(benchmark::State& state, const std::string& text)
@@ -148,8 +155,10 @@ public:
     explicit Sqlite(const catalogue::Table& table)
     {
         sqlite3_open(":memory:", &db_);
-        std::string columns = "ident INTEGER PRIMARY KEY, tiponum TEXT, nombrebusc TEXT, nombreupper TEXT";
-        std::string marks = "?,?,?,?";
+        std::string columns = "ident INTEGER PRIMARY KEY, tiponum TEXT, nombrebusc TEXT, nombreupper TEXT, "
+                              "naturalupper TEXT, plainupper TEXT, codigo TEXT";
+        std::string marks = "?,?,?,?,?,?,?";
+        const auto code = static_cast<std::size_t>(table.fieldIndex(catalogue::kCodeField));
         for (std::size_t f = 3; f < table.fieldCount(); ++f) {
             columns += ", c" + std::to_string(f) + " TEXT";
             marks += ",?";
@@ -163,20 +172,32 @@ public:
             bindText(insert, 2, table, r, 1);
             bindText(insert, 3, table, r, 2);
             sqlite3_bind_text(insert, 4, upper.data(), static_cast<int>(upper.size()), SQLITE_TRANSIENT);
+            const std::string natural = catalogue::naturalName(upper);
+            std::string plain;
+            catalogue::appendPlainName(natural, plain);
+            sqlite3_bind_text(insert, 5, natural.data(), static_cast<int>(natural.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(insert, 6, plain.data(), static_cast<int>(plain.size()), SQLITE_TRANSIENT);
+            bindText(insert, 7, table, r, code);
             for (std::size_t f = 3; f < table.fieldCount(); ++f)
-                bindText(insert, static_cast<int>(f) + 2, table, r, f);
+                bindText(insert, static_cast<int>(f) + 5, table, r, f);
             sqlite3_step(insert);
             sqlite3_reset(insert);
         }
         sqlite3_finalize(insert);
         exec("COMMIT");
         // Covering the list query, so that it never reads the rows.
-        exec("CREATE INDEX kind_name ON units (tiponum, nombrebusc, nombreupper)");
+        exec("CREATE INDEX kind_name ON units (tiponum, nombrebusc, nombreupper, naturalupper, plainupper, codigo)");
         list_ = prepare("SELECT ident FROM units WHERE tiponum = ? AND instr(nombreupper, ?) > 0 ORDER BY nombrebusc");
+        // The search as people type it: the name, its natural and plain
+        // forms, the code's beginning (a null text tests nothing).
+        any_ = prepare("SELECT ident FROM units WHERE tiponum = ?1 AND (instr(nombreupper, ?2) > 0 OR "
+                       "instr(naturalupper, ?3) > 0 OR instr(plainupper, ?3) > 0 OR substr(codigo, 1, length(?4)) = ?4) "
+                       "ORDER BY nombrebusc");
         row_ = prepare("SELECT * FROM units WHERE ident = ?");
     }
     ~Sqlite()
     {
+        sqlite3_finalize(any_);
         sqlite3_finalize(list_);
         sqlite3_finalize(row_);
         sqlite3_close(db_);
@@ -188,13 +209,26 @@ public:
     int search(const std::string& text, std::size_t& read)
     {
         int hits = 0;
+        // What the window's filters test: the text as typed in the names and,
+        // as people type it, in their natural and plain forms and the codes.
+        const std::string tidied = catalogue::withSpacesTidied(text);
+        const bool digits = !tidied.empty() && tidied.find_first_not_of("0123456789") == std::string::npos;
+        const bool otherwise = tidied != text || tidied.find_first_of("NU") != std::string::npos || digits;
+        sqlite3_stmt* query = otherwise ? any_ : list_;
         for (const char* kind : kKinds) {
-            sqlite3_bind_text(list_, 1, kind, -1, SQLITE_STATIC);
-            sqlite3_bind_text(list_, 2, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+            sqlite3_bind_text(query, 1, kind, -1, SQLITE_STATIC);
+            sqlite3_bind_text(query, 2, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+            if (otherwise) {
+                sqlite3_bind_text(query, 3, tidied.data(), static_cast<int>(tidied.size()), SQLITE_STATIC);
+                if (digits)
+                    sqlite3_bind_text(query, 4, tidied.data(), static_cast<int>(tidied.size()), SQLITE_STATIC);
+                else
+                    sqlite3_bind_null(query, 4);
+            }
             ids_.clear();
-            while (sqlite3_step(list_) == SQLITE_ROW)
-                ids_.push_back(sqlite3_column_int(list_, 0));
-            sqlite3_reset(list_);
+            while (sqlite3_step(query) == SQLITE_ROW)
+                ids_.push_back(sqlite3_column_int(query, 0));
+            sqlite3_reset(query);
             hits += static_cast<int>(ids_.size());
             if (ids_.empty())
                 continue;
@@ -227,6 +261,7 @@ private:
 
     sqlite3* db_ = nullptr;
     sqlite3_stmt* list_ = nullptr;
+    sqlite3_stmt* any_ = nullptr;
     sqlite3_stmt* row_ = nullptr;
     std::vector<int> ids_;
 };
@@ -242,6 +277,9 @@ void BM_SQLite(benchmark::State& state, const std::string& text)
 }
 BENCHMARK_CAPTURE(BM_SQLite, SAN, std::string("SAN"))->Apply(scales);
 BENCHMARK_CAPTURE(BM_SQLite, LA, std::string("LA"))->Apply(scales);
+BENCHMARK_CAPTURE(BM_SQLite, EL_, std::string("EL "))->Apply(scales);
+BENCHMARK_CAPTURE(BM_SQLite, LA__MA, std::string("LA  MA"))->Apply(scales);
+BENCHMARK_CAPTURE(BM_SQLite, CODE_1001, std::string("1001"))->Apply(scales);
 
 // Keeps the CPU time per iteration of every run (the median when repeated),
 // for the summary.
@@ -279,7 +317,7 @@ void summary(const Collector& c)
     for (const char* scale : {"1", "14"}) {
         if (at(std::string("BM_FormCreate/") + scale) > 0)
             std::printf("  scale %-2s FormCreate %.3f ms\n", scale, at(std::string("BM_FormCreate/") + scale) / 1000);
-        for (const char* text : {"SAN", "LA", "LA_ALMUNIA", "AINSA_SOBRARBE", "LA_MA", "EL"}) {
+        for (const char* text : {"SAN", "LA", "LA_ALMUNIA", "AINSA_SOBRARBE", "LA_MA", "EL", "EL_", "LA__MA", "CODE_1001"}) {
             const std::string suffix = std::string(text) + "/" + scale;
             const double search = at("BM_Search/" + suffix);
             const double raw = at("BM_RawScan/" + suffix);
