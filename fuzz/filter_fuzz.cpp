@@ -20,16 +20,16 @@ Table makeTable()
     std::vector<FieldDef> fields = {{"IDENT", FieldKind::String, 5},       {"TIPONUM", FieldKind::String, 1},
                                     {"NOMBREBUSC", FieldKind::String, 46}, {"NOMBREDICC", FieldKind::String, 46},
                                     {"NOMBREMOST", FieldKind::String, 55}, {"COMENTARIO", FieldKind::Memo, 1},
-                                    {"1900", FieldKind::String, 7}};
+                                    {"1900", FieldKind::String, 7},        {"CODIGO", FieldKind::String, 11}};
     Table table(fields, kSpanishTraditional);
     using V = std::optional<std::string>;
-    table.addRecord({V("20001"), V("2"), V("Abay"), V("Abay"), V("Abay"), V("Municipio de Huesca."), V("488")});
+    table.addRecord({V("20001"), V("2"), V("Abay"), V("Abay"), V("Abay"), V("Municipio de Huesca."), V("488"), V("22001")});
     table.addRecord({V("20015"), V("2"), V("Pe\xF1" "alba"), V("Pe\xF1" "alba"), V("Pe\xF1" "alba"),
-                     V("Municipio con 50% de regad\xEDo."), V("1.016")});
-    table.addRecord({V("30007"), V("3"), V("Hostal"), V("El Ciervo"), std::nullopt, V("Entidad."), std::nullopt});
-    table.addRecord({V("30008"), V("3"), V("Fuen-Santa (La)"), V("Fuen-Santa (La)"), V(""), V(""), V("-")});
+                     V("Municipio con 50% de regad\xEDo."), V("1.016"), V("22002")});
+    table.addRecord({V("30007"), V("3"), V("Hostal"), V("El Ciervo"), std::nullopt, V("Entidad."), std::nullopt, V("220010001")});
+    table.addRecord({V("30008"), V("3"), V("Fuen-Santa (La)"), V("Fuen-Santa (La)"), V(""), V(""), V("-"), std::nullopt});
     table.addRecord({V("40001"), V("4"), V("Casa O'Donnell"), V("Casa O'Donnell"), V("Casa O'Donnell"),
-                     V("N\xFA" "cleo."), V("0")});
+                     V("N\xFA" "cleo."), V("0"), V("22001000101")});
     return table;
 }
 
