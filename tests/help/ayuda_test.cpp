@@ -84,6 +84,21 @@ TEST_F(HelpDoc, TitleAndContent)
         EXPECT_TRUE(text.contains(s)) << s;
 }
 
+TEST_F(HelpDoc, TheFirstParagraphTellsWhatTheSearchFinds)
+{
+    QTextBlock b = doc.begin();
+    while (b.isValid() && !b.text().startsWith("Escriba en la casilla"))
+        b = b.next();
+    ASSERT_TRUE(b.isValid());
+    for (const char* said :
+         {"La ñ y la ü de los nombres se hallan también escritas como n y u (ALCANIZ halla Alcañiz, y ANGUES, Angüés), "
+          "pero un texto escrito con ñ solo halla nombres con ñ.",
+          "No cuentan los espacios al principio ni al final, y varios espacios seguidos valen por uno.",
+          "Un número halla las unidades cuyo código empieza por él: 22909 halla Vencillón, y 500950003, la entidad "
+          "Ejea de los Caballeros y sus núcleos."})
+        EXPECT_TRUE(b.text().contains(QString::fromUtf8(said))) << said;
+}
+
 TEST_F(HelpDoc, OneParagraphTellsHowToCopyAUnit)
 {
     QTextBlock b = doc.begin();
@@ -91,7 +106,7 @@ TEST_F(HelpDoc, OneParagraphTellsHowToCopyAUnit)
         b = b.next();
     ASSERT_TRUE(b.isValid());
     EXPECT_EQ(b.text(), "Con Ctrl+C en una lista o en la nota, o con la orden Copiar del menú de la tabla de "
-                        "población, se copian el nombre, la clase y las doce cifras de la unidad que se muestra, "
+                        "población, se copian el nombre, la clase, el código y las doce cifras de la unidad que se muestra, "
                         "como una tabla que puede pegarse en una hoja de cálculo o en un procesador de textos; si "
                         "hay texto seleccionado en la nota, se copia ese texto. Cuando no se muestra ninguna "
                         "unidad, no se copia nada.");
