@@ -135,6 +135,15 @@ TEST_F(EmbeddedCatalogue, FieldsKindsAndNumbering)
             EXPECT_EQ(note.find(form), std::string::npos) << note;
     }
     std::erase_if(count, [](const auto& entry) { return entry.first.starts_with("shown as "); });
+    // Every historical municipality is told apart in the lists; none other is.
+    int marked = 0;
+    for (std::size_t r = 0; r < table().recordCount(); ++r) {
+        const std::string shownAs = utf8(text(r, "NOMBREMOST")), note = utf8(text(r, "COMENTARIO"));
+        const bool historical = note.starts_with("Municipio histórico");
+        EXPECT_EQ(shownAs.find(" -- ") != std::string::npos && text(r, "TIPONUM") == "2", historical) << shownAs;
+        marked += shownAs.ends_with(" -- municipio histórico");
+    }
+    EXPECT_EQ(marked, 260);
     EXPECT_EQ(count, (std::map<std::string, int>{{"2", 991}, {"3", 1503}, {"4", 61}, {"Municipio", 731},
                                                  {"Municipio histórico", 260}, {"Entidad", 1503}, {"Núcleo", 61}}));
 }
@@ -157,7 +166,7 @@ TEST_F(EmbeddedCatalogue, EveryUnitHasItsCode)
         {"22909", "2 Vencillón"},
         {"50049", "2 Biel -- municipio histórico"},
         {"50901", "2 Biel"},
-        {"22005", "2 Aínsa"},
+        {"22005", "2 Aínsa -- municipio histórico"},
         {"22907", "2 Aínsa-Sobrarbe"},
         {"500950003", "3 Ejea de los Caballeros"},
         {"50095000304", "4 Farasdués"},
@@ -182,7 +191,7 @@ TEST_F(EmbeddedCatalogue, SearchesListEveryKind)
          "Litera -- Fraga|Litera -- Viacamp y Litera|San Esteban de Litera|Tamarite de Litera", ""},
         {"TOZAL", "", "Tozal (El)", "Urbanización El Tozal"},
         // A village of Ejea de los Caballeros recoded as a núcleo: listed once, as the núcleo.
-        {"FARASDU", "Farasdués", "", "Farasdués"},
+        {"FARASDU", "Farasdués -- municipio histórico", "", "Farasdués"},
     };
     for (const auto& [text, municipalities, entities, nuclei] : searches) {
         EXPECT_EQ(shown(2, text), municipalities) << text;

@@ -551,9 +551,9 @@ TEST_F(HelpWindowTest, BulletsOnScreenAndTripleClickCopy)
     ASSERT_EQ(view()->textCursor().selectionEnd(), block("Municipio: entidad").next().position());
     action("copyAction")->trigger();
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    EXPECT_TRUE(data->text().startsWith("• Municipio: entidad") && data->text().endsWith("forman parte de él.\n"));
+    EXPECT_TRUE(data->text().startsWith("• Municipio: entidad") && data->text().endsWith("nombra también su comarca.\n"));
     EXPECT_EQ(data->data("text/rtf").count("\\pntext"), 1);
-    EXPECT_TRUE(data->data("text/rtf").endsWith("\\'e9l.}\\par\n}\n"));
+    EXPECT_TRUE(data->data("text/rtf").endsWith("su comarca.}\\par\n}\n"));
 }
 
 // The name of an existing document without its extension, and Enter held a

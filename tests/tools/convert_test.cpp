@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -48,6 +49,45 @@ const std::string kNomenclator = R"(anio,provincia,municipio_ine,municipio,entid
 2020,22,22247,Viacamp y Litera,222470003,Litera,22247000301,Litera,nucleo,17
 )";
 
+// The comarcas of the current municipalities of these tests, as the shared table gives them.
+const std::string kComarcaHeader = "ine,municipio_iaest,comarca_codigo,comarca\n";
+const std::string kComarcaRows = R"(22001,Abiego,07,Somontano de Barbastro
+22066,Boltaña,03,Sobrarbe
+22072,Caldearenas,02,Alto Gállego
+22112,Fraga,11,Bajo Cinca / Baix Cinca
+22115,Grado (El),07,Somontano de Barbastro
+22129,Isábena,04,La Ribagorza
+22155,Monesma y Cajigar,04,La Ribagorza
+22156,Monflorite-Lascasas,06,Hoya de Huesca / Plana de Uesca
+22006,Aísa,01,La Jacetania
+22114,Gistaín,03,Sobrarbe
+22173,Peñas de Riglos (Las),06,Hoya de Huesca / Plana de Uesca
+22182,Plan,03,Sobrarbe
+22199,Sabiñánigo,02,Alto Gállego
+22227,Tella-Sin,03,Sobrarbe
+22230,Torla-Ordesa,03,Sobrarbe
+22246,Beranuy,04,La Ribagorza
+22247,Viacamp y Litera,04,La Ribagorza
+22907,Aínsa-Sobrarbe,03,Sobrarbe
+22909,Vencillón,09,La Litera / La Llitera
+50095,Ejea de los Caballeros,05,Cinco Villas
+50241,Saviñán,20,Comunidad de Calatayud
+50297,Zaragoza,17,Central
+50901,Biel,05,Cinco Villas
+50903,Villamayor de Gállego,17,Central
+)";
+
+// The comarca table of the current municipalities of a current table: their rows of kComarcaRows.
+std::string comarcasOf(const std::string& current)
+{
+    std::string out = kComarcaHeader;
+    std::istringstream rows(kComarcaRows);
+    for (std::string row; std::getline(rows, row);)
+        if (current.find("\n" + row.substr(0, 6)) != std::string::npos)
+            out += row + "\n";
+    return out;
+}
+
 // The lines of a table, line n (from 1) replaced by `row` when given.
 std::string with(const std::string& table, std::size_t n = 0, const std::string& row = "")
 {
@@ -92,11 +132,13 @@ struct Converted {
 // The units of kCurrent, kHistorical and kNomenclator: articles behind, no acute accents in search names,
 // shared entity names and a historical municipality named as a current one told apart, no diseminado.
 const std::string kListing =
-    "20001 Abiego; 20002 Ainsa | Aínsa; 20003 Ainsa-Sobrarbe | Aínsa-Sobrarbe; 20004 Alberuela de la Liena; "
-    "20005 Alto Sobrarbe; 20006 Anzanigo | Anzánigo; 20007 Biel; 20008 Biel | Biel -- municipio histórico; "
-    "20009 Caldearenas; "
+    "20001 Abiego; 20002 Ainsa | Aínsa | Aínsa -- municipio histórico; 20003 Ainsa-Sobrarbe | Aínsa-Sobrarbe; "
+    "20004 Alberuela de la Liena | Alberuela de la Liena -- municipio histórico; "
+    "20005 Alto Sobrarbe | Alto Sobrarbe -- municipio histórico; 20006 Anzanigo | Anzánigo | Anzánigo -- municipio "
+    "histórico; 20007 Biel; 20008 Biel | Biel -- municipio histórico; 20009 Caldearenas; "
     "20010 Fraga; 20011 Grado (El); 20012 Peñas de Riglos (Las); 20013 Sabiñanigo | Sabiñánigo; "
-    "20014 Santa Maria de Buil | Santa María de Buil; 20015 Vencillon | Vencillón; 20016 Viacamp y "
+    "20014 Santa Maria de Buil | Santa María de Buil | Santa María de Buil -- municipio histórico; "
+    "20015 Vencillon | Vencillón; 20016 Viacamp y "
     "Litera; 30001 Abiego; 30002 Alberuela de la Liena; 30003 Grado (El); 30004 Litera | Litera -- "
     "Viacamp y Litera; 30005 Litera | Litera -- Fraga; 30006 Tozal (El); 30007 Used; 40001 Poblado (El); "
     "40002 Urbanizacion El Tozal | Urbanización El Tozal; ";
@@ -105,14 +147,18 @@ class ConvertTest : public ProcessTest {
 protected:
     Outcome run(const std::vector<std::string>& args) const { return ProcessTest::run(CONVERT_PATH, args); }
     // Converts the three tables given as text into out.csv.
-    Outcome convert(const std::string& current, const std::string& historical, const std::string& nomenclator) const
+    // Converts the tables given as text into out.csv; the comarcas of the current municipalities are those of
+    // kComarcaRows unless given.
+    Outcome convert(const std::string& current, const std::string& historical, const std::string& nomenclator,
+                    const std::optional<std::string>& comarcas = std::nullopt) const
     {
         writeAll(path("cur.csv"), current);
         writeAll(path("hist.csv"), historical);
         writeAll(path("nom.csv"), nomenclator);
-        return run({path("cur.csv"), path("hist.csv"), path("nom.csv"), path("out.csv")});
+        writeAll(path("com.csv"), comarcas ? *comarcas : comarcasOf(current));
+        return run({path("cur.csv"), path("hist.csv"), path("nom.csv"), path("com.csv"), path("out.csv")});
     }
-    // Converts the three tables and reads out.csv back.
+    // Converts the tables and reads out.csv back.
     Converted converted(const std::string& current, const std::string& historical, const std::string& nomenclator) const
     {
         const Outcome outcome = convert(current, historical, nomenclator);
@@ -156,19 +202,19 @@ TEST_F(ConvertTest, UnitsOfEachKindWithNamesNotesAndCensusValues)
     // sentence take their article first.
     const std::vector<std::pair<const char*, const char*>> notes = {
         {"20015", // current, with census figures missing
-         "Municipio de la provincia de Huesca, con el código INE 22909. Sin cifra de población en los censos de 1900 "
-         "a 1930. Su mayor población censal, 542 habitantes, corresponde al censo de 1981. En el padrón municipal de "
-         "2004 tenía 446 habitantes."},
+         "Municipio de la provincia de Huesca, con el código INE 22909. Forma parte de la comarca de La Litera / La "
+         "Llitera. La serie no da su población en los censos de 1900 a 1930. Su mayor población censal, 542 "
+         "habitantes, es la de 1981. En el padrón municipal de 2004 tenía 446 habitantes."},
         {"20006", // shared between its two successors, named as the catalogue spells them
          "Municipio histórico de la provincia de Huesca, con el código INE 22030. Figura como municipio en los censos "
          "de 1900 a 1970. Antes del censo de 1981 se repartió entre Caldearenas y Las Peñas de Riglos. Su mayor "
-         "población censal, 420 habitantes, corresponde al censo de 1910."},
+         "población censal, 420 habitantes, es la de 1910."},
         {"30007", // not in the latest padrón; what the sources do not give, and where the padrón figure comes from
          "Entidad de población con el código 221990051, del municipio de Sabiñánigo, en la provincia de Huesca. Las "
          "fuentes de este catálogo no dan cifras por entidad de 1900 a 2004. Según el Nomenclátor del IAEST, en el "
          "padrón de 2015 tenía 1 habitante, y no figura como habitada en el de 2020."},
         {"40002",
-         "Núcleo de población con el código 22115000501, de la entidad El Tozal del municipio de El Grado, en la "
+         "Núcleo de población con el código 22115000501, de la entidad El Tozal, del municipio de El Grado, en la "
          "provincia de Huesca. Las fuentes de este catálogo no dan cifras por núcleo de 1900 a 2004. Según el "
          "Nomenclátor del IAEST, en el padrón de 2020 tenía 5 habitantes."},
     };
@@ -196,10 +242,18 @@ TEST_F(ConvertTest, TablesWithAByteOrderMarkCrLfAndEmptyLinesReadAlike)
         << c.note.at("30007");
 }
 
-// What became of a historical municipality, as the catalogue names the places involved, in real rows.
+// What became of a historical municipality, as the catalogue names the places involved, in real rows: the
+// municipality each change names, by its code, and the current ones that hold its territory today.
 TEST_F(ConvertTest, HistoricalNotesNameWhereTheyWentAndWhatHoldsThemToday)
 {
-    const std::string current = kCurrent + R"(22066,Boltaña,Huesca,1926,1896,1871,1807,1763,1566,1381,992,919,851,814,870
+    const std::string current = kCurrent + R"(22006,Aísa,Huesca,733,787,814,631,552,468,385,263,273,321,402,415
+22066,Boltaña,Huesca,1926,1896,1871,1807,1763,1566,1381,992,919,851,814,870
+22114,Gistaín,Huesca,444,479,592,537,510,381,360,291,244,210,168,161
+22129,Isábena,Huesca,1246,1288,1226,1174,1162,1070,831,507,347,279,273,278
+22155,Monesma y Cajigar,Huesca,513,561,590,569,454,424,303,183,130,109,98,104
+22156,Monflorite-Lascasas,Huesca,452,491,428,447,445,447,384,313,211,185,207,217
+22182,Plan,Huesca,1124,1096,1113,1007,871,740,640,548,325,301,314,314
+22227,Tella-Sin,Huesca,717,737,843,964,794,738,617,451,422,321,281,267
 22230,Torla-Ordesa,Huesca,988,1016,886,892,923,814,612,444,369,363,347,315
 22246,Beranuy,Huesca,651,765,659,585,595,579,462,248,141,121,111,105
 50297,Zaragoza,Zaragoza,98397,109957,138617,160179,202948,241867,301655,467223,569830,592548,612472,638799
@@ -207,63 +261,130 @@ TEST_F(ConvertTest, HistoricalNotesNameWhereTheyWentAndWhatHoldsThemToday)
 )";
     const std::string historical = kHistorical + R"(22148,Linás de Broto,nomenclator,22,1970,22230,Torla-Ordesa,1981 EI Linas de Broto <se elimina por integracion en> Torla,22230,380,395,370,373,385,351,233,142,,,
 22534,Beranuy,nomenclator,22,1960,22246,Beranuy,1970 EF Beranuy <se elimina por fusion en> Veracruz,22246,328,401,336,303,333,326,271,,,,
+22548,Cajigar,nomenclator,22,1960,22155,Monesma y Cajigar,1970 EF Cajigar <se elimina por fusion en> Monesma y Cajigar,22155,,,371,370,345,339,238,,,,
 22550,Calvera,nomenclator,22,1960,22246,Beranuy,1970 EF Calvera <se elimina por fusion en> Veracruz,22246,323,364,323,282,262,253,191,,,,
+22586,Lascasas,nomenclator,22,1960,22156,Monflorite-Lascasas,1970 EF Lascasas <se elimina por fusion en> Monflorite-Lascasas,22156,227,235,190,161,168,183,159,,,,
+22595,Monesma de Benabarre,censo,22,1960,22155,Monesma y Cajigar,1970 EF Monesma de Benabarre <se elimina por fusion en> Monesma y Cajigar,22155,322,341,310,289,274,236,169,,,,
+22596,Monflorite,nomenclator,22,1960,22156,Monflorite-Lascasas,1970 EF Monflorite <se elimina por fusion en> Monflorite-Lascasas,22156,306,348,316,385,359,346,290,,,,
+22621,San Esteban del Mall,censo,22,1910,22155;22129,Monesma y Cajigar;Isábena,1920 EC San Esteban del Mall <se elimina por cambio de codigo de> Cajigar,22548,310,337,,,,,,,,,
+22634,Serveto,censo,22,1920,22182,Plan,1930 EI Serveto <se elimina por integracion en> Gistain,22114,398,404,443,,,,,,,,
 22636,Sieste,nomenclator,22,1960,22066;22907,Boltaña;Aínsa-Sobrarbe,"1970 ER Sieste <se elimina porque se reparte, entre otros, a> Ainsa | 1970 ER Sieste <se elimina porque se reparte, entre otros, a> Boltana",22005;22066,407,420,408,432,370,306,240,,,,
-22649,Used,nomenclator,22,1920,22066;22199,Boltaña;Sabiñánigo,1930 EI Used y Bara <se elimina por integracion en> Secorun,22134,361,415,391,,,,,,,,
+22637,Sin y Salinas,censo,22,1960,22227,Tella-Sin,1970 EF Sin y Salinas <se elimina por fusion en> Tella-Sin,22227,373,380,468,474,355,250,195,,,,
+22638,Sinués,nomenclator,22,1960,22006,Aísa,1970 EI Sinues <se elimina por integracion en> Ainsa,22006,191,208,154,148,127,89,59,,,,
+22641,Tella,nomenclator,22,1960,22227,Tella-Sin,1970 EF Tella <se elimina por fusion en> Tella-Sin,22227,344,357,375,490,439,488,422,,,,
+22649,Used,nomenclator,22,1920,22199,Sabiñánigo,1930 EI Used y Bara <se elimina por integracion en> Secorun,22134,361,415,391,,,,,,,,
 22134,Laguarta,nomenclator,22,1970,22066;22199,Boltaña;Sabiñánigo,"1981 ER Laguarta <se elimina porque se reparte, entre otros, a> Boltana | 1981 ER Laguarta <se elimina porque se reparte, entre otros, a> Sabinanigo",22066;22199,1203,1211,1059,1416,1216,805,432,74,,,
 50112,Fuencalderas,nomenclator,50,1970,50901,Biel,1981 EF Fuencalderas <se elimina por fusion en> Biel-Fuencalderas,50901,329,378,350,341,297,216,183,102,,,
 50515,Villamayor,censo,50,1910,50903,Villamayor de Gállego,1920 EI Villamayor <se elimina por integracion en> Zaragoza,50297,2087,2076,,,,,,,,,
 )";
-    const std::map<std::string, std::string> noteOf = converted(current, historical, kNomenclator).noteOf;
-    // What follows "Figura como municipio en los censos de … ." up to the largest census population.
+    const std::string nomenclator = kNomenclator + R"(2020,50,50297,Zaragoza,502970005,Juslibol,50297000501,Juslibol,nucleo,824
+2020,50,50297,Zaragoza,502970005,Juslibol,50297000502,Academia General Militar,nucleo,727
+2020,50,50297,Zaragoza,502970005,Juslibol,50297000599,*Diseminado*,diseminado,1
+)";
+    const Outcome outcome = convert(current, historical, nomenclator);
+    const std::map<std::string, std::string> noteOf = converted(current, historical, nomenclator).noteOf;
+    // What follows "Figura como municipio en … ." up to the largest or only census population.
     const auto fate = [&](const char* ine) {
         const std::string& note = noteOf.at(ine);
         const std::size_t from = note.find(". Antes del censo") + 2;
-        return note.substr(from, note.find(" Su mayor población censal") - from);
+        return note.substr(from, std::min(note.find(" Su mayor población censal"), note.find(" Su única cifra")) - from);
     };
     const std::vector<std::pair<const char*, const char*>> fates = {
-        // Fusions of two, named with their partner and the new municipality, and what it is called today when
-        // that differs: by its name (Biel-Fuencalderas, Biel), or because it holds their territory and no other,
-        // with their sums as its census figures (Veracruz, Beranuy). A municipality named today as this one
-        // says so.
-        {"50049", "Antes del censo de 1981 se fusionó con Fuencalderas en el nuevo municipio de Biel-Fuencalderas, que "
-                  "hoy se llama Biel, como este municipio histórico."},
-        {"50112", "Antes del censo de 1981 se fusionó con Biel en el nuevo municipio de Biel-Fuencalderas, que hoy se "
-                  "llama Biel."},
-        {"22534", "Antes del censo de 1970 se fusionó con Calvera en el nuevo municipio de Veracruz, que hoy se llama "
-                  "Beranuy, como este municipio histórico."},
-        {"22550", "Antes del censo de 1970 se fusionó con Beranuy en el nuevo municipio de Veracruz, que hoy se llama "
-                  "Beranuy."},
-        {"22005", "Antes del censo de 1981 se fusionó con Alto Sobrarbe en el nuevo municipio de Aínsa-Sobrarbe."},
-        // INE's name matched to the catalogue's unit without accents or articles, or as it was called then.
+        // Fusions, named with their partners, marked as historical, and the new municipality, with what it is
+        // called today when that differs. A municipality named today as this one says so; a partner whose name
+        // holds "y" reads as one.
+        {"50049", "Antes del censo de 1981 se fusionó con el municipio histórico de Fuencalderas en el nuevo municipio "
+                  "de Biel-Fuencalderas, que hoy se llama Biel, como este municipio histórico."},
+        {"50112", "Antes del censo de 1981 se fusionó con el municipio histórico de Biel en el nuevo municipio de "
+                  "Biel-Fuencalderas, que hoy se llama Biel."},
+        {"22534", "Antes del censo de 1970 se fusionó con el municipio histórico de Calvera en el nuevo municipio de "
+                  "Veracruz, que hoy se llama Beranuy, como este municipio histórico."},
+        {"22550", "Antes del censo de 1970 se fusionó con el municipio histórico de Beranuy en el nuevo municipio de "
+                  "Veracruz, que hoy se llama Beranuy."},
+        {"22005", "Antes del censo de 1981 se fusionó con el municipio histórico de Alto Sobrarbe en el nuevo municipio "
+                  "de Aínsa-Sobrarbe."},
+        {"22026", "Antes del censo de 1981 se fusionó con el municipio histórico de Aínsa en el nuevo municipio de "
+                  "Aínsa-Sobrarbe."},
+        {"22641", "Antes del censo de 1970 se fusionó con el municipio histórico de Sin y Salinas en el nuevo municipio "
+                  "de Tella-Sin."},
+        // The municipality named by its code, as it was called then.
         {"22148", "Antes del censo de 1981 se integró en Torla, que hoy se llama Torla-Ordesa."},
         {"22030", "Antes del censo de 1981 se repartió entre Caldearenas y Las Peñas de Riglos."},
+        {"22649", "Antes del censo de 1930 se integró en Secorun, el municipio histórico que este catálogo llama "
+                  "Laguarta; su territorio pertenece hoy a Sabiñánigo."},
+        // INE's record names another municipality than the code it gives.
+        {"22638", "Antes del censo de 1970 se integró en Aísa (el registro del INE dice Aínsa, otro municipio "
+                  "histórico)."},
         // A historical municipality named as such, and the current ones that hold the territory after it.
         {"22636", "Antes del censo de 1970 se repartió entre Aínsa, otro municipio histórico, y Boltaña; su territorio "
                   "pertenece hoy a Boltaña y Aínsa-Sobrarbe."},
         {"22624", "Antes del censo de 1970 se dividió entre Alto Sobrarbe y Aínsa, municipios históricos; su territorio "
                   "pertenece hoy a Aínsa-Sobrarbe."},
-        // A municipality that the catalogue does not hold, as INE writes it.
-        {"22649", "Antes del censo de 1930 se integró en Secorun (así lo escribe el INE), un municipio que este "
-                  "catálogo no recoge; su territorio pertenece hoy a Boltaña y Sabiñánigo."},
+        {"22634", "Antes del censo de 1930 se integró en Gistaín; su territorio pertenece hoy a Plan."},
+        {"22621", "Antes del censo de 1920 pasó a figurar con el nombre y el código de Cajigar, otro municipio "
+                  "histórico; su territorio pertenece hoy a Monesma y Cajigar y a Isábena."},
+        // Where the figures of the historical municipalities exceed their successor's, its territory is only in
+        // part theirs.
+        {"22596", "Antes del censo de 1970 se fusionó con el municipio histórico de Lascasas en el nuevo municipio de "
+                  "Monflorite-Lascasas, al que hoy pertenece la mayor parte de su territorio."},
+        {"22586", "Antes del censo de 1970 se fusionó con el municipio histórico de Monflorite en el nuevo municipio de "
+                  "Monflorite-Lascasas, al que hoy pertenece la mayor parte de su territorio."},
+        {"22548", "Antes del censo de 1970 se fusionó con el municipio histórico de Monesma de Benabarre en el nuevo "
+                  "municipio de Monesma y Cajigar, al que hoy pertenece la mayor parte de su territorio."},
         // A territory in another current municipality until it became one of its own.
         {"50515", "Antes del censo de 1920 se integró en Zaragoza; su territorio, parte de Zaragoza hasta 2006, es hoy "
-                  "el municipio de Villamayor de Gállego."},
+                  "en su mayor parte el municipio de Villamayor de Gállego."},
     };
     for (const auto& [ine, expected] : fates)
         EXPECT_EQ(fate(ine), expected) << ine;
+    for (const auto& [ine, note] : noteOf)
+        EXPECT_EQ(note.find("no recoge"), std::string::npos) << note;
 
-    // Which figures of Zaragoza and of Villamayor de Gállego count the territory of Villamayor.
+    // A single census figure is said to be the only one.
+    EXPECT_EQ(noteOf.at("22026"),
+              "Municipio histórico de la provincia de Huesca, con el código INE 22026. Figura como municipio en el censo "
+              "de 1970. Antes del censo de 1981 se fusionó con el municipio histórico de Aínsa en el nuevo municipio de "
+              "Aínsa-Sobrarbe. Su única cifra censal, 427 habitantes, es la de 1970.");
+    // The current municipalities whose figures fall short of their historical ones say so; which figures of
+    // Zaragoza and of Villamayor de Gállego count the territory of Villamayor.
+    EXPECT_EQ(noteOf.at("22156"),
+              "Municipio de la provincia de Huesca, con el código INE 22156. Forma parte de la comarca de Hoya de "
+              "Huesca / Plana de Uesca. Su mayor población censal, 491 habitantes, es la de 1910. En el "
+              "padrón municipal de 2004 tenía 217 habitantes. Comprende la mayor parte del territorio de los "
+              "municipios históricos de Lascasas y Monflorite, que en 1900 sumaban 81 habitantes más.");
+    EXPECT_EQ(noteOf.at("22155"),
+              "Municipio de la provincia de Huesca, con el código INE 22155. Forma parte de la comarca de La "
+              "Ribagorza. Su mayor población censal, 590 habitantes, es la de 1920. En el padrón "
+              "municipal de 2004 tenía 104 habitantes. Comprende la mayor parte del territorio de los municipios "
+              "históricos de Cajigar y Monesma de Benabarre, que en 1920 sumaban 91 habitantes más.");
     EXPECT_EQ(noteOf.at("50297"),
-              "Municipio de la provincia de Zaragoza, con el código INE 50297. Su mayor población censal, 612.472 "
-              "habitantes, corresponde al censo de 2001. En el padrón municipal de 2004 tenía 638.799 habitantes. Sus "
-              "cifras de los censos de 1900 a 2001 no incluyen el territorio de Villamayor de Gállego, municipio aparte "
-              "desde 2006; la del padrón municipal de 2004 sí lo incluye.");
+              "Municipio de la provincia de Zaragoza, con el código INE 50297. Forma parte de la Comarca Central. Su "
+              "mayor población censal, 612.472 habitantes, es la de 2001. En el padrón municipal de 2004 "
+              "tenía 638.799 habitantes. Sus cifras censales no incluyen el territorio de Villamayor de Gállego, "
+              "municipio aparte desde 2006; la del padrón de 2004, sí.");
     EXPECT_EQ(noteOf.at("50903"),
-              "Municipio de la provincia de Zaragoza, con el código INE 50903. Su mayor población censal, 2.433 "
-              "habitantes, corresponde al censo de 2001. Sus cifras son las de su territorio actual, que fue el "
-              "municipio de Villamayor en los censos de 1900 y 1910 y, desde antes del de 1920 hasta 2006, parte de "
-              "Zaragoza; el padrón municipal de 2004 lo cuenta dentro de Zaragoza.");
+              "Municipio de la provincia de Zaragoza, con el código INE 50903. Forma parte de la Comarca Central. Su "
+              "mayor población censal, 2.433 habitantes, es la de 2001. Fue parte de Zaragoza hasta "
+              "2006; el padrón de 2004 lo cuenta allí. Comprende la mayor parte del territorio del municipio "
+              "histórico de Villamayor, que en 1900 tenía 193 habitantes más.");
+    EXPECT_EQ(noteOf.at("22227"),
+              "Municipio de la provincia de Huesca, con el código INE 22227. Forma parte de la comarca de Sobrarbe. Su "
+              "mayor población censal, 964 habitantes, es la de 1930. En el padrón municipal de 2004 "
+              "tenía 267 habitantes.");
+    // A núcleo of Zaragoza: its entity and municipality apart.
+    EXPECT_EQ(noteOf.at("50297000502"),
+              "Núcleo de población con el código 50297000502, de la entidad Juslibol, del municipio de Zaragoza, en la "
+              "provincia de Zaragoza. Las fuentes de este catálogo no dan cifras por núcleo de 1900 a 2004. Según el "
+              "Nomenclátor del IAEST, en el padrón de 2020 tenía 727 habitantes.");
+    // Each case where the figures contradict the table is reported, and the catalogue written.
+    EXPECT_EQ(outcome.code, 0);
+    EXPECT_EQ(outcome.err,
+              "poblacion-convert: Cajigar (22548) y Monesma de Benabarre (22595) sumaban 91 habitantes más que Monesma "
+              "y Cajigar (22155) en 1920: su territorio es en su mayor parte el de 22155\n"
+              "poblacion-convert: Lascasas (22586) y Monflorite (22596) sumaban 81 habitantes más que "
+              "Monflorite-Lascasas (22156) en 1900: su territorio es en su mayor parte el de 22156\n"
+              "poblacion-convert: Villamayor (50515) tenía 193 habitantes más que Villamayor de Gállego (50903) en "
+              "1900: su territorio es en su mayor parte el de 50903\n");
 }
 
 // Saviñán, as the nomenclátor and its entity spell it; INE's municipal register writes Sabiñán.
@@ -274,8 +395,9 @@ TEST_F(ConvertTest, AMunicipalityThatInesRegisterSpellsOtherwiseHasBothForms)
                   kHistorical, kNomenclator)
             .noteOf;
     EXPECT_EQ(noteOf.at("50241"), "Municipio de la provincia de Zaragoza, con el código INE 50241. El INE lo escribe "
-                                  "Sabiñán. Su mayor población censal, 1.799 habitantes, corresponde al censo de 1930. "
-                                  "En el padrón municipal de 2004 tenía 809 habitantes.");
+                                  "Sabiñán. Forma parte de la Comunidad de Calatayud. Su mayor población censal, 1.799 "
+                                  "habitantes, es la de 1930. En el padrón municipal de 2004 tenía 809 "
+                                  "habitantes.");
 }
 
 // From 2019 the nomenclátor lists Farasdués, until then an entity of Ejea de los Caballeros, as a núcleo of
@@ -307,7 +429,7 @@ TEST_F(ConvertTest, AnEntityRecodedAsANucleusIsListedOnceUnderItsLatestCode)
 TEST_F(ConvertTest, MalformedRowsAreRefusedWithFileAndLineAndNothingIsWritten)
 {
     struct Case {
-        int table; // 0 current, 1 historical, 2 nomenclátor
+        int table; // 0 current, 1 historical, 2 nomenclátor, 3 comarcas
         std::size_t line;
         std::string row, says;
     };
@@ -337,6 +459,12 @@ TEST_F(ConvertTest, MalformedRowsAreRefusedWithFileAndLineAndNothingIsWritten)
         {1, 7, "50049,Alberuela de la Liena,nomenclator,50,1970,50901,Biel,1981 EF Biel <x> Biel-Fuencalderas,50901,1330,1357,1251,"
                "1151,949,850,681,404,,,",
          "el nombre para las listas «Alberuela de la Liena -- municipio histórico» es también el del municipio de "},
+        // The comarca of each current municipality, once.
+        {3, 2, "22002,Abizanda,03,Sobrarbe", "el municipio «22002» no es un municipio actual"},
+        {3, 3, "22001,Abiego,07,Somontano de Barbastro", "el municipio 22001 ya aparece en la línea 2"},
+        {3, 2, "22001,Abiego,7,Somontano de Barbastro", "el código de comarca «7» no tiene dos cifras"},
+        {3, 3, "22072,Caldearenas,07,Alto Gállego", "la comarca 07 se llama «Somontano de Barbastro» en otra fila"},
+        {3, 1, "ine,municipio,comarca_codigo,comarca", "la cabecera debe ser"},
         {2, 2, "2015,22,22001,Abiego," + e + "22001000201,Alberuela de la Liena,nucleo,6.9", "«6.9» no es un número entero"},
         {2, 2, "2015,22,22001,Abiego," + e + "22001000201,Alberuela de la Liena,caserio,69", "unidad desconocido «caserio»"},
         {2, 2, "2015,22,22002,Abizanda,220020002,Escanilla,22002000201,Escanilla,nucleo,21", "no es un municipio actual"},
@@ -346,16 +474,22 @@ TEST_F(ConvertTest, MalformedRowsAreRefusedWithFileAndLineAndNothingIsWritten)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.row);
         writeAll(path("out.csv"), "previous catalogue\n");
-        std::string tables[] = {kCurrent, kHistorical, kNomenclator};
+        std::string tables[] = {kCurrent, kHistorical, kNomenclator, comarcasOf(kCurrent)};
         tables[c.table] = with(tables[c.table], c.line, c.row);
-        const Outcome outcome = convert(tables[0], tables[1], tables[2]);
+        const Outcome outcome = convert(tables[0], tables[1], tables[2], tables[3]);
         EXPECT_EQ(outcome.code, 1);
-        const char* file[] = {"cur.csv:", "hist.csv:", "nom.csv:"};
+        const char* file[] = {"cur.csv:", "hist.csv:", "nom.csv:", "com.csv:"};
         EXPECT_NE(outcome.err.find(file[c.table] + std::to_string(c.line) + ": "), std::string::npos) << outcome.err;
         EXPECT_NE(outcome.err.find(c.says), std::string::npos) << outcome.err;
         EXPECT_EQ(readAll(path("out.csv")), "previous catalogue\n");
         EXPECT_FALSE(fs::exists(path("out.csv.tmp")));
     }
+    // A current municipality without a comarca.
+    writeAll(path("out.csv"), "previous catalogue\n");
+    const Outcome without = convert(kCurrent, kHistorical, kNomenclator, with(comarcasOf(kCurrent), 2, ""));
+    EXPECT_EQ(without.code, 1);
+    EXPECT_NE(without.err.find("com.csv: el municipio 22001 no tiene comarca"), std::string::npos) << without.err;
+    EXPECT_EQ(readAll(path("out.csv")), "previous catalogue\n");
 }
 
 TEST_F(ConvertTest, UsageAndUnreadableInput)
@@ -363,8 +497,13 @@ TEST_F(ConvertTest, UsageAndUnreadableInput)
     writeAll(path("t.csv"), kCurrent);
     const std::vector<std::tuple<std::vector<std::string>, int, std::string>> cases = {
         {{}, 2, "uso: poblacion-convert"},
-        {{path("t.csv"), path("no-existe.csv"), path("t.csv"), path("out.csv")}, 1, "no-existe.csv: no se puede leer"},
-        {{path("t.csv"), dir.string(), path("t.csv"), path("out.csv")}, 1, dir.string() + ": no se puede leer: es una carpeta"},
+        {{path("t.csv"), path("t.csv"), path("t.csv"), path("out.csv")}, 2, "uso: poblacion-convert"},
+        {{path("t.csv"), path("no-existe.csv"), path("t.csv"), path("t.csv"), path("out.csv")}, 1,
+         "no-existe.csv: no se puede leer"},
+        {{path("t.csv"), dir.string(), path("t.csv"), path("t.csv"), path("out.csv")}, 1,
+         dir.string() + ": no se puede leer: es una carpeta"},
+        {{path("t.csv"), path("t.csv"), path("t.csv"), path("no-existe.csv"), path("out.csv")}, 1,
+         "no-existe.csv: no se puede leer"},
     };
     for (const auto& [args, code, says] : cases) {
         const Outcome outcome = run(args);
@@ -377,14 +516,15 @@ TEST_F(ConvertTest, UsageAndUnreadableInput)
 // The shared source tables, when they are at hand (beside the clone, as in CI).
 const fs::path kData = fs::path(SOURCE_DIR) / "../shared/data";
 const char* const kTables[] = {"aragon-municipios-1900-2004.csv", "aragon-municipios-historicos-1900-2001.csv",
-                               "aragon-nomenclator-2015-2020.csv"};
+                               "aragon-nomenclator-2015-2020.csv", "aragon-comarcas-2020.csv"};
 
 TEST_F(ConvertTest, CommittedCatalogueIsTheConverterOutput)
 {
     if (!fs::exists(kData / kTables[2]))
         GTEST_SKIP() << "no source tables in " << kData;
     const Outcome outcome =
-        run({(kData / kTables[0]).string(), (kData / kTables[1]).string(), (kData / kTables[2]).string(), path("out.csv")});
+        run({(kData / kTables[0]).string(), (kData / kTables[1]).string(), (kData / kTables[2]).string(),
+             (kData / kTables[3]).string(), path("out.csv")});
     ASSERT_EQ(outcome.code, 0) << outcome.err;
     EXPECT_TRUE(readAll(path("out.csv")) == readAll(fs::path(SOURCE_DIR) / "resources/pueblos.csv"))
         << "resources/pueblos.csv is stale: regenerate it with poblacion-convert";

@@ -3,6 +3,10 @@
 
 #include <QAccessible>
 
+#include <QTextBlock>
+#include <QTextLayout>
+
+#include "cp1252text.h"
 #include "mainwindow_helpers.h"
 
 using namespace mwtest;
@@ -158,4 +162,33 @@ TEST_F(DetailPanelTest, AnEntityWithoutFiguresSaysSoInItsChartAndToAssistiveTech
     search(QStringLiteral("DESPOBLADO"));
     EXPECT_FALSE(chart()->showsNoFigures());
     EXPECT_EQ(text->text(QAccessible::Description), QString());
+}
+
+// The note box shows five lines and has no scroll bars: every note of the
+// embedded catalogue, laid out in the box's own font and width, takes five
+// lines at most.
+TEST(NoteBox, EveryNoteOfTheEmbeddedCatalogueFitsItsFiveLines)
+{
+    MainWindow window(nullptr, QStringLiteral(":/PUEBLOS"));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto* note = window.findChild<NoteView*>(QStringLiteral("note"));
+    ASSERT_NE(note, nullptr);
+    const int visible = note->viewport()->height() / note->fontMetrics().lineSpacing();
+    EXPECT_EQ(visible, 5);
+    const catalogue::View& units = window.municipalityView();
+    const catalogue::Table& table = units.table();
+    const auto field = static_cast<std::size_t>(table.fieldIndex("COMENTARIO"));
+    ASSERT_EQ(table.recordCount(), 2555u);
+    int longest = 0;
+    for (std::size_t r = 0; r < table.recordCount(); ++r) {
+        note->setPlainText(ui::fromCp1252(table.text(r, field)));
+        int lines = 0;
+        for (QTextBlock b = note->document()->begin(); b.isValid(); b = b.next())
+            lines += b.layout()->lineCount();
+        longest = std::max(longest, lines);
+        EXPECT_LE(lines, visible) << note->toPlainText().toStdString();
+    }
+    // The longest notes fill the box.
+    EXPECT_EQ(longest, 5);
 }

@@ -1,7 +1,7 @@
 // poblacion-convert: builds the catalogue CSV (which poblacion-tool turns into
-// a data packet) from the three source tables of Aragón, all UTF-8:
+// a data packet) from the four source tables of Aragón, all UTF-8:
 //
-//   poblacion-convert MUNICIPIOS.csv HISTORICOS.csv NOMENCLATOR.csv SALIDA.csv
+//   poblacion-convert MUNICIPIOS.csv HISTORICOS.csv NOMENCLATOR.csv COMARCAS.csv SALIDA.csv
 //
 //   MUNICIPIOS.csv   the current municipalities and their census figures
 //                    (ine,nombre,provincia,1900,...,2001,2004)
@@ -9,6 +9,8 @@
 //                    their figures, successors and the change that ended them
 //   NOMENCLATOR.csv  the inhabited singular entities and their núcleos and
 //                    diseminados in the padrón of 2015-2020
+//   COMARCAS.csv     the comarca of each current municipality
+//                    (ine,municipio_iaest,comarca_codigo,comarca)
 //
 // Units: every municipality, current or historical, of kind "2"; every singular
 // entity of the nomenclátor of kind "3"; every núcleo named otherwise than its
@@ -38,12 +40,13 @@ namespace {
 
 int usage()
 {
-    std::cerr << "uso: poblacion-convert MUNICIPIOS.csv HISTORICOS.csv NOMENCLATOR.csv SALIDA.csv\n"
+    std::cerr << "uso: poblacion-convert MUNICIPIOS.csv HISTORICOS.csv NOMENCLATOR.csv COMARCAS.csv SALIDA.csv\n"
                  "  MUNICIPIOS.csv   municipios actuales: ine,nombre,provincia,1900,...,2001,2004\n"
                  "  HISTORICOS.csv   municipios históricos: ine,nombre,nombre_origen,provincia,ultimo_censo,\n"
-                 "                   sucesor_ine,sucesor_nombre,alteracion,1900,...,2001\n"
+                 "                   sucesor_ine,sucesor_nombre,alteracion,destino_ine,1900,...,2001\n"
                  "  NOMENCLATOR.csv  entidades y núcleos: anio,provincia,municipio_ine,municipio,entidad_codigo,\n"
                  "                   entidad,unidad_codigo,unidad,tipo,habitantes\n"
+                 "  COMARCAS.csv     comarca de cada municipio actual: ine,municipio_iaest,comarca_codigo,comarca\n"
                  "  SALIDA.csv       catálogo para «poblacion-tool build»\n";
     return 2;
 }
@@ -52,12 +55,12 @@ int usage()
 
 int main(int argc, char** argv)
 {
-    if (argc != 5 || std::any_of(argv + 1, argv + argc, [](const char* a) { return a[0] == '\0'; }))
+    if (argc != 6 || std::any_of(argv + 1, argv + argc, [](const char* a) { return a[0] == '\0'; }))
         return usage();
-    const std::string outputPath = argv[4];
+    const std::string outputPath = argv[5];
 
     convert::Problems problems;
-    const convert::Sources sources = convert::readSources(argv[1], argv[2], argv[3], problems);
+    const convert::Sources sources = convert::readSources(argv[1], argv[2], argv[3], argv[4], problems);
     const std::optional<std::string> out = convert::catalogueCsv(convert::composeUnits(sources), outputPath, problems);
     if (!out) {
         for (const auto& message : problems.messages())
@@ -67,6 +70,8 @@ int main(int argc, char** argv)
                   << "\n";
         return 1;
     }
+    for (const std::string& hedged : convert::hedgedTerritories(sources))
+        std::cerr << "poblacion-convert: " << hedged << "\n";
     if (const int error = writeFileAtomically(outputPath, *out)) {
         std::cerr << "poblacion-convert: no se puede escribir " << outputPath << ": " << systemReason(error) << "\n";
         return 1;

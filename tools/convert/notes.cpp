@@ -66,7 +66,7 @@ std::string censuses(const std::vector<std::size_t>& years)
     return (years.size() == 1 ? "el censo de " : "los censos de ") + censusList(years);
 }
 
-// " Su mayor población censal, N habitantes, corresponde al censo de Y."
+// " Su mayor población censal, N habitantes, es la de Y."
 std::string largestPopulation(const Figures& figures)
 {
     Figure largest;
@@ -77,12 +77,16 @@ std::string largestPopulation(const Figures& figures)
         return "";
     if (*largest == 0)
         return " Todos sus censos con cifra dan 0 habitantes.";
+    if (censusesWithFigure(figures).size() == 1)
+        for (std::size_t k = 0; k < kCensusCount; ++k)
+            if (figures[k])
+                return " Su única cifra censal, " + people(*largest) + ", es la de " + std::string(kYears[k]) + ".";
     std::vector<std::size_t> peak;
     for (std::size_t k = 0; k < kCensusCount; ++k)
         if (figures[k] == largest)
             peak.push_back(k);
-    return " Su mayor población censal, " + people(*largest) + ", corresponde "
-           + (peak.size() == 1 ? "al censo de " : "a los censos de ") + censusList(peak) + ".";
+    return " Su mayor población censal, " + people(*largest) + ", es la de "
+           + (peak.size() == 1 ? "" : "los censos de ") + censusList(peak) + ".";
 }
 
 // What a current municipality's note says when the padrón of 2004 has no
@@ -118,10 +122,18 @@ std::string currentNote(const std::string& ine, const Current& m)
     for (std::size_t k = 0; k < kCensusCount; ++k)
         if (!m.figures[k])
             missing.push_back(k);
+    // As IAEST names them: "la comarca de Sobrarbe", "la Comarca Central", "la
+    // Comunidad de Calatayud".
+    std::string comarca = "la comarca de " + m.comarca;
+    if (m.comarcaCode == "17")
+        comarca = "la Comarca Central";
+    else if (m.comarca.starts_with("Comunidad de "))
+        comarca = "la " + m.comarca;
+    note += " Forma parte de " + comarca + ".";
     if (missing.size() == kCensusCount)
-        note += " Sin cifra de población en ninguno de los censos de 1900 a 2001.";
+        note += " La serie no da su población en ninguno de los censos de 1900 a 2001.";
     else if (!missing.empty())
-        note += " Sin cifra de población en " + censuses(missing) + ".";
+        note += " La serie no da su población en " + censuses(missing) + ".";
     note += largestPopulation(m.figures);
     const Figure& register2004 = m.figures[kCensusCount];
     if (!register2004)
@@ -133,50 +145,104 @@ std::string currentNote(const std::string& ine, const Current& m)
     return note;
 }
 
-// A municipality that a change names, as this catalogue knows it.
+// Where the figures contradict the table: the historical municipalities that
+// it places wholly in one current municipality (`members`, with that single
+// successor) add up, at some census, to more than the current municipality's
+// figure within its present boundaries, which counts their territory and its
+// own. Their territory is then only in part that municipality's: "en su mayor
+// parte" while the excess is at most half of what they add up to at every such
+// census, "en parte" otherwise.
+struct Hedge {
+    std::vector<const Historical*> members;
+    std::size_t census = 0;    // the first at which they add up to more
+    std::uint64_t excess = 0;  // by how much, then
+    bool mostly = true;
+};
+using Hedges = std::map<std::string, Hedge>; // by the current municipality's INE code
+
+Hedges hedgesOf(const std::vector<Historical>& all, const CurrentMap& current)
+{
+    Hedges hedges;
+    std::map<std::string, std::vector<const Historical*>> wholly;
+    for (const Historical& h : all)
+        if (h.successors.size() == 1)
+            wholly[h.successors.front()].push_back(&h);
+    for (const auto& [ine, members] : wholly) {
+        const Current& m = current.at(ine);
+        Hedge hedge{members, kCensusCount, 0, true};
+        for (std::size_t k = 0; k < kCensusCount; ++k) {
+            std::uint64_t sum = 0;
+            bool any = false;
+            for (const Historical* h : members)
+                if (h->figures[k]) {
+                    sum += *h->figures[k];
+                    any = true;
+                }
+            if (!any || !m.figures[k] || sum <= *m.figures[k])
+                continue;
+            const std::uint64_t excess = sum - *m.figures[k];
+            if (hedge.census == kCensusCount)
+                hedge = {members, k, excess, true};
+            hedge.mostly = hedge.mostly && 2 * excess <= sum;
+        }
+        if (hedge.census != kCensusCount)
+            hedges[ine] = hedge;
+    }
+    return hedges;
+}
+
+const char* share(const Hedge& hedge)
+{
+    return hedge.mostly ? "en su mayor parte" : "en parte";
+}
+
+// A municipality that a change names, found by its code (`destino_ine`).
 struct Target {
     enum class Kind {
         Successor,  // a current municipality that holds the territory today
         Current,    // another current municipality
         Historical, // a historical municipality of the catalogue
-        Renamed,    // a successor that INE names as it was called then ("Torla", today Torla-Ordesa)
-        Unknown,    // none of the catalogue's ("Secorun")
     };
-    Kind kind = Kind::Unknown;
-    std::string ine;  // the municipality's INE code; empty for Unknown
-    std::string name; // UTF-8, as a sentence writes it: the catalogue's name, INE's for Renamed and Unknown
+    Kind kind = Kind::Current;
+    std::string ine;
+    std::string name; // UTF-8, as a sentence writes the catalogue's name
+    // INE's name of the time, where its words are not the catalogue's ("Torla"
+    // for Torla-Ordesa, "Secorun" for Laguarta, "Veracruz" for Beranuy).
+    std::string then;
+    // Where INE's words are those of another municipality of the catalogue
+    // (Sinués went into Aísa, which INE's record calls Aínsa): that one, as a
+    // sentence names it, marked when historical.
+    std::string otherwise;
 };
 
-// The target of a change: a municipality of the catalogue whose name is INE's
-// but for accents and articles (a successor first, then any current one, then
-// a single historical one); else a successor whose name begins with INE's, or
-// INE's with its (renamed since); else unknown.
 Target resolve(const Change& change, const Historical& h, const std::vector<Historical>& all, const CurrentMap& current)
 {
-    const std::vector<std::string> words = nameWords(change.target);
-    for (const std::string& ine : h.successors)
-        if (nameWords(current.at(ine).dictionary) == words)
-            return {Target::Kind::Successor, ine, inProse(current.at(ine).dictionary)};
-    for (const auto& [ine, m] : current)
-        if (nameWords(m.dictionary) == words)
-            return {Target::Kind::Current, ine, inProse(m.dictionary)};
-    std::vector<const Historical*> historical;
-    for (const Historical& other : all)
-        if (&other != &h && nameWords(other.dictionary) == words)
-            historical.push_back(&other);
-    if (historical.size() == 1)
-        return {Target::Kind::Historical, historical.front()->ine, inProse(historical.front()->dictionary)};
-    std::vector<std::string> renamed;
-    for (const std::string& ine : h.successors) {
-        const std::vector<std::string> today = nameWords(current.at(ine).dictionary);
-        const std::size_t n = std::min(today.size(), words.size());
-        if (n > 0 && std::equal(today.begin(), today.begin() + static_cast<std::ptrdiff_t>(n), words.begin()))
-            renamed.push_back(ine);
+    Target t;
+    t.ine = change.destination;
+    std::string dictionary;
+    if (const auto it = current.find(change.destination); it != current.end()) {
+        const bool successor =
+            std::find(h.successors.begin(), h.successors.end(), change.destination) != h.successors.end();
+        t.kind = successor ? Target::Kind::Successor : Target::Kind::Current;
+        dictionary = it->second.dictionary;
+    } else {
+        t.kind = Target::Kind::Historical;
+        const auto other = std::find_if(all.begin(), all.end(), [&](const Historical& o) { return o.ine == t.ine; });
+        dictionary = other != all.end() ? other->dictionary : change.target;
     }
-    const std::string asIne = inProse(dictionaryName(change.target));
-    if (renamed.size() == 1)
-        return {Target::Kind::Renamed, renamed.front(), asIne};
-    return {Target::Kind::Unknown, "", asIne};
+    t.name = inProse(dictionary);
+    const std::vector<std::string> words = nameWords(change.target);
+    if (words == nameWords(dictionary))
+        return t;
+    for (const auto& [ine, m] : current)
+        if (ine != t.ine && nameWords(m.dictionary) == words)
+            t.otherwise = inProse(m.dictionary);
+    for (const Historical& other : all)
+        if (other.ine != t.ine && &other != &h && nameWords(other.dictionary) == words)
+            t.otherwise = inProse(other.dictionary) + ", otro municipio histórico";
+    if (t.otherwise.empty())
+        t.then = inProse(dictionaryName(change.target));
+    return t;
 }
 
 // A name in a sentence, and whether an apposition follows it ("Aínsa, otro
@@ -194,84 +260,72 @@ std::string joinNamed(const std::vector<Named>& items)
     return joinList(texts);
 }
 
+// Historical municipalities as one list: "el municipio histórico de Sin y
+// Salinas", "los municipios históricos de Lascasas y Monflorite"; each with
+// its "de" where a name holds "y", so that it reads as one.
+std::string historicalList(const std::vector<std::string>& names, const char* one, const char* several)
+{
+    if (names.size() == 1)
+        return std::string(one) + names.front();
+    const bool joined = std::any_of(names.begin(), names.end(), [](const std::string& name) {
+        return name.find(" y ") != std::string::npos || name.find(" e ") != std::string::npos;
+    });
+    std::vector<std::string> each;
+    for (std::size_t k = 0; k < names.size(); ++k)
+        each.push_back((k == 0 || !joined ? "" : "de ") + names[k]);
+    return std::string(several) + joinList(each);
+}
+
 // The sentence of what became of a historical municipality: the change that
-// ended it, the municipalities it went into as the catalogue names them (and,
-// in a fusion, those that went into the new one with it), and the current
-// municipalities that hold its territory when those named are not they.
-std::string fate(const Historical& h, const std::vector<Historical>& all, const CurrentMap& current)
+// ended it, the municipality it went into by code, as the catalogue names it
+// (with INE's name of the time where that differs) and, in a fusion, those that
+// went into the new one with it; then the current municipalities that hold its
+// territory when those named are not they, in part where the figures say so.
+std::string fate(const Historical& h, const std::vector<Historical>& all, const CurrentMap& current,
+                 const Hedge* hedge)
 {
     using TargetKind = Target::Kind;
     const Change& change = h.changes.front();
     std::vector<Target> targets;
     for (const Change& c : h.changes) {
         Target t = resolve(c, h, all, current);
-        if (std::none_of(targets.begin(), targets.end(), [&](const Target& u) { return u.name == t.name; }))
+        if (std::none_of(targets.begin(), targets.end(), [&](const Target& u) { return u.ine == t.ine; }))
             targets.push_back(std::move(t));
     }
 
-    // A fusion: the municipalities merged into the new one with it, or, when
-    // none did, those divided with a part into it (Javierregay's, with Santa
-    // Engracia, in Puente la Reina de Jaca).
+    // A fusion: the municipalities merged into the same new one with it, or,
+    // when none did, those divided with a part into it (Javierregay's, with
+    // Santa Engracia, in Puente la Reina de Jaca).
     std::vector<std::string> merged, parts;
-    std::vector<const Historical*> members{&h};
-    if (change.type == "EF") {
+    if (change.type == "EF")
         for (const Historical& other : all)
             for (const Change& c : other.changes)
-                if (&other != &h && c.year == change.year && nameWords(c.target) == nameWords(change.target)) {
-                    if (c.type == "EF") {
+                if (&other != &h && c.year == change.year && c.destination == change.destination) {
+                    if (c.type == "EF")
                         merged.push_back(inProse(other.dictionary));
-                        members.push_back(&other);
-                    } else if (c.type == "ER" || c.type == "ED") {
-                        parts.push_back("parte de " + inProse(other.dictionary));
-                    }
+                    else if (c.type == "ER" || c.type == "ED")
+                        parts.push_back(inProse(other.dictionary));
                 }
-        if (merged.empty())
-            merged = parts;
-        // A new municipality that the catalogue does not hold by name (Veracruz)
-        // is its members' one successor when that successor holds their
-        // territory and no other: it has no other historical municipality, and
-        // its census figures are their sums.
-        const std::string& successor = h.successors.front();
-        bool same = targets.front().kind == TargetKind::Unknown && h.successors.size() == 1;
-        for (const Historical* m : members)
-            same = same && m->successors == h.successors;
-        for (const Historical& other : all)
-            same = same
-                   && (std::find(members.begin(), members.end(), &other) != members.end()
-                       || std::find(other.successors.begin(), other.successors.end(), successor) == other.successors.end());
-        std::size_t summed = 0;
-        for (std::size_t k = 0; same && k < kCensusCount; ++k) {
-            std::uint64_t sum = 0;
-            bool everyone = true;
-            for (const Historical* m : members) {
-                everyone = everyone && m->figures[k];
-                sum += m->figures[k].value_or(0);
-            }
-            if (everyone) {
-                same = current.at(successor).figures[k] == sum;
-                ++summed;
-            }
-        }
-        if (same && summed > 0)
-            targets.front() = {TargetKind::Renamed, successor, targets.front().name};
-    }
 
     const auto sameName = [&](const std::string& ine) {
         return nameWords(current.at(ine).dictionary) == nameWords(h.dictionary);
     };
     const bool allHistorical = targets.size() > 1 && std::all_of(targets.begin(), targets.end(), [](const Target& t) {
-                                   return t.kind == TargetKind::Historical;
+                                   return t.kind == TargetKind::Historical && t.then.empty();
                                });
     std::vector<Named> names;
     for (const Target& t : targets) {
-        if (t.kind == TargetKind::Historical && !allHistorical)
+        if (!t.otherwise.empty())
+            names.push_back({t.name + " (el registro del INE dice " + t.otherwise + ")", false});
+        else if (t.kind == TargetKind::Historical && !t.then.empty())
+            names.push_back({t.then + ", el municipio histórico que este catálogo llama " + t.name, true});
+        else if (t.kind == TargetKind::Historical && !allHistorical)
             names.push_back({t.name + ", otro municipio histórico", true});
-        else if (t.kind == TargetKind::Renamed)
-            names.push_back({t.name + ", que hoy se llama " + inProse(current.at(t.ine).dictionary)
-                                 + (sameName(t.ine) ? ", como este municipio histórico" : ""),
+        else if (!t.then.empty())
+            names.push_back({t.then + ", que hoy se llama " + t.name
+                                 + (t.kind != TargetKind::Historical && sameName(t.ine) ? ", como este municipio histórico"
+                                                                                        : ""),
                              true});
-        else if (t.kind == TargetKind::Unknown)
-            names.push_back({t.name + " (así lo escribe el INE), un municipio que este catálogo no recoge", true});
         else
             names.push_back({t.name, false});
     }
@@ -288,36 +342,56 @@ std::string fate(const Historical& h, const std::vector<Historical>& all, const 
     } else if (change.type == "EI") {
         text += "se integró en " + names.front().text;
     } else if (change.type == "EF") {
-        text += "se fusionó con " + (merged.empty() ? std::string("otros municipios") : joinList(merged))
-                + " en el nuevo municipio de " + names.front().text;
+        std::string with = "otros municipios";
+        if (!merged.empty())
+            with = historicalList(merged, "el municipio histórico de ", "los municipios históricos de ");
+        else if (!parts.empty())
+            with = historicalList(parts, "parte del municipio histórico de ", "partes de los municipios históricos de ");
+        const Target& into = targets.front();
+        text += "se fusionó con " + with + " en el nuevo municipio de "
+                + (into.kind == TargetKind::Historical && into.then.empty() ? into.name + ", también histórico"
+                                                                              : names.front().text);
     } else {
         text += "pasó a figurar con el nombre y el código de " + names.front().text;
     }
 
-    // Today's municipalities, unless those named are all of them.
+    // Today's municipalities, unless those named are all of them and the
+    // figures do not contradict it.
     std::set<std::string> named;
     for (const Target& t : targets)
-        if (t.kind == TargetKind::Successor || t.kind == TargetKind::Renamed)
+        if (t.kind == TargetKind::Successor)
             named.insert(t.ine);
-    if (named == std::set<std::string>(h.successors.begin(), h.successors.end()))
+    const std::string hedged = hedge ? std::string(share(*hedge)) + " " : "";
+    const bool allNamed = named == std::set<std::string>(h.successors.begin(), h.successors.end());
+    if (allNamed && !hedge)
         return text + ".";
+    if (allNamed && named.size() == 1)
+        return text + ", al que hoy pertenece " + (hedge->mostly ? "la mayor parte" : "parte") + " de su territorio.";
     if (const auto year = yearCreated(h.successors.front()); year && h.successors.size() == 1)
         for (const Target& t : targets)
             if (t.kind == TargetKind::Current)
-                return text + "; su territorio, parte de " + t.name + " hasta " + *year + ", es hoy el municipio de "
-                       + inProse(current.at(h.successors.front()).dictionary) + ".";
+                return text + "; su territorio, parte de " + t.name + " hasta " + *year + ", es hoy " + hedged
+                       + "el municipio de " + inProse(current.at(h.successors.front()).dictionary) + ".";
+    // Each with its "a" where a name holds "y": "a Monesma y Cajigar y a Isábena".
+    const bool joined = h.successors.size() > 1 && std::any_of(h.successors.begin(), h.successors.end(), [&](const std::string& ine) {
+                            const std::string name = inProse(current.at(ine).dictionary);
+                            return name.find(" y ") != std::string::npos || name.find(" e ") != std::string::npos;
+                        });
     std::vector<Named> today;
-    for (const std::string& ine : h.successors)
-        today.push_back(sameName(ine) ? Named{inProse(current.at(ine).dictionary) + ", el municipio actual del mismo nombre", true}
-                                      : Named{inProse(current.at(ine).dictionary), false});
-    return text + "; su territorio pertenece hoy a " + joinNamed(today) + ".";
+    for (const std::string& ine : h.successors) {
+        const std::string name = (joined && !today.empty() ? "a " : "") + inProse(current.at(ine).dictionary);
+        today.push_back(sameName(ine) ? Named{name + ", el municipio actual del mismo nombre", true} : Named{name, false});
+    }
+    return text + "; su territorio pertenece hoy " + hedged + "a " + joinNamed(today) + ".";
 }
 
-std::string historicalNote(const Historical& h, const std::vector<Historical>& all, const CurrentMap& current)
+std::string historicalNote(const Historical& h, const std::vector<Historical>& all, const CurrentMap& current,
+                           const Hedges& hedges)
 {
+    const auto hedge = h.successors.size() == 1 ? hedges.find(h.successors.front()) : hedges.end();
     return "Municipio histórico de la provincia de " + h.province + ", con el código INE " + h.ine
-           + ". Figura como municipio en " + censuses(censusesWithFigure(h.figures)) + "." + fate(h, all, current)
-           + largestPopulation(h.figures);
+           + ". Figura como municipio en " + censuses(censusesWithFigure(h.figures)) + "."
+           + fate(h, all, current, hedge == hedges.end() ? nullptr : &hedge->second) + largestPopulation(h.figures);
 }
 
 // A territory that went into another current municipality and became a
@@ -325,7 +399,7 @@ std::string historicalNote(const Historical& h, const std::vector<Historical>& a
 // Zaragoza until Villamayor de Gállego was created): the notes of both current
 // municipalities, given by INE code, say which of their figures count it.
 void addTerritoryNotes(const Historical& h, const std::vector<Historical>& all, const CurrentMap& current,
-                       std::map<std::string, std::string>& currentNotes)
+                       const Hedges& hedges, std::map<std::string, std::string>& currentNotes)
 {
     const auto year = h.successors.size() == 1 ? yearCreated(h.successors.front()) : std::nullopt;
     const Target into = resolve(h.changes.front(), h, all, current);
@@ -337,13 +411,33 @@ void addTerritoryNotes(const Historical& h, const std::vector<Historical>& all, 
     if (made.figures[kCensusCount] || !holder.figures[kCensusCount] || !madeNote.ends_with(kNoFigureIn2004))
         return;
     madeNote.erase(madeNote.size() - kNoFigureIn2004.size());
-    madeNote += " Sus cifras son las de su territorio actual, que fue el municipio de " + inProse(h.dictionary) + " en "
-                + censuses(censusesWithFigure(h.figures)) + " y, desde antes del de " + h.changes.front().year
-                + " hasta " + *year + ", parte de " + into.name + "; el padrón municipal de 2004 lo cuenta dentro de "
-                + into.name + ".";
-    currentNotes.at(into.ine) += " Sus cifras de los censos de 1900 a 2001 no incluyen el territorio de "
-                                 + inProse(made.dictionary) + ", municipio aparte desde " + *year
-                                 + "; la del padrón municipal de 2004 sí lo incluye.";
+    if (hedges.count(h.successors.front()))
+        madeNote += " Fue parte de " + into.name + " hasta " + *year + "; el padrón de 2004 lo cuenta allí.";
+    else
+        madeNote += " Sus cifras son las de su territorio actual, que fue el municipio de " + inProse(h.dictionary)
+                    + " en " + censuses(censusesWithFigure(h.figures)) + " y, desde antes del de "
+                    + h.changes.front().year + " hasta " + *year + ", parte de " + into.name
+                    + "; el padrón municipal de 2004 lo cuenta dentro de " + into.name + ".";
+    currentNotes.at(into.ine) += " Sus cifras censales no incluyen el territorio de " + inProse(made.dictionary)
+                                 + ", municipio aparte desde " + *year + "; la del padrón de 2004, sí.";
+}
+
+// What a current municipality's note says of the historical ones whose
+// figures add up to more than its own: "Comprende la mayor parte del
+// territorio de los municipios históricos de Lascasas y Monflorite, que en 1900
+// sumaban 81 habitantes más."
+std::string hedgeSentence(const Hedge& hedge)
+{
+    std::vector<const Historical*> members = hedge.members;
+    std::sort(members.begin(), members.end(),
+              [](const Historical* a, const Historical* b) { return nameWords(a->dictionary) < nameWords(b->dictionary); });
+    std::vector<std::string> names;
+    for (const Historical* m : members)
+        names.push_back(inProse(m->dictionary));
+    return " Comprende " + std::string(hedge.mostly ? "la mayor parte" : "parte") + " del territorio "
+           + historicalList(names, "del municipio histórico de ", "de los municipios históricos de ") + ", que en "
+           + std::string(kYears[hedge.census]) + (names.size() == 1 ? " tenía " : " sumaban ") + people(hedge.excess)
+           + " más.";
 }
 
 // The note of an entity or núcleo: the place, why the census fields hold no
@@ -367,17 +461,34 @@ std::string placeNote(const Place& place, const std::string& lead, const char* b
 
 } // namespace
 
+std::vector<std::string> hedgedTerritories(const Sources& sources)
+{
+    std::vector<std::string> out;
+    for (const auto& [ine, hedge] : hedgesOf(sources.historical, sources.current)) {
+        std::vector<std::string> names;
+        for (const Historical* m : hedge.members)
+            names.push_back(inProse(m->dictionary) + " (" + m->ine + ")");
+        out.push_back(joinList(names) + (names.size() == 1 ? " tenía " : " sumaban ") + people(hedge.excess)
+                      + " más que " + inProse(sources.current.at(ine).dictionary) + " (" + ine + ") en "
+                      + std::string(kYears[hedge.census]) + ": su territorio es " + share(hedge) + " el de " + ine);
+    }
+    return out;
+}
+
 std::vector<Unit> composeUnits(const Sources& sources)
 {
     const CurrentMap& current = sources.current;
     const std::vector<Historical>& all = sources.historical;
     std::vector<Unit> units;
 
+    const Hedges hedges = hedgesOf(all, current);
     std::map<std::string, std::string> currentNotes; // by INE code
     for (const auto& [ine, m] : current)
         currentNotes[ine] = currentNote(ine, m);
     for (const Historical& h : all)
-        addTerritoryNotes(h, all, current, currentNotes);
+        addTerritoryNotes(h, all, current, hedges, currentNotes);
+    for (const auto& [ine, hedge] : hedges)
+        currentNotes.at(ine) += hedgeSentence(hedge);
     for (const std::string& ine : sources.currentInTableOrder) {
         const Current& m = current.at(ine);
         units.push_back({kMunicipality, ine, sources.currentFile, m.line, m.dictionary, m.dictionary,
@@ -385,13 +496,16 @@ std::vector<Unit> composeUnits(const Sources& sources)
     }
     for (const Historical& h : all) {
         Unit unit{kMunicipality, h.ine, sources.historicalFile, h.line, h.dictionary, h.dictionary,
-                  historicalNote(h, all, current), h.figures};
-        // Named as another municipality (Biel, Beranuy, Used), it is told apart
-        // in the list: "Biel -- municipio histórico".
-        if (std::any_of(current.begin(), current.end(), [&](const auto& c) { return c.second.dictionary == h.dictionary; })
-            || std::any_of(all.begin(), all.end(),
-                           [&](const Historical& other) { return &other != &h && other.dictionary == h.dictionary; }))
-            unit.display += cp1252::fromUtf8(" -- municipio histórico").value();
+                  historicalNote(h, all, current, hedges), h.figures};
+        // Told apart from today's in the lists, in the longest form its
+        // display name has room for: "Aínsa -- municipio histórico".
+        for (const char* mark : {" -- municipio histórico", " -- mun. histórico", " -- histórico", " -- hist."}) {
+            const std::string marked = h.dictionary + cp1252::fromUtf8(mark).value();
+            if (marked.size() <= kDisplayWidth) {
+                unit.display = marked;
+                break;
+            }
+        }
         units.push_back(std::move(unit));
     }
 
@@ -413,12 +527,12 @@ std::vector<Unit> composeUnits(const Sources& sources)
     }
     for (const auto& [code, nucleus] : places.nuclei) {
         Unit unit{kNucleus, code, sources.nomenclatorFile, nucleus.line, nucleus.dictionary, nucleus.dictionary, "", {}};
-        // "de la entidad El Tozal del municipio de El Grado"; "de la entidad y el
+        // "de la entidad El Tozal, del municipio de El Grado"; "de la entidad y el
         // municipio de Ejea de los Caballeros" when they share the name.
         const std::string& entity = places.entities.at(nucleus.entity).dictionary;
         const std::string of = entity == current.at(nucleus.municipality).dictionary
                                    ? "de la entidad y el municipio de "
-                                   : "de la entidad " + inProse(entity) + " del municipio de ";
+                                   : "de la entidad " + inProse(entity) + ", del municipio de ";
         unit.note = placeNote(nucleus, "Núcleo de población con el código " + code + ", " + of, "núcleo", "habitado",
                               sources);
         if (const auto before = places.entityBefore.find(code); before != places.entityBefore.end()) {

@@ -15,4 +15,9 @@ namespace convert {
 // theirs, then the entities and the núcleos by code.
 std::vector<Unit> composeUnits(const Sources& sources);
 
+// The current municipalities whose figures fall short of the historical ones
+// that the tables place wholly in them, one line each, as the converter
+// reports them: their notes say that the territory is only in part the same.
+std::vector<std::string> hedgedTerritories(const Sources& sources);
+
 } // namespace convert

@@ -244,7 +244,7 @@ void readCurrent(const Source& source, Sources& out, Problems& problems)
         }
         if (!ok)
             continue;
-        out.current[ine] = {row.line, *name, province, figures};
+        out.current[ine] = {row.line, *name, province, figures, {}, {}};
         out.currentInTableOrder.push_back(ine);
     }
 }
@@ -392,6 +392,44 @@ void readHistorical(const Source& source, Sources& out, Problems& problems)
                              "el destino " + shown(c.destination) + " no es un municipio de ninguna de las dos tablas");
 }
 
+// ine,municipio_iaest,comarca_codigo,comarca: one row for each current
+// municipality; a comarca's code always with the same name.
+void readComarcas(const Source& source, Sources& out, Problems& problems)
+{
+    std::map<std::string, std::size_t> lineOfIne;
+    std::map<std::string, std::string> nameOfCode;
+    for (const Row& row : source.rows) {
+        const auto fail = [&](const std::string& message) { problems.add(source.path, row.line, message); };
+        const auto it = out.current.find(row[0]);
+        if (it == out.current.end()) {
+            fail("el municipio " + shown(row[0]) + " no es un municipio actual");
+            continue;
+        }
+        if (auto [at, inserted] = lineOfIne.emplace(row[0], row.line); !inserted) {
+            fail("el municipio " + row[0] + " ya aparece en la línea " + std::to_string(at->second));
+            continue;
+        }
+        if (!digitsOnly(row[2], 2) || row[2] == "00") {
+            fail("el código de comarca " + shown(row[2]) + " no tiene dos cifras");
+            continue;
+        }
+        if (row[3].empty() || !cp1252::fromUtf8(row[3])) {
+            fail("el nombre de la comarca " + shown(row[3]) + " está vacío o no cabe en la página de códigos 1252");
+            continue;
+        }
+        if (auto [at, inserted] = nameOfCode.emplace(row[2], row[3]); !inserted && at->second != row[3]) {
+            fail("la comarca " + row[2] + " se llama " + shown(at->second) + " en otra fila");
+            continue;
+        }
+        it->second.comarcaCode = row[2];
+        it->second.comarca = row[3];
+    }
+    if (source.readable && problems.empty())
+        for (const std::string& ine : out.currentInTableOrder)
+            if (out.current.at(ine).comarca.empty())
+                problems.add(source.path, "el municipio " + ine + " no tiene comarca");
+}
+
 void readNomenclator(const Source& source, Sources& out, Problems& problems)
 {
     const CurrentMap& current = out.current;
@@ -494,7 +532,7 @@ std::string shown(std::string_view cell)
 }
 
 Sources readSources(const std::string& currentPath, const std::string& historicalPath,
-                    const std::string& nomenclatorPath, Problems& problems)
+                    const std::string& nomenclatorPath, const std::string& comarcaPath, Problems& problems)
 {
     const Source currentTable = readSource(currentPath, withYears("ine,nombre,provincia", 12), problems);
     const Source historicalTable = readSource(
@@ -505,12 +543,15 @@ Sources readSources(const std::string& currentPath, const std::string& historica
         nomenclatorPath,
         "anio,provincia,municipio_ine,municipio,entidad_codigo,entidad,unidad_codigo,unidad,tipo,habitantes", problems);
 
-    Sources sources{currentPath, historicalPath, nomenclatorPath, {}, {}, {}, {}};
+    const Source comarcaTable = readSource(comarcaPath, "ine,municipio_iaest,comarca_codigo,comarca", problems);
+
+    Sources sources{currentPath, historicalPath, nomenclatorPath, comarcaPath, {}, {}, {}, {}};
     readCurrent(currentTable, sources, problems);
     if (currentTable.readable && sources.current.empty() && problems.empty())
         problems.add(currentTable.path, "no hay ningún municipio");
     readHistorical(historicalTable, sources, problems);
     readNomenclator(nomenclatorTable, sources, problems);
+    readComarcas(comarcaTable, sources, problems);
     return sources;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The three source tables, read and checked: what each says of the
+// The four source tables, read and checked: what each says of the
 // municipalities, entities and núcleos, and the problems found in them, each
 // with its file and line. A row with a problem is left out; the converter
 // writes nothing when there is any.
@@ -39,6 +39,8 @@ struct Current {
     std::string dictionary; // cp1252
     std::string province;
     Figures figures{};
+    std::string comarcaCode; // "01" … "33", from COMARCAS.csv
+    std::string comarca;     // UTF-8, as IAEST names it
 };
 using CurrentMap = std::map<std::string, Current>; // by INE code
 
@@ -83,15 +85,16 @@ struct Nomenclator {
 };
 
 struct Sources {
-    std::string currentFile, historicalFile, nomenclatorFile;
+    std::string currentFile, historicalFile, nomenclatorFile, comarcaFile;
     CurrentMap current;
     std::vector<std::string> currentInTableOrder; // INE codes
     std::vector<Historical> historical;          // in table order
     Nomenclator nomenclator;
 };
 
-// Reads the three tables, given by path.
+// Reads the four tables, given by path: the comarca of each current
+// municipality comes from the fourth.
 Sources readSources(const std::string& currentPath, const std::string& historicalPath,
-                    const std::string& nomenclatorPath, Problems& problems);
+                    const std::string& nomenclatorPath, const std::string& comarcaPath, Problems& problems);
 
 } // namespace convert
