@@ -97,9 +97,11 @@ void alternatives(const Node& node, std::vector<const Node*>& out)
     out.push_back(&node);
 }
 
-// "(field = constant) and (term or term …)" with the terms of EqualAndAny: at
-// least one on the name and the others on the same field, in capitals alike,
-// or on a field's beginning.
+// "(field = constant) and (term or term …)" with the terms of EqualAndAny:
+// those on the name all on the same field, in capitals alike, and the others
+// on a field's beginning. Terms of beginnings alone (the units of a
+// municipality, by the beginning of their codes) take the first one's field
+// as the name's, which none of them reads.
 bool anyOf(const Node& like, Filter::Shape& shape)
 {
     std::vector<const Node*> nodes;
@@ -125,7 +127,9 @@ bool anyOf(const Node& like, Filter::Shape& shape)
         }
         shape.terms.push_back(std::move(term));
     }
-    return named;
+    if (!named)
+        shape.likeField = shape.terms.front().field;
+    return true;
 }
 
 } // namespace
@@ -147,17 +151,6 @@ Filter::Shape shapeOf(const Node& root)
     shape.kind = Filter::Shape::Kind::Equal;
     if (!like)
         return shape;
-    if (const auto* node = dynamic_cast<const LikeNode*>(like)) {
-        if (!contains(*node, false, shape.likeField, shape.upper, shape.literal))
-            return {};
-        shape.kind = Filter::Shape::Kind::EqualAndContains;
-        return shape;
-    }
-    // (like on the name) or (like on its natural form), on one field, both
-    // in capitals or neither; otherwise any of the search's terms.
-    const auto* either = dynamic_cast<const LogicNode*>(like);
-    if (!either || either->isAnd())
-        return {};
     const auto other = [&] {
         Filter::Shape any;
         any.field = shape.field;
@@ -167,6 +160,17 @@ Filter::Shape shapeOf(const Node& root)
         any.kind = Filter::Shape::Kind::EqualAndAny;
         return any;
     };
+    if (const auto* node = dynamic_cast<const LikeNode*>(like)) {
+        if (!contains(*node, false, shape.likeField, shape.upper, shape.literal))
+            return other();
+        shape.kind = Filter::Shape::Kind::EqualAndContains;
+        return shape;
+    }
+    // (like on the name) or (like on its natural form), on one field, both
+    // in capitals or neither; otherwise any of the search's terms.
+    const auto* either = dynamic_cast<const LogicNode*>(like);
+    if (!either || either->isAnd())
+        return {};
     const auto* name = dynamic_cast<const LikeNode*>(&either->left());
     const auto* natural = dynamic_cast<const LikeNode*>(&either->right());
     std::size_t naturalField = 0;
