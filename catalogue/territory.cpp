@@ -176,6 +176,12 @@ std::vector<Comarca> Territory::comarcasOf(std::string_view municipality) const
     return comarcas;
 }
 
+std::vector<Comarca> Territory::comarcasOfUnit(std::string_view unitCode) const
+{
+    const std::optional<std::string_view> municipality = municipalityCodeOf(unitCode);
+    return municipality ? comarcasOf(*municipality) : std::vector<Comarca>{};
+}
+
 std::optional<MunicipalityUnits> Territory::unitsOfMunicipality(std::string_view unitCode) const
 {
     const std::optional<std::string_view> code = municipalityCodeOf(unitCode);

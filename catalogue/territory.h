@@ -90,8 +90,15 @@ public:
 
     // The comarcas of a municipality: of a current one, its own; of a
     // historical one, those of the current municipalities holding it, each
-    // once, in increasing code. None for a code the table does not know.
+    // once, in the order of those municipalities' codes (Laguarta, held by
+    // Boltaña 22066 and Sabiñánigo 22199: Sobrarbe, then Alto Gállego). None
+    // for a code the table does not know.
     std::vector<Comarca> comarcasOf(std::string_view municipality) const;
+
+    // The comarcas of any unit by its CODIGO: those of its municipality
+    // (municipalityCodeOf, then comarcasOf). None for a code of no municipality
+    // the table knows.
+    std::vector<Comarca> comarcasOfUnit(std::string_view unitCode) const;
 
     // The units of the municipality of a unit (a municipality, current or
     // historical, an entity or a núcleo, by its CODIGO): for a current

@@ -313,6 +313,12 @@ TEST_F(EmbeddedTerritory, ComarcasOfNamedUnits)
     EXPECT_EQ(territory.comarcaOf("44037"), (Comarca{"33", "Matarra\xF1" "a / Matarranya"})); // Beceite
     // An entity's and a núcleo's, through their municipality.
     EXPECT_EQ(territory.comarcaOf(*catalogue::municipalityCodeOf("50095000304")), (Comarca{"05", "Cinco Villas"}));
+    EXPECT_EQ(territory.comarcasOfUnit("500950003"), (std::vector<Comarca>{{"05", "Cinco Villas"}}));
+    EXPECT_EQ(territory.comarcasOfUnit("50095000304"), (std::vector<Comarca>{{"05", "Cinco Villas"}}));
+    EXPECT_EQ(territory.comarcasOfUnit("22030"), // Anzánigo: Caldearenas and Las Peñas de Riglos
+              (std::vector<Comarca>{{"02", "Alto G\xE1llego"}, {"06", "Hoya de Huesca / Plana de Uesca"}}));
+    EXPECT_EQ(territory.comarcasOfUnit("28079"), std::vector<Comarca>{});
+    EXPECT_EQ(territory.comarcasOfUnit("5009"), std::vector<Comarca>{});
     // Historical municipalities: through the current ones holding them.
     EXPECT_EQ(territory.comarcasOf("22005"), (std::vector<Comarca>{{"03", "Sobrarbe"}})); // Aínsa
     EXPECT_EQ(territory.comarcasOf("50512"), (std::vector<Comarca>{{"17", "Central"}}));  // Torrecilla de Valmadrid
