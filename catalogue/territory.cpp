@@ -107,8 +107,6 @@ Territory Territory::read(std::string_view table)
         }
         territory.municipalities_.emplace(ine, std::move(municipality));
     }
-    if (header)
-        refuse(1, "la tabla está vacía");
     for (const auto& [ine, municipality] : territory.municipalities_) {
         if (!municipality.comarca.empty())
             continue;

@@ -65,7 +65,8 @@ public:
     // not five digits or is repeated, a current municipality whose territory
     // is not its own code or whose comarca code is not two digits, a comarca
     // code with two names, a name code page 1252 cannot hold, or a holder that
-    // is not a current municipality of the table. An empty table is no table.
+    // is not a current municipality of the table. An empty text lacks the
+    // header; the header alone is a territory that knows no municipality.
     static Territory read(std::string_view table);
 
     // The municipalities the table knows, current and historical.

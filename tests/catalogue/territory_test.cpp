@@ -158,6 +158,8 @@ TEST(TerritoryTest, AMalformedTableIsRefusedWithItsLine)
             EXPECT_STREQ(error.what(), c.message) << c.table;
         }
     }
+    // The header alone: a territory that knows nothing.
+    EXPECT_EQ(Territory::read(header).size(), 0u);
     // A byte order mark, CR LF and an empty last line are read alike.
     const Territory crlf = Territory::read("\xEF\xBB\xBF" + header.substr(0, header.size() - 1)
                                            + "\r\n22005,22907,,\r\n22907,22907,03,Sobrarbe\r\n\r\n");
