@@ -100,6 +100,14 @@ std::string randomFilter(std::mt19937& rng)
         return "(" + kind + ") and (" + value + " like '" + pattern + "')";
     }
     case 4:
+        if (rng() % 4 == 0) {
+            // Beginnings of a code alone, as the units of a municipality are listed.
+            const int terms = 1 + static_cast<int>(rng() % 3);
+            std::string alternatives;
+            for (int t = 0; t < terms; ++t)
+                alternatives += (t ? " or " : "") + ("(ident like '" + pick(rng, kIdentStarts) + "%')");
+            return "(" + kind + ") and " + (terms > 1 ? "(" + alternatives + ")" : alternatives);
+        }
         if (rng() % 2) {
             // The search as people type it, the code's beginning tested on IDENT.
             // Often the terms hold one another's text, as the window's do
@@ -307,7 +315,11 @@ TEST(FastFilterTest, RecognisesOnlyTheShapesTheIndexesAnswer)
          ""},
         {"(tiponum = 2) and ((Upper(nombrebusc) like '%A%') or (Upper(Natural(Plain(nombrebusc))) like '%A%'))",
          Kind::Other, ""},
-        {"(tiponum = 2) and ((ident like '2%') or (ident like '3%'))", Kind::Other, ""},
+        // Beginnings alone, one or several (the units of a municipality by their codes).
+        {"(tiponum = 2) and ((ident like '2%') or (ident like '3%'))", Kind::EqualAndAny, ""},
+        {"(tiponum = 3) and (ident like '3000%')", Kind::EqualAndAny, ""},
+        {"(tiponum = 3) and (ident like '3000')", Kind::Other, ""},
+        {"(tiponum = 3) and ((ident like '3%') or (ident = '30001'))", Kind::Other, ""},
         {"(tiponum = 2) and ((Upper(nombrebusc) like '%A%') or (Upper(ident) like '2%'))", Kind::Other, ""},
         {"(tiponum = 2) and ((Upper(nombrebusc) like '%A%') or (ident like '2_%'))", Kind::Other, ""},
         {"(tiponum = 2) and ((Upper(nombrebusc) like '%A%') and (Upper(Natural(nombrebusc)) like '%A%'))",
