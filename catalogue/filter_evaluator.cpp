@@ -4,19 +4,28 @@
 
 namespace catalogue::expression {
 
-CaseNode::CaseNode(NodePtr arg, bool upper) : Node(arg->type), arg_(std::move(arg)), upper_(upper)
+CaseNode::CaseNode(NodePtr arg, bool upper) : Node(arg->type), arg_(std::move(arg)), upper_(upper), map_(&caseMap(upper))
 {
-    for (unsigned b = 0; b < 256; ++b)
-        map_[b] = static_cast<char>(upper ? cp1252::upper(static_cast<unsigned char>(b)) : lowerOf(static_cast<unsigned char>(b)));
 }
 
-unsigned char CaseNode::lowerOf(unsigned char b)
+// The byte maps of Upper and Lower by code page 1252, made once: Lower is
+// the inverse of Upper.
+const CaseNode::CaseMap& CaseNode::caseMap(bool upper)
 {
-    // The inverse of the upper-case map of code page 1252.
-    for (unsigned c = 0; c < 256; ++c)
-        if (c != b && cp1252::upper(static_cast<unsigned char>(c)) == b)
-            return static_cast<unsigned char>(c);
-    return b;
+    static const auto maps = [] {
+        std::array<CaseMap, 2> m{};
+        for (unsigned b = 0; b < 256; ++b) {
+            m[0][b] = static_cast<char>(b);
+            m[1][b] = static_cast<char>(cp1252::upper(static_cast<unsigned char>(b)));
+        }
+        for (unsigned c = 256; c-- > 0;) {
+            const auto u = static_cast<unsigned char>(m[1][c]);
+            if (u != c)
+                m[0][u] = static_cast<char>(c);
+        }
+        return m;
+    }();
+    return maps[upper ? 1 : 0];
 }
 
 Value ArithmeticNode::value(std::size_t record) const

@@ -129,7 +129,7 @@ public:
             return v;
         scratch_.resize(v.text.size());
         for (std::size_t i = 0; i < v.text.size(); ++i)
-            scratch_[i] = map_[static_cast<unsigned char>(v.text[i])];
+            scratch_[i] = (*map_)[static_cast<unsigned char>(v.text[i])];
         v.text = scratch_;
         return v;
     }
@@ -137,11 +137,12 @@ public:
     const Node& arg() const { return *arg_; }
 
 private:
-    static unsigned char lowerOf(unsigned char b);
+    using CaseMap = std::array<char, 256>;
+    static const CaseMap& caseMap(bool upper);
 
     NodePtr arg_;
     bool upper_;
-    std::array<char, 256> map_{};
+    const CaseMap* map_;
     mutable std::string scratch_; // filters are evaluated on one thread
 };
 

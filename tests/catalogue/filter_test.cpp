@@ -112,6 +112,7 @@ TEST_F(FilterTest, WhatEachFilterLetsThrough)
         // Upper and Lower by code page 1252; of a null, null.
         {cp("Upper(nombrebusc) = 'PEÑALBA'"), "Peñalba"},
         {cp("Upper(Lower(nombredicc)) like '%NIÉS'"), "Sandinies"},
+        {cp("Lower(nombrebusc) like 'peña%'"), "Peñalba|Peña (La)"},
         // Natural: the article put first, hyphens as spaces; of a null, null.
         {cp("Upper(Natural(nombrebusc)) like '%LA PEÑA%'"), "Peña (La)"},
         {"natural(nombrebusc) = 'La Fuen Santa'", "Fuen-Santa (La)"},
