@@ -16,7 +16,7 @@ constexpr std::uint32_t kRdBu[11] = {0x67001f, 0xb2182b, 0xd6604d, 0xf4a582, 0xf
 // Round limits near the quantiles of positive, ascending values, dividing
 // them into up to `classes` classes: each distinct, above the smallest value
 // and at most the largest.
-std::vector<double> roundQuantiles(const std::vector<double>& sorted, int classes)
+std::vector<double> roundQuantiles(const std::vector<double>& sorted, int classes, double (*round)(double))
 {
     std::vector<double> limits;
     if (sorted.empty())
@@ -25,11 +25,20 @@ std::vector<double> roundQuantiles(const std::vector<double>& sorted, int classe
         const double q = sorted[sorted.size() * static_cast<std::size_t>(i) / static_cast<std::size_t>(classes)];
         if (q <= 0)
             continue;
-        const double limit = roundLimit(q);
+        const double limit = round(q);
         if (limit > sorted.front() && limit <= sorted.back() && (limits.empty() || limit > limits.back()))
             limits.push_back(limit);
     }
     return limits;
+}
+
+// A percentage limit: to the ten below 100 % (1, 2, 2.5 or 5 below 10 %), as
+// roundLimit above.
+double roundPercent(double v)
+{
+    if (v < 10 || v >= 100)
+        return roundLimit(v);
+    return std::round(v / 10) * 10;
 }
 
 } // namespace
@@ -61,7 +70,10 @@ Classes Classes::of(const std::vector<std::optional<double>>& values, Measure me
             known.push_back(*v);
     std::sort(known.begin(), known.end());
     if (measure == Measure::Population) {
-        c.limits_ = roundQuantiles(known, 7);
+        c.limits_ = roundQuantiles(known, 6, roundLimit);
+        // A few towns stand far above the rest: a class of their own.
+        if (!c.limits_.empty() && known.back() >= c.limits_.back() * 10)
+            c.limits_.push_back(c.limits_.back() * 10);
         for (std::size_t i = 0; i <= c.limits_.size(); ++i)
             c.colours_.push_back(kYlGnBu[c.limits_.empty() ? 3 : i * 6 / c.limits_.size()]);
         return c;
@@ -70,8 +82,8 @@ Classes Classes::of(const std::vector<std::optional<double>>& values, Measure me
     for (double v : known)
         (v < 0 ? losses : gains).push_back(std::abs(v));
     std::sort(losses.begin(), losses.end());
-    std::vector<double> lossLimits = roundQuantiles(losses, 4);
-    const std::vector<double> gainLimits = roundQuantiles(gains, 3);
+    std::vector<double> lossLimits = roundQuantiles(losses, 4, roundPercent);
+    const std::vector<double> gainLimits = roundQuantiles(gains, 3, roundPercent);
     // Losses are at most 100 %: a limit there would leave an empty class.
     while (!lossLimits.empty() && lossLimits.back() >= 100)
         lossLimits.pop_back();

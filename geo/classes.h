@@ -16,8 +16,10 @@ class Classes {
 public:
     Classes() = default;
     // Classes for the values (nothing for "sin dato"), of the measure's kind:
-    // a population gets up to seven classes; a change up to four of losses
-    // and three of gains, with 0 always a limit when both occur.
+    // a population gets up to six classes by its quantiles, and one more
+    // above ten times the highest limit when some values reach it; a change
+    // up to four of losses and three of gains (limits to the ten below
+    // 100 %), with 0 always a limit when both occur.
     static Classes of(const std::vector<std::optional<double>>& values, Measure measure);
 
     // The inner limits, ascending: class i holds the values from limit i-1

@@ -68,12 +68,13 @@ public:
         const std::uint32_t v = varint();
         return (v & 1U) != 0 ? ~static_cast<std::int32_t>(v >> 1) : static_cast<std::int32_t>(v >> 1);
     }
-    // A count of items each taking at least `minBytes` bytes: never more than the bytes left.
-    std::size_t count(std::size_t minBytes, const char* what)
+    // A count of items each taking at least `minBytes` bytes: one that the
+    // bytes left cannot hold says the map ends before its end.
+    std::size_t count(std::size_t minBytes)
     {
         const std::size_t n = varint();
         if (n > left() / minBytes)
-            invalid(what);
+            throw MapFormatError("el mapa está incompleto");
         return n;
     }
     double real()
@@ -160,15 +161,15 @@ MapSource decodeMap(std::string_view bytes)
     if (!(map.scale[0] > 0 && map.scale[1] > 0 && map.referenceLatitude > -80 && map.referenceLatitude < 80))
         Reader::invalid("transformación");
 
-    map.comarcas.resize(r.count(2, "comarcas"));
+    map.comarcas.resize(r.count(2));
     for (Comarca& c : map.comarcas) {
         c.code = static_cast<int>(r.varint());
         c.name = std::string(r.bytes(r.varint()));
     }
 
-    map.arcs.resize(r.count(3, "arcos"));
+    map.arcs.resize(r.count(3));
     for (auto& arc : map.arcs) {
-        const std::size_t points = r.count(2, "puntos de un arco");
+        const std::size_t points = r.count(2);
         if (points < 2)
             Reader::invalid("arco de menos de dos puntos");
         arc.resize(points);
@@ -182,7 +183,7 @@ MapSource decodeMap(std::string_view bytes)
         }
     }
 
-    map.areas.resize(r.count(9, "áreas"));
+    map.areas.resize(r.count(9));
     for (StoredArea& a : map.areas) {
         a.code = std::string(r.bytes(5));
         for (char c : a.code)
@@ -196,13 +197,13 @@ MapSource decodeMap(std::string_view bytes)
         if (comarca > map.comarcas.size())
             Reader::invalid("comarca de un área");
         a.comarca = static_cast<int>(comarca) - 1;
-        a.polygons.resize(r.count(2, "polígonos"));
+        a.polygons.resize(r.count(2));
         for (auto& polygon : a.polygons) {
-            polygon.resize(r.count(2, "anillos"));
+            polygon.resize(r.count(2));
             if (polygon.empty())
                 Reader::invalid("polígono sin anillos");
             for (auto& ring : polygon) {
-                ring.resize(r.count(1, "arcos de un anillo"));
+                ring.resize(r.count(1));
                 if (ring.empty())
                     Reader::invalid("anillo sin arcos");
                 for (std::int32_t& ref : ring) {

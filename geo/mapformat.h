@@ -21,7 +21,8 @@
 // every arc reference against the arcs read and every coordinate against the
 // grid; it never reads past the buffer. Its errors (MapFormatError, Spanish):
 //   "no es un mapa de Población"           wrong leading bytes
-//   "el mapa está incompleto"               the bytes end inside a field
+//   "el mapa está incompleto"               the bytes end inside a field, or a
+//                                           count asks for more than there are
 //   "el mapa tiene datos no válidos (…)"    a count, code, kind or reference out of range
 //   "el mapa tiene bytes de más"            bytes after the last area
 

@@ -38,11 +38,13 @@ TEST(Classes, PopulationGetsRoundLimitsNearItsQuantiles)
         v.push_back(x);
     v.push_back(std::nullopt);
     const geo::Classes c = geo::Classes::of(v, geo::Measure::Population);
-    EXPECT_EQ(c.limits(), (std::vector<double>{100, 250, 500, 1000, 2500, 10000}));
+    // Six classes by the quantiles (120, 260, 520, 2.400, 9.000 rounded), and
+    // 600.000 more than ten times the last limit: a class above 100.000.
+    EXPECT_EQ(c.limits(), (std::vector<double>{100, 250, 500, 2500, 10000, 100000}));
     ASSERT_EQ(c.count(), 7u);
     EXPECT_EQ(c.classOf(50), 0);
     EXPECT_EQ(c.classOf(100), 1);
-    EXPECT_EQ(c.classOf(9999), 5);
+    EXPECT_EQ(c.classOf(9999), 4);
     EXPECT_EQ(c.classOf(600000), 6);
     EXPECT_EQ(c.colour(0), 0xffffccu);
     EXPECT_EQ(c.colour(6), 0x0c2c84u);
@@ -54,20 +56,21 @@ TEST(Classes, ChangeDivergesAboutZero)
     for (double x : {-90, -80, -70, -60, -55, -45, -40, -30, -20, -10, -5, 5, 20, 40, 150, 300})
         v.push_back(x);
     const geo::Classes c = geo::Classes::of(v, geo::Measure::Change);
-    // Losses 20 % and 50 % (70 % rounds to 50 % again), gains 20 % and 100 %.
-    EXPECT_EQ(c.limits(), (std::vector<double>{-50, -20, 0, 20, 100}));
-    ASSERT_EQ(c.count(), 6u);
+    // Losses 20 %, 50 % (45 % to the ten) and 70 %; gains 20 % and 100 %.
+    EXPECT_EQ(c.limits(), (std::vector<double>{-70, -50, -20, 0, 20, 100}));
+    ASSERT_EQ(c.count(), 7u);
     EXPECT_EQ(c.classOf(-90), 0);
-    EXPECT_EQ(c.classOf(-25), 1);
-    EXPECT_EQ(c.classOf(-20), 2);
-    EXPECT_EQ(c.classOf(-0.1), 2);
-    EXPECT_EQ(c.classOf(0), 3);
-    EXPECT_EQ(c.classOf(300), 5);
+    EXPECT_EQ(c.classOf(-55), 1);
+    EXPECT_EQ(c.classOf(-25), 2);
+    EXPECT_EQ(c.classOf(-20), 3);
+    EXPECT_EQ(c.classOf(-0.1), 3);
+    EXPECT_EQ(c.classOf(0), 4);
+    EXPECT_EQ(c.classOf(300), 6);
     // Losses red, darkest furthest from 0; gains blue, darkest furthest.
-    EXPECT_EQ(c.colour(0), 0xb2182bu);
-    EXPECT_EQ(c.colour(2), 0xf4a582u);
-    EXPECT_EQ(c.colour(3), 0x92c5deu);
-    EXPECT_EQ(c.colour(5), 0x2166acu);
+    EXPECT_EQ(c.colour(0), 0x67001fu);
+    EXPECT_EQ(c.colour(3), 0xf4a582u);
+    EXPECT_EQ(c.colour(4), 0x92c5deu);
+    EXPECT_EQ(c.colour(6), 0x2166acu);
 }
 
 TEST(Classes, NoValuesGiveOneClass)

@@ -104,7 +104,7 @@ TEST(MapFormat, DamagedFieldsAreRefusedAndNamed)
     const std::size_t comarcaCount = 8 + 5 * 8;
     bytes[comarcaCount] = '\xff';
     bytes.insert(comarcaCount + 1, "\xff\xff\x0f");
-    EXPECT_EQ(errorOf(bytes), "el mapa tiene datos no válidos (comarcas)");
+    EXPECT_EQ(errorOf(bytes), "el mapa está incompleto");
 }
 
 TEST(MapFormat, EveryByteOfTheMapFlippedGivesAMapOrAReasonNeverACrash)

@@ -93,7 +93,7 @@ ColouredMap::ColouredMap(const geo::MapData& map, const MunicipalFigures& figure
     areaValues_.assign(areas.size(), std::nullopt);
     areaClasses_.assign(areas.size(), -1);
     std::vector<std::optional<double>> classified;
-    if (colouring.byComarca) {
+    if (colouring.byComarca && coloured) {
         // A comarca's figure at a date is the sum of its municipalities' that
         // have one there: a municipality without a figure (not yet one, or
         // counted in another) takes nothing away from the comarca's people.
@@ -122,7 +122,7 @@ ColouredMap::ColouredMap(const geo::MapData& map, const MunicipalFigures& figure
             rows_.push_back(row);
         }
         for (std::size_t i = 0; i < areas.size(); ++i)
-            if (areas[i].comarca >= 0 && coloured) {
+            if (areas[i].comarca >= 0) {
                 areaValues_[i] = values[areas[i].comarca];
                 areaClasses_[i] = rows_[areas[i].comarca].cls;
             }
