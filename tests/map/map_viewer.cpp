@@ -43,11 +43,11 @@ int main(int argc, char** argv)
                 c.kind = map::Colouring::Kind::None;
             } else if (value.contains(QLatin1Char('-'))) {
                 c.kind = map::Colouring::Kind::Change;
-                c.from = map::censusDates().indexOf(value.section(QLatin1Char('-'), 0, 0));
-                c.to = map::censusDates().indexOf(value.section(QLatin1Char('-'), 1, 1));
+                c.from = static_cast<int>(map::censusDates().indexOf(value.section(QLatin1Char('-'), 0, 0)));
+                c.to = static_cast<int>(map::censusDates().indexOf(value.section(QLatin1Char('-'), 1, 1)));
             } else {
                 c.kind = map::Colouring::Kind::Population;
-                c.date = map::censusDates().indexOf(value);
+                c.date = static_cast<int>(map::censusDates().indexOf(value));
             }
             window.setColouring(c);
         } else if (option == QStringLiteral("--unit")) {

@@ -190,6 +190,7 @@ void MapWindow::createControls()
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setAlternatingRowColors(false);
     table_->setTabKeyNavigation(false);
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     splitter->addWidget(mapPart);
     splitter->addWidget(table_);
     splitter->setStretchFactor(0, 3);
@@ -279,10 +280,9 @@ void MapWindow::fillTable()
     table_->clear();
     table_->setColumnCount(comarcas ? 2 : 3);
     QStringList headings;
-    headings << (comarcas ? QStringLiteral("Comarca") : QStringLiteral("Municipio"));
+    headings << (comarcas ? QStringLiteral("Comarca") : QStringLiteral("Municipio")) << colouring_.valueHeading();
     if (!comarcas)
         headings << QStringLiteral("Comarca");
-    headings << colouring_.valueHeading();
     table_->setHorizontalHeaderLabels(headings);
     table_->setRowCount(static_cast<int>(rows.size()));
     const bool coloured = colouring_.kind != Colouring::Kind::None;
@@ -301,16 +301,14 @@ void MapWindow::fillTable()
         name->setData(Qt::UserRole, row.code);
         name->setData(Qt::UserRole + 1, row.comarcaIndex);
         table_->setItem(r, 0, name);
-        int column = 1;
-        if (!comarcas)
-            table_->setItem(r, column++, new QTableWidgetItem(row.comarca));
         auto* value = new QTableWidgetItem(row.value ? colours_->formatValue(*row.value) : QStringLiteral("sin dato"));
         value->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        table_->setItem(r, column, value);
+        table_->setItem(r, 1, value);
+        if (!comarcas)
+            table_->setItem(r, 2, new QTableWidgetItem(row.comarca));
     }
     table_->resizeColumnToContents(0);
-    if (!comarcas)
-        table_->resizeColumnToContents(1);
+    table_->resizeColumnToContents(1);
     table_->setAccessibleName(comarcas ? QStringLiteral("Comarcas por %1").arg(colouring_.describe())
                               : coloured ? QStringLiteral("Municipios por %1").arg(colouring_.describe())
                                          : QStringLiteral("Municipios"));
