@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <cmath>
 
 namespace map {
 
@@ -15,25 +16,14 @@ const QColor kUncoloured(0xf4, 0xf1, 0xe8);
 const QColor kHighlight(0x00, 0x00, 0x00);
 const QColor kHistorical(0xd9, 0x00, 0x8c);
 
-QPainterPath pathOf(const std::vector<geo::Point>& line, bool close)
+QPainterPath pathOf(const std::vector<geo::Point>& line)
 {
     QPainterPath path;
     path.moveTo(line[0].x, line[0].y);
     for (std::size_t i = 1; i < line.size(); ++i)
         path.lineTo(line[i].x, line[i].y);
-    if (close)
-        path.closeSubpath();
+    path.closeSubpath();
     return path;
-}
-
-void hatched(QPainter& painter, const QPainterPath& path, const QColor& base, Qt::BrushStyle style,
-             const QTransform& toDevice)
-{
-    painter.fillPath(path, base);
-    QBrush hatch(kHatch, style);
-    // The hatching keeps its spacing in device pixels whatever the zoom.
-    hatch.setTransform(toDevice.inverted());
-    painter.fillPath(path, hatch);
 }
 
 } // namespace
@@ -46,16 +36,13 @@ MapScene::MapScene(const geo::MapData& map) : map_(&map)
         QPainterPath path;
         path.setFillRule(Qt::OddEvenFill);
         for (const auto& ring : areas[i].rings)
-            path.addPath(pathOf(ring, true));
+            path.addPath(pathOf(ring));
         areas_.push_back(path);
         for (const geo::Point& d : areas[i].dots) {
             dots_.emplace_back(d.x, d.y);
             dotAreas_.push_back(static_cast<int>(i));
         }
     }
-    for (int k = 0; k < 3; ++k)
-        for (const auto& line : map.borders(static_cast<geo::BorderKind>(k)))
-            borders_[k].addPath(pathOf(line, false));
 }
 
 QTransform MapScene::fitting(const geo::Box& box, const QRectF& target)
@@ -70,43 +57,91 @@ QTransform MapScene::fitting(const geo::Box& box, const QRectF& target)
     return t;
 }
 
-void MapScene::paintMap(QPainter& painter, const QTransform& toDevice, const ColouredMap& colours,
+void MapScene::toDevice(const std::vector<geo::Point>& line, const QTransform& t, QPolygonF& out)
+{
+    out.clear();
+    const double sx = t.m11(), sy = t.m22(), dx = t.dx(), dy = t.dy();
+    QPointF last(1e300, 1e300);
+    for (const geo::Point& p : line) {
+        const QPointF d(p.x * sx + dx, p.y * sy + dy);
+        if (std::abs(d.x() - last.x()) + std::abs(d.y() - last.y()) >= 0.5) {
+            out.append(d);
+            last = d;
+        }
+    }
+    // A line keeps its last point, so that the next one meets it.
+    const QPointF end(line.back().x * sx + dx, line.back().y * sy + dy);
+    if (out.size() < 2 || out.back() != end)
+        out.append(end);
+}
+
+void MapScene::fillArea(QPainter& painter, std::size_t area, const QTransform& t, const QBrush& brush) const
+{
+    const auto& rings = map_->areas()[area].rings;
+    if (rings.size() == 1) {
+        toDevice(rings[0], t, scratch_);
+        painter.setBrush(brush);
+        painter.drawPolygon(scratch_, Qt::OddEvenFill);
+        return;
+    }
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    for (const auto& ring : rings) {
+        toDevice(ring, t, scratch_);
+        path.addPolygon(scratch_);
+        path.closeSubpath();
+    }
+    painter.fillPath(path, brush);
+}
+
+void MapScene::paintMap(QPainter& painter, const QTransform& toDeviceUnits, const ColouredMap& colours,
                         const Highlight& highlight) const
 {
     painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
+    // The areas are filled without antialiasing: neighbours then meet with
+    // no seam, and the borders drawn over them (antialiased) smooth the edges.
+    painter.setRenderHint(QPainter::Antialiasing, false);
     const QTransform base = painter.transform();
-    const QTransform all = toDevice * base;
-    painter.setTransform(all);
+    // The map is drawn in device pixels: the points are moved there here, and
+    // the painter keeps only the device's own transform (a printer's, an
+    // image's scale).
+    const QTransform& t = toDeviceUnits;
+    const QTransform all = t * base;
     painter.setPen(Qt::NoPen);
     const bool coloured = colours.colouring().kind != Colouring::Kind::None;
     const QRectF visible = all.inverted().mapRect(QRectF(painter.viewport()));
     const auto& areas = map_->areas();
-    for (std::size_t i = 0; i < areas_.size(); ++i) {
+    for (std::size_t i = 0; i < areas.size(); ++i) {
         const geo::Box& b = areas[i].box;
         if (areas[i].rings.empty() || !visible.intersects(QRectF(b.x0, b.y0, b.width(), b.height())))
             continue;
-        if (areas[i].kind == geo::AreaKind::SharedTerritory)
-            hatched(painter, areas_[i], kShared, Qt::FDiagPattern, all);
-        else if (!coloured)
-            painter.fillPath(areas_[i], kUncoloured);
-        else if (colours.classOf(static_cast<int>(i)) < 0)
-            hatched(painter, areas_[i], kNoData, Qt::BDiagPattern, all);
-        else
-            painter.fillPath(areas_[i], colours.colourOf(static_cast<int>(i)));
+        if (areas[i].kind == geo::AreaKind::SharedTerritory) {
+            fillArea(painter, i, t, kShared);
+            fillArea(painter, i, t, QBrush(kHatch, Qt::FDiagPattern));
+        } else if (!coloured) {
+            fillArea(painter, i, t, kUncoloured);
+        } else if (colours.classOf(static_cast<int>(i)) < 0) {
+            fillArea(painter, i, t, kNoData);
+            fillArea(painter, i, t, QBrush(kHatch, Qt::BDiagPattern));
+        } else {
+            fillArea(painter, i, t, colours.colourOf(static_cast<int>(i)));
+        }
     }
     painter.setBrush(Qt::NoBrush);
-    QPen municipal(QColor(0x70, 0x70, 0x70, 0xa0), 0.5);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    QPen municipal(QColor(0x80, 0x80, 0x80), 0.5);
     QPen comarcal(QColor(0x30, 0x30, 0x30), 1.1);
     QPen provincial(QColor(0x00, 0x00, 0x00), 2.2);
-    for (QPen* pen : {&municipal, &comarcal, &provincial})
-        pen->setCosmetic(true);
-    painter.setPen(municipal);
-    painter.drawPath(borders_[0]);
-    painter.setPen(comarcal);
-    painter.drawPath(borders_[1]);
-    painter.setPen(provincial);
-    painter.drawPath(borders_[2]);
+    const QPen* pens[3] = {&municipal, &comarcal, &provincial};
+    for (int k = 0; k < 3; ++k) {
+        painter.setPen(*pens[k]);
+        for (const auto& line : map_->borders(static_cast<geo::BorderKind>(k))) {
+            toDevice(line, t, scratch_);
+            // A line shorter than a pixel draws nothing one can see.
+            if (scratch_.size() > 2 || (scratch_.size() == 2 && (scratch_[1] - scratch_[0]).manhattanLength() >= 1))
+                painter.drawPolyline(scratch_);
+        }
+    }
 
     // The point areas after the borders, so that they stay visible: a dot
     // of the area's colour with a dark ring, the same size at any zoom.

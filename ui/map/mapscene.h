@@ -5,6 +5,7 @@
 // printed is what the window shows.
 
 #include <QPainterPath>
+#include <QPolygonF>
 #include <QPointF>
 #include <QRectF>
 #include <QString>
@@ -60,9 +61,16 @@ public:
                       const QSizeF& viewSize, const ColouredMap& colours, const Highlight& highlight) const;
 
 private:
+    // Map units to device pixels for the transforms the map is drawn with
+    // (a scale and a shift), leaving out every point within half a pixel of
+    // the one kept before it: at Aragón's or Spain's whole extent most points
+    // of the small municipalities fall together.
+    static void toDevice(const std::vector<geo::Point>& line, const QTransform& t, QPolygonF& out);
+    void fillArea(QPainter& painter, std::size_t area, const QTransform& toDevice, const QBrush& brush) const;
+
     const geo::MapData* map_;
     std::vector<QPainterPath> areas_;
-    QPainterPath borders_[3];
+    mutable QPolygonF scratch_;
     std::vector<QPointF> dots_;
     std::vector<int> dotAreas_;
 };

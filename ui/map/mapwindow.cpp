@@ -23,6 +23,7 @@
 #include <QSvgGenerator>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "cp1252text.h"
 #include "mapcanvas.h"
@@ -195,7 +196,7 @@ void MapWindow::createControls()
     splitter->addWidget(table_);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({760, 320});
+    splitter->setSizes({700, 380});
     layout->addWidget(splitter, 1);
 
     connect(measureBox_, &QComboBox::currentIndexChanged, this, &MapWindow::colouringChosen);
@@ -308,6 +309,7 @@ void MapWindow::fillTable()
             table_->setItem(r, 2, new QTableWidgetItem(row.comarca));
     }
     table_->resizeColumnToContents(0);
+    table_->setColumnWidth(0, std::min(table_->columnWidth(0), table_->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 26));
     table_->resizeColumnToContents(1);
     table_->setAccessibleName(comarcas ? QStringLiteral("Comarcas por %1").arg(colouring_.describe())
                               : coloured ? QStringLiteral("Municipios por %1").arg(colouring_.describe())
