@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QPrinter>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -218,6 +219,27 @@ TEST_F(MapWindowTest, ThePictureSavedHoldsTheMapLegendTitleAndAttribution)
     // A folder that is not there: a reason, nothing written.
     EXPECT_TRUE(window->savePicture(dir.filePath("no/hay/mapa.png")).startsWith("No se ha podido guardar"));
     EXPECT_FALSE(QFile::exists(dir.filePath("no/hay/mapa.png")));
+}
+
+TEST_F(MapWindowTest, ThePrintedPageHoldsTitleLegendAndAttribution)
+{
+    window->showUnit({map::MapUnit::Kind::Municipality, "50297", "Zaragoza", {"50297"}});
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("mapa.pdf"));
+    printer.setPageOrientation(QPageLayout::Landscape);
+    window->printPictureOn(printer);
+    // Read back by poppler's pdftotext.
+    QProcess pdftotext;
+    pdftotext.start("pdftotext", {dir.filePath("mapa.pdf"), "-"});
+    ASSERT_TRUE(pdftotext.waitForFinished(20000));
+    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
+    EXPECT_TRUE(text.contains("Aragón: variación de la población de 1900 a 2001 — Zaragoza")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Variación 1900–2001 (%)"));
+    EXPECT_TRUE(text.contains("80 % o más"));
+    EXPECT_TRUE(text.contains("sin dato"));
+    EXPECT_TRUE(text.contains("Límites municipales: obra derivada de BDLJE, CC BY 4.0, ign.es"));
 }
 
 TEST(MapWindowDamaged, ADamagedMapIsSaidInSpanishAndTheWindowStillWorks)

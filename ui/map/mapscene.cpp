@@ -77,7 +77,15 @@ void MapScene::toDevice(const std::vector<geo::Point>& line, const QTransform& t
 
 void MapScene::fillArea(QPainter& painter, std::size_t area, const QTransform& t, const QBrush& brush) const
 {
-    const auto& rings = map_->areas()[area].rings;
+    const geo::Area& a = map_->areas()[area];
+    const auto& rings = a.rings;
+    // An area of a pixel or two (Spain's smallest at its whole extent) is its box.
+    const QRectF box(a.box.x0 * t.m11() + t.dx(), a.box.y0 * t.m22() + t.dy(), a.box.width() * t.m11(),
+                     a.box.height() * t.m22());
+    if (box.width() < 2 && box.height() < 2) {
+        painter.fillRect(box, brush);
+        return;
+    }
     if (rings.size() == 1) {
         toDevice(rings[0], t, scratch_);
         painter.setBrush(brush);
@@ -276,17 +284,18 @@ void MapScene::paintPicture(QPainter& painter, const QRectF& page, const QString
     painter.fillRect(page, Qt::white);
     const QFontMetricsF metrics(painter.font());
     const qreal line = metrics.height() * 1.4;
-    QFont titleFont = painter.font();
+    const QFont plain = painter.font();
+    QFont titleFont = plain;
     titleFont.setBold(true);
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
+    if (titleFont.pixelSize() > 0)
+        titleFont.setPixelSize(titleFont.pixelSize() * 5 / 4);
+    else
+        titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
     painter.setFont(titleFont);
     const qreal titleHeight = QFontMetricsF(titleFont).height() * 1.4;
     painter.setPen(Qt::black);
     painter.drawText(QRectF(page.left() + 8, page.top() + 4, page.width() - 16, titleHeight),
                      Qt::AlignLeft | Qt::AlignVCenter, title);
-    QFont plain = titleFont;
-    plain.setBold(false);
-    plain.setPointSizeF(titleFont.pointSizeF() / 1.25);
     painter.setFont(plain);
     const qreal legend = legendWidth(plain, colours);
     const QRectF mapArea(page.left() + 8, page.top() + 4 + titleHeight, page.width() - legend - 24,

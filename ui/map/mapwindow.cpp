@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QImage>
@@ -430,6 +431,15 @@ void MapWindow::describeUnit()
     canvas_->setHighlight(h);
 }
 
+QFont MapWindow::pictureFont() const
+{
+    // In pixels, which the picture's layout is measured in on every device
+    // (a printer's or an SVG file's points are other than the screen's).
+    QFont f = font();
+    f.setPixelSize(QFontInfo(font()).pixelSize());
+    return f;
+}
+
 QString MapWindow::pictureTitle() const
 {
     QString title = QStringLiteral("Aragón: %1").arg(colouring_.describe());
@@ -453,14 +463,14 @@ QImage MapWindow::picture() const
     if (!scene_)
         return {};
     const QFontMetrics metrics(font());
-    const QSize size(canvas_->width() + static_cast<int>(MapScene::legendWidth(font(), *colours_)) + 40,
+    const QSize size(canvas_->width() + static_cast<int>(MapScene::legendWidth(pictureFont(), *colours_)) + 40,
                      canvas_->height() + metrics.height() * 6);
     const qreal ratio = devicePixelRatioF();
     QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(ratio);
     image.fill(Qt::white);
     QPainter painter(&image);
-    painter.setFont(font());
+    painter.setFont(pictureFont());
     Highlight h = canvas_->highlight();
     paintPicture(painter, QRectF(QPointF(0, 0), QSizeF(size)));
     return image;
@@ -483,7 +493,7 @@ QString MapWindow::savePicture(const QString& path) const
         svg.setTitle(pictureTitle());
         svg.setDescription(kAttribution);
         QPainter painter(&svg);
-        painter.setFont(font());
+        painter.setFont(pictureFont());
         paintPicture(painter, QRectF(QPointF(0, 0), size));
         painter.end();
     } else {
@@ -527,15 +537,20 @@ void MapWindow::printPicture()
     dialog.setWindowTitle(QStringLiteral("Imprimir el mapa"));
     if (dialog.exec() != QDialog::Accepted)
         return;
+    printPictureOn(printer);
+}
+
+void MapWindow::printPictureOn(QPrinter& printer) const
+{
+    if (!scene_)
+        return;
     QPainter painter(&printer);
-    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution()).translated(
-        -printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
+    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
     // The picture is laid out at the window's size and scaled to the page.
-    const QImage shape = picture();
-    const QSizeF size = shape.deviceIndependentSize();
+    const QSizeF size = picture().deviceIndependentSize();
     const double scale = std::min(page.width() / size.width(), page.height() / size.height());
     painter.scale(scale, scale);
-    painter.setFont(font());
+    painter.setFont(pictureFont());
     paintPicture(painter, QRectF(QPointF(0, 0), size));
 }
 

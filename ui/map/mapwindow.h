@@ -23,6 +23,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QPrinter;
 class QPushButton;
 class QTableWidget;
 
@@ -71,6 +72,8 @@ public:
     // Writes the picture as PNG or SVG (by the name's ending), whole or not at
     // all; an empty text when done, else the reason in Spanish.
     QString savePicture(const QString& path) const;
+    // Prints the picture on the printer's page, scaled to fit it whole.
+    void printPictureOn(QPrinter& printer) const;
 
 public slots:
     void showUnit(const map::MapUnit& unit);
@@ -93,6 +96,7 @@ private:
     void tableRowActivated(int row);
     QString describeArea(int area) const;
     QString pictureTitle() const;
+    QFont pictureFont() const;
     void paintPicture(QPainter& painter, const QRectF& page) const;
 
     MunicipalFigures figures_;
