@@ -3,10 +3,12 @@
 //
 //   poblacion-map-viewer [--colour nada|AÑO|DESDE-HASTA] [--comarcas]
 //                        [--unit TIPO:CODIGO:NOMBRE:MUNICIPIOS] [--shot IMAGEN.png]
+//                        [--save DIBUJO.png|DIBUJO.svg]
 //
 // TIPO is municipio, historico, entidad or nucleo; MUNICIPIOS the current
 // municipality codes to highlight, separated by commas. With --shot the window
-// is drawn once, saved as IMAGEN.png and the program ends.
+// is drawn once, saved as IMAGEN.png (and the picture that "Guardar imagen…" writes as
+// DIBUJO, with --save) and the program ends.
 
 #include <QApplication>
 #include <QFile>
@@ -32,7 +34,7 @@ int main(int argc, char** argv)
     map::MapWindow window(map::figuresFromStore(*store));
     QObject::connect(&window, &map::MapWindow::municipalityClicked,
                      [](const QString& code) { std::cout << "municipio " << code.toStdString() << std::endl; });
-    QString shot;
+    QString shot, save;
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); ++i) {
         const QString& option = args[i];
@@ -63,6 +65,8 @@ int main(int argc, char** argv)
             unit.name = parts[2];
             unit.municipalities = parts[3].split(QLatin1Char(','));
             window.showUnit(unit);
+        } else if (option == QStringLiteral("--save")) {
+            save = value;
         } else if (option == QStringLiteral("--shot")) {
             shot = value;
         }
@@ -76,6 +80,8 @@ int main(int argc, char** argv)
     if (!shot.isEmpty())
         QTimer::singleShot(700, [&] {
             window.grab().save(shot);
+            if (!save.isEmpty())
+                std::cerr << window.savePicture(save).toStdString();
             app.quit();
         });
     return app.exec();

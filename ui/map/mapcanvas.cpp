@@ -31,6 +31,7 @@ MapCanvas::MapCanvas(const MapScene& scene, QWidget* parent)
 void MapCanvas::setColours(const ColouredMap* colours)
 {
     colours_ = colours;
+    areasColours_ = nullptr;
     update();
 }
 
@@ -94,10 +95,24 @@ void MapCanvas::panBy(const QPointF& pixels)
 
 void MapCanvas::paintEvent(QPaintEvent*)
 {
+    const QTransform shown = view();
+    const qreal ratio = devicePixelRatioF();
+    if (colours_ && (areas_.size() != size() * ratio || areasView_ != shown || areasColours_ != colours_)) {
+        areas_ = QPixmap(size() * ratio);
+        areas_.setDevicePixelRatio(ratio);
+        areas_.fill(QColor(0xfb, 0xfb, 0xf8));
+        QPainter layer(&areas_);
+        scene_->paintAreas(layer, shown, *colours_);
+        areasView_ = shown;
+        areasColours_ = colours_;
+    }
     QPainter painter(this);
-    painter.fillRect(rect(), QColor(0xfb, 0xfb, 0xf8));
-    if (colours_)
-        scene_->paintMap(painter, view(), *colours_, highlight_);
+    if (!colours_) {
+        painter.fillRect(rect(), QColor(0xfb, 0xfb, 0xf8));
+        return;
+    }
+    painter.drawPixmap(0, 0, areas_);
+    scene_->paintHighlight(painter, shown, highlight_);
     if (hasFocus()) {
         painter.setPen(QPen(palette().highlight().color(), 2));
         painter.setBrush(Qt::NoBrush);

@@ -4,6 +4,7 @@
 // Home or a double click on the background to fit Aragón, "+" and "−", the
 // arrows. A click on an area reports it.
 
+#include <QPixmap>
 #include <QPointF>
 #include <QTransform>
 #include <QWidget>
@@ -56,6 +57,12 @@ protected:
 
 private:
     void setHovered(int area, const QPoint& globalPosition);
+
+    // The areas as last drawn, for the view, size and colouring they were
+    // drawn for: moving the pointer redraws only the highlights over them.
+    QPixmap areas_;
+    QTransform areasView_;
+    const ColouredMap* areasColours_ = nullptr;
 
     const MapScene* scene_;
     geo::Locator locator_;

@@ -102,8 +102,7 @@ void MapScene::fillArea(QPainter& painter, std::size_t area, const QTransform& t
     painter.fillPath(path, brush);
 }
 
-void MapScene::paintMap(QPainter& painter, const QTransform& toDeviceUnits, const ColouredMap& colours,
-                        const Highlight& highlight) const
+void MapScene::paintAreas(QPainter& painter, const QTransform& toDeviceUnits, const ColouredMap& colours) const
 {
     painter.save();
     // The areas are filled without antialiasing: neighbours then meet with
@@ -165,6 +164,16 @@ void MapScene::paintMap(QPainter& painter, const QTransform& toDeviceUnits, cons
         painter.drawEllipse(all.map(dots_[d]), 3.5, 3.5);
     }
 
+    painter.restore();
+}
+
+void MapScene::paintHighlight(QPainter& painter, const QTransform& toDeviceUnits, const Highlight& highlight) const
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    const QTransform base = painter.transform();
+    const QTransform all = toDeviceUnits * base;
+    const auto& areas = map_->areas();
     // The comarca chosen in the table, then the unit, then the pointer.
     painter.setTransform(all);
     painter.setBrush(Qt::NoBrush);

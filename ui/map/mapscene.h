@@ -46,7 +46,15 @@ public:
     // comarcal, provincial heavy), the point areas as dots, then the
     // highlights; `toDevice` takes map units to the painter's coordinates.
     void paintMap(QPainter& painter, const QTransform& toDevice, const ColouredMap& colours,
-                  const Highlight& highlight) const;
+                  const Highlight& highlight) const
+    {
+        paintAreas(painter, toDevice, colours);
+        paintHighlight(painter, toDevice, highlight);
+    }
+    // The two layers of paintMap: what changes only with the colouring and
+    // the view, and what changes as the pointer moves.
+    void paintAreas(QPainter& painter, const QTransform& toDevice, const ColouredMap& colours) const;
+    void paintHighlight(QPainter& painter, const QTransform& toDevice, const Highlight& highlight) const;
 
     // The legend's box in `area`: heading, one swatch and label per class,
     // "sin dato" and "territorio compartido" hatched. Returns its height.
