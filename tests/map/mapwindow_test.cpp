@@ -86,6 +86,21 @@ TEST_F(MapWindowTest, PointingShowsNameComarcaAndValue)
     EXPECT_EQ(QToolTip::text(), "Vencillón\nComarca: La Litera / La Llitera\nVariación 1900–2001 (%): sin dato");
 }
 
+TEST_F(MapWindowTest, TabReachesEveryControlTheMapAndTheTable)
+{
+    window->activateWindow();
+    auto* colouring = window->findChild<QComboBox*>("colouringBox");
+    colouring->setFocus();
+    QStringList order;
+    for (int i = 0; i < 9; ++i) {
+        order << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    // The year boxes that do not apply to the colouring are disabled and passed over.
+    EXPECT_EQ(order, (QStringList{"colouringBox", "fromBox", "toBox", "comarcaBox", "saveButton", "printButton",
+                                  "mapCanvas", "mapTable", "colouringBox"}));
+}
+
 TEST_F(MapWindowTest, TheWheelZoomsAboutThePointerAndTheKeysFitAndMove)
 {
     const QPoint codo = at(41.338, -0.678);
@@ -169,6 +184,19 @@ TEST_F(MapWindowTest, ItFollowsTheUnitOfTheMainWindow)
     EXPECT_EQ(window->windowTitle(), "Mapa de Aragón — Zaragoza");
     EXPECT_EQ(window->caption(), "Zaragoza: municipio de la comarca Central, provincia de Zaragoza.");
     EXPECT_EQ(canvas->accessibleDescription(), window->caption());
+    // As a screen reader reads them: the map named by its colouring and
+    // described by the unit, the controls by their captions.
+    QAccessibleInterface* access = QAccessible::queryAccessibleInterface(canvas);
+    ASSERT_NE(access, nullptr);
+    EXPECT_EQ(access->text(QAccessible::Name), "Mapa de Aragón: variación de la población de 1900 a 2001");
+    EXPECT_EQ(access->text(QAccessible::Description), "Zaragoza: municipio de la comarca Central, provincia de Zaragoza.");
+    // A list box is named by its value; its description says what it chooses.
+    QAccessibleInterface* colouring = QAccessible::queryAccessibleInterface(window->findChild<QComboBox*>("colouringBox"));
+    EXPECT_EQ(colouring->text(QAccessible::Name), "Variación de la población (%)");
+    EXPECT_EQ(colouring->text(QAccessible::Description), "Colorear por");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(window->findChild<QComboBox*>("fromBox"))
+                  ->text(QAccessible::Description),
+              "Variación desde el año");
     EXPECT_EQ(canvas->highlight().areas, (std::set<int>{mapData().areaOf("50297")}));
     EXPECT_FALSE(canvas->highlight().historical);
 

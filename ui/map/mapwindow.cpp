@@ -112,6 +112,7 @@ void MapWindow::createControls()
                            QStringLiteral("Variación de la población (%)")});
     measureLabel->setBuddy(measureBox_);
     measureBox_->setAccessibleName(QStringLiteral("Colorear por"));
+    measureBox_->setAccessibleDescription(QStringLiteral("Colorear por"));
     auto* dateLabel = new QLabel(QStringLiteral("&Año:"), this);
     dateBox_ = new QComboBox(this);
     dateBox_->setObjectName(QStringLiteral("dateBox"));
@@ -119,6 +120,7 @@ void MapWindow::createControls()
     dateBox_->setCurrentIndex(colouring_.date);
     dateLabel->setBuddy(dateBox_);
     dateBox_->setAccessibleName(QStringLiteral("Año de la población"));
+    dateBox_->setAccessibleDescription(QStringLiteral("Año de la población"));
     auto* fromLabel = new QLabel(QStringLiteral("&De:"), this);
     fromBox_ = new QComboBox(this);
     fromBox_->setObjectName(QStringLiteral("fromBox"));
@@ -126,6 +128,7 @@ void MapWindow::createControls()
     fromBox_->setCurrentIndex(colouring_.from);
     fromLabel->setBuddy(fromBox_);
     fromBox_->setAccessibleName(QStringLiteral("Variación desde el año"));
+    fromBox_->setAccessibleDescription(QStringLiteral("Variación desde el año"));
     auto* toLabel = new QLabel(QStringLiteral("&a:"), this);
     toBox_ = new QComboBox(this);
     toBox_->setObjectName(QStringLiteral("toBox"));
@@ -133,10 +136,13 @@ void MapWindow::createControls()
     toBox_->setCurrentIndex(colouring_.to);
     toLabel->setBuddy(toBox_);
     toBox_->setAccessibleName(QStringLiteral("Variación hasta el año"));
+    toBox_->setAccessibleDescription(QStringLiteral("Variación hasta el año"));
     comarcaBox_ = new QCheckBox(QStringLiteral("Por &comarcas"), this);
     comarcaBox_->setObjectName(QStringLiteral("comarcaBox"));
     saveButton_ = new QPushButton(QStringLiteral("&Guardar imagen…"), this);
     printButton_ = new QPushButton(QStringLiteral("&Imprimir…"), this);
+    saveButton_->setObjectName(QStringLiteral("saveButton"));
+    printButton_->setObjectName(QStringLiteral("printButton"));
     for (QWidget* w : std::initializer_list<QWidget*>{measureLabel, measureBox_, dateLabel, dateBox_, fromLabel,
                                                       fromBox_, toLabel, toBox_, comarcaBox_})
         controls->addWidget(w);
