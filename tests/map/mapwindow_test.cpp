@@ -4,6 +4,7 @@
 
 #include <QAccessible>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -247,6 +248,20 @@ TEST_F(MapWindowTest, ThePictureSavedHoldsTheMapLegendTitleAndAttribution)
     // A folder that is not there: a reason, nothing written.
     EXPECT_TRUE(window->savePicture(dir.filePath("no/hay/mapa.png")).startsWith("No se ha podido guardar"));
     EXPECT_FALSE(QFile::exists(dir.filePath("no/hay/mapa.png")));
+}
+
+TEST_F(MapWindowTest, CtrlCCopiesThePicture)
+{
+    QApplication::clipboard()->clear();
+    window->activateWindow();
+    QApplication::setActiveWindow(window.get());
+    canvas->setFocus();
+    QTest::keyClick(canvas, Qt::Key_C, Qt::ControlModifier);
+    const QImage copied = QApplication::clipboard()->image();
+    ASSERT_FALSE(copied.isNull());
+    EXPECT_EQ(copied.size(), window->picture().size());
+    // White paper around the map, as saved.
+    EXPECT_EQ(copied.pixelColor(2, 2), QColor(Qt::white));
 }
 
 TEST_F(MapWindowTest, ThePrintedPageHoldsTitleLegendAndAttribution)
