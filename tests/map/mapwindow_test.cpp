@@ -207,6 +207,14 @@ TEST_F(MapWindowTest, ItFollowsTheUnitOfTheMainWindow)
     EXPECT_TRUE(canvas->highlight().historical);
     EXPECT_EQ(canvas->highlight().label, "Hoy, territorio de Biel");
 
+    // San Esteban del Mall: its territory in two municipalities today.
+    window->showUnit({map::MapUnit::Kind::HistoricalMunicipality, "22621", "San Esteban del Mall", {"22155", "22129"}});
+    EXPECT_EQ(window->caption(),
+              "San Esteban del Mall (municipio histórico): su territorio está hoy en Monesma y Cajigar y Isábena: "
+              "Monesma y Cajigar (comarca La Ribagorza, provincia de Huesca); Isábena (comarca La Ribagorza, "
+              "provincia de Huesca).");
+    EXPECT_EQ(canvas->highlight().areas.size(), 2u);
+
     window->showUnit({map::MapUnit::Kind::Entity, "500950001", "Bardenas", {"50095"}});
     EXPECT_EQ(window->caption(), "Bardenas (entidad de población), en el municipio de Ejea de los Caballeros, "
                                  "comarca Cinco Villas, provincia de Zaragoza.");

@@ -413,11 +413,10 @@ void MapWindow::describeUnit()
             case MapUnit::Kind::HistoricalMunicipality:
                 h.historical = true;
                 h.label = QStringLiteral("Hoy, territorio de %1").arg(unit_->name);
-                text = QStringLiteral("%1 (municipio histórico): su territorio está hoy en %2, %3.")
-                           .arg(unit_->name, names.join(QStringLiteral(" y ")), where);
-                if (names.size() > 1)
-                    text = QStringLiteral("%1 (municipio histórico): su territorio está hoy en %2: %3.")
-                               .arg(unit_->name, names.join(QStringLiteral(" y ")), where);
+                // One municipality: "…, comarca X, provincia de Y"; more: each with its own.
+                text = QStringLiteral("%1 (municipio histórico): su territorio está hoy en %2%3 %4.")
+                           .arg(unit_->name, names.join(QStringLiteral(" y ")),
+                                names.size() > 1 ? QStringLiteral(":") : QStringLiteral(","), where);
                 break;
             case MapUnit::Kind::Entity:
             case MapUnit::Kind::Nucleus:
@@ -477,7 +476,6 @@ QImage MapWindow::picture() const
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.setFont(pictureFont());
-    Highlight h = canvas_->highlight();
     paintPicture(painter, QRectF(QPointF(0, 0), QSizeF(size)));
     return image;
 }
