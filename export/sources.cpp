@@ -13,6 +13,7 @@ const Source kCurrentMunicipalities{
     "(jorgeatgu/la-casa-caida, commit 21019a4)",
     "Cifras y nombres de los municipios actuales, dentro de sus límites de hoy",
     "Creative Commons Reconocimiento-CompartirIgual 4.0 Internacional (CC BY-SA 4.0)",
+    "CC BY-SA 4.0",
     "«La casa caída» (jorgeatgu/la-casa-caida), IAEST / Aragón Open Data, INE"};
 
 const Source kHistoricalMunicipalities{
@@ -20,6 +21,7 @@ const Source kHistoricalMunicipalities{
     "recopilación franvillamil/scrap-INE-census",
     "Cifras de los municipios históricos en cada censo en que fueron municipio",
     "Reutilización permitida por el INE citando al INE como fuente",
+    "reutilización citando al INE",
     "Fuente: INE, Alteraciones de los municipios en los Censos de Población desde 1842"};
 
 const Source kNomenclator{
@@ -28,6 +30,7 @@ const Source kNomenclator{
     "Nombres y códigos de las entidades de población y los núcleos; la grafía de algunos "
     "municipios actuales e históricos",
     "Licencia del repositorio: EUPL 1.1 o posterior",
+    "EUPL 1.1 o posterior",
     "Fuente: IAEST, Nomenclátor"};
 
 const Source kComarcas{
@@ -35,6 +38,7 @@ const Source kComarcas{
     "Open Data en aragonopendata/local-data-aragopedia",
     "La comarca de cada municipio actual y de sus entidades y núcleos",
     "Licencia del repositorio: EUPL 1.1 o posterior",
+    "EUPL 1.1 o posterior",
     "Fuente: IAEST"};
 
 const Source kCatalogue{
@@ -42,6 +46,7 @@ const Source kCatalogue{
     "Esta lista: las unidades, sus códigos, nombres y cifras",
     "Creative Commons Reconocimiento-CompartirIgual 4.0 Internacional (CC BY-SA 4.0), la de la tabla de censos que "
     "adapta; esta lista se comparte con la misma licencia",
+    "CC BY-SA 4.0",
     "Con las atribuciones y citas de cada fuente de arriba"};
 
 bool any(std::span<const UnitRow> rows, bool (*test)(const UnitRow&))

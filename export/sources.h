@@ -16,6 +16,7 @@ struct Source {
     std::string name;        // who publishes it, and where
     std::string gives;       // what of it the rows hold
     std::string licence;
+    std::string shortLicence; // for a line of print: "CC BY-SA 4.0"
     std::string attribution; // the citation or attribution to give
 };
 
