@@ -7,11 +7,12 @@
 //
 // "compare redraw" is the median of a benchmark named BM_CompareRedraw (a
 // comparison of ten units redrawn), where one is linked into this program;
-// "-" where none is.
+// "-" where none is. EXPORT_BENCH_OUTPUT=folder keeps the files written.
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -48,10 +49,14 @@ std::vector<std::size_t> allRecords()
     return records;
 }
 
-QTemporaryDir& folder()
+// Where the files are written: a temporary folder, or the folder that
+// EXPORT_BENCH_OUTPUT names, where they are kept to be looked at
+// (pdftoppm, LibreOffice).
+QDir folder()
 {
-    static QTemporaryDir dir;
-    return dir;
+    static QTemporaryDir temporary;
+    const QString kept = qEnvironmentVariable("EXPORT_BENCH_OUTPUT");
+    return QDir(kept.isEmpty() ? temporary.path() : kept);
 }
 
 std::string pathFor(const char* name) { return folder().filePath(QString::fromUtf8(name)).toStdString(); }

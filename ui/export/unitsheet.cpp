@@ -101,6 +101,9 @@ void drawChart(QCPPainter& painter, const exporting::UnitRow& row, double top, d
     PopulationChart chart;
     chart.resize(static_cast<int>(width), static_cast<int>(kChartHeight));
     chart.showCensus(censusOf(row));
+    // On paper without the window's tint.
+    chart.setBackground(QBrush(Qt::white));
+    chart.axisRect()->setBackground(QBrush(Qt::white));
     painter.save();
     painter.translate(kMargin, top);
     chart.toPainter(&painter, static_cast<int>(width), static_cast<int>(kChartHeight));
