@@ -2,6 +2,8 @@
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <memory>
 
@@ -97,6 +99,26 @@ void writeUnitsSheet(lxw_workbook* workbook, std::span<const UnitRow> rows)
     }
 }
 
+// The widths of the sources sheet's columns, in characters.
+constexpr std::array<double, 4> kSourceColumnWidths = {60, 40, 40, 50};
+
+// The height of a row of wrapped cells, in points: spreadsheets do not fit a
+// row to its wrapped text when they open a file, so the row is given the
+// lines its longest cell takes (a character per unit of width, which leaves
+// room for the widest letters), 15 points each.
+double rowHeight(const std::array<std::string, 4>& cells)
+{
+    std::size_t lines = 1;
+    for (std::size_t column = 0; column < cells.size(); ++column) {
+        std::size_t characters = 0;
+        for (unsigned char c : cells[column])
+            characters += (c & 0xC0) != 0x80; // UTF-8: count the first byte of each character
+        const auto perLine = static_cast<std::size_t>(kSourceColumnWidths[column]);
+        lines = std::max(lines, (characters + perLine - 1) / perLine);
+    }
+    return 15.0 * static_cast<double>(lines);
+}
+
 void writeSourcesSheet(lxw_workbook* workbook, std::span<const UnitRow> rows)
 {
     lxw_worksheet* sheet = workbook_add_worksheet(workbook, "Fuentes");
@@ -107,10 +129,8 @@ void writeSourcesSheet(lxw_workbook* workbook, std::span<const UnitRow> rows)
     format_set_text_wrap(wrapped);
     format_set_align(wrapped, LXW_ALIGN_VERTICAL_TOP);
 
-    worksheet_set_column(sheet, 0, 0, 60, wrapped);
-    worksheet_set_column(sheet, 1, 1, 40, wrapped);
-    worksheet_set_column(sheet, 2, 2, 40, wrapped);
-    worksheet_set_column(sheet, 3, 3, 50, wrapped);
+    for (lxw_col_t column = 0; column < 4; ++column)
+        worksheet_set_column(sheet, column, column, kSourceColumnWidths[column], wrapped);
     worksheet_freeze_panes(sheet, 1, 0);
 
     const char* const headings[] = {"Fuente", "Qué da a esta lista", "Licencia", "Cita o atribución"};
@@ -118,6 +138,8 @@ void writeSourcesSheet(lxw_workbook* workbook, std::span<const UnitRow> rows)
         worksheet_write_string(sheet, 0, column, headings[column], heading);
     lxw_row_t at = 1;
     for (const Source& source : sourcesOf(rows)) {
+        worksheet_set_row(sheet, at, rowHeight({source.name, source.gives, source.licence, source.attribution}),
+                          nullptr);
         worksheet_write_string(sheet, at, 0, source.name.c_str(), wrapped);
         worksheet_write_string(sheet, at, 1, source.gives.c_str(), wrapped);
         worksheet_write_string(sheet, at, 2, source.licence.c_str(), wrapped);
@@ -125,6 +147,7 @@ void writeSourcesSheet(lxw_workbook* workbook, std::span<const UnitRow> rows)
         ++at;
     }
     ++at;
+    worksheet_set_row(sheet, at, rowHeight({std::string(kEmptyFigureNote), {}, {}, {}}), nullptr);
     worksheet_write_string(sheet, at, 0, std::string(kEmptyFigureNote).c_str(), wrapped);
 }
 
