@@ -1,7 +1,8 @@
 """Reads a workbook written by the program with openpyxl and prints what the
 tests compare: the sheet names, the frozen cell, the number of rows, the
 header, the rows of the codes given (a figure as "n:" and its value, an empty
-cell as nothing), and the first column of "Fuentes".
+cell as nothing), the heights of the rows of "Fuentes" after its header, and
+its first column.
 
     read_workbook.py WORKBOOK CODE...
 """
@@ -32,7 +33,9 @@ def main():
     for row in rows[1:]:
         if row[0] in wanted:
             print("row=" + "|".join(cell(v) for v in row))
-    for row in book["Fuentes"].iter_rows(values_only=True):
+    sources = book["Fuentes"]
+    print("alto=" + ",".join(str(sources.row_dimensions[r].height) for r in range(2, sources.max_row + 1)))
+    for row in sources.iter_rows(values_only=True):
         if row[0] is not None:
             print("fuentes=" + row[0])
             if row[3] is not None:

@@ -102,6 +102,8 @@ TEST_F(SpreadsheetTest, OpenpyxlReadsEveryUnitWithItsFiguresAndTheSources)
               "|n:467223|n:569830|n:592548|n:612472|n:638799\n"
               "row=509010001|Biel|Entidad|Biel|Cinco Villas||||||||||||\n"
               "row=50095000304|Farasdués|Núcleo|Ejea de los Caballeros|Cinco Villas||||||||||||\n"
+              // Rows as tall as their wrapped text: 15 points a line.
+              "alto=75.0,45.0,45.0,45.0,75.0,None,60.0\n"
               "fuentes=Fuente\n"
               "cita=Licencia / Cita o atribución\n"
               "fuentes=IAEST (Instituto Aragonés de Estadística) / Aragón Open Data, «Serie histórica de población "
