@@ -32,4 +32,11 @@ public:
     using Error::Error;
 };
 
+// A territory table that cannot be read (territory.h): "territorio, línea N:
+// …" and what is wrong.
+class TerritoryError : public Error {
+public:
+    using Error::Error;
+};
+
 } // namespace catalogue

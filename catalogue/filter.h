@@ -58,7 +58,10 @@ public:
     // all), or its natural form (Natural(x)), or the plain form of that
     // (Plain(Natural(x))), contains (like '%x%'); or a text that a field of
     // its own begins with (field like 'x%', without functions). A record
-    // passes when any term lets it through.
+    // passes when any term lets it through. The terms may all be beginnings
+    // (the units of a municipality: "(tiponum = 3) and ((codigo like
+    // '22907%') or (codigo like '22066%'))"), and one term alone stands
+    // without the parentheses of an "or".
     struct Term {
         enum class Form { Name, Natural, PlainNatural, Prefix };
         Form form = Form::Name;

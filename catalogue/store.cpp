@@ -1,6 +1,7 @@
 #include "store.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <numeric>
 
@@ -42,11 +43,69 @@ bool plainHash(std::string_view text, std::uint64_t& hash)
     return true;
 }
 
-// Where `x` (not empty) next occurs in `text` at or after `from`; npos when
-// nowhere. Sixteen places at a time are tested for the first and the last
-// byte of `x` before the bytes between are compared.
-std::size_t findFrom(std::string_view text, std::string_view x, std::size_t from)
+// What a search for literals knows of the text it searches: how often each
+// byte occurs, and which pairs of bytes occur side by side (so that a literal
+// holding a pair the text lacks is found nowhere without a search).
+struct ByteCounts {
+    std::array<std::uint32_t, 256> counts{};
+    std::vector<std::uint64_t> pairs = std::vector<std::uint64_t>(65536 / 64, 0);
+
+    std::uint32_t operator[](unsigned char byte) const { return counts[byte]; }
+    bool hasPair(unsigned char a, unsigned char b) const
+    {
+        const unsigned pair = a << 8 | b;
+        return (pairs[pair / 64] >> (pair % 64) & 1) != 0;
+    }
+    // False when some pair of `x` is nowhere in the text.
+    bool mayHold(std::string_view x) const
+    {
+        for (std::size_t i = 1; i < x.size(); ++i)
+            if (!hasPair(static_cast<unsigned char>(x[i - 1]), static_cast<unsigned char>(x[i])))
+                return false;
+        return x.size() != 1 || counts[static_cast<unsigned char>(x[0])] != 0;
+    }
+};
+
+ByteCounts countBytes(std::string_view text)
 {
+    ByteCounts counts;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        ++counts.counts[c];
+        if (i > 0) {
+            const unsigned pair = static_cast<unsigned char>(text[i - 1]) << 8 | c;
+            counts.pairs[pair / 64] |= std::uint64_t{1} << (pair % 64);
+        }
+    }
+    return counts;
+}
+
+// A literal to find, with the two of its places whose bytes the text holds
+// least often: a place of the text is compared whole only where both match.
+struct Needle {
+    std::string_view x;
+    std::size_t rare = 0;
+    std::size_t other = 0;
+
+    Needle(std::string_view literal, const ByteCounts& counts) : x(literal)
+    {
+        const auto count = [&](std::size_t i) { return counts[static_cast<unsigned char>(x[i])]; };
+        for (std::size_t i = 1; i < x.size(); ++i)
+            if (count(i) < count(rare))
+                rare = i;
+        other = rare == 0 ? x.size() - 1 : 0;
+        for (std::size_t i = 0; i < x.size(); ++i)
+            if (i != rare && count(i) < count(other))
+                other = i;
+    }
+};
+
+// Where the needle (not empty) next occurs in `text` at or after `from`;
+// npos when nowhere. Sixteen places at a time are tested for its two rare
+// bytes before the whole is compared.
+std::size_t findFrom(std::string_view text, const Needle& needle, std::size_t from)
+{
+    const std::string_view x = needle.x;
     const std::size_t n = text.size();
     const std::size_t m = x.size();
     const char* s = text.data();
@@ -54,22 +113,22 @@ std::size_t findFrom(std::string_view text, std::string_view x, std::size_t from
     if (m > n)
         return std::string_view::npos;
 #if defined(__SSE2__)
-    const __m128i first = _mm_set1_epi8(x.front());
-    const __m128i last = _mm_set1_epi8(x.back());
+    const __m128i rare = _mm_set1_epi8(x[needle.rare]);
+    const __m128i other = _mm_set1_epi8(x[needle.other]);
     for (; i + m - 1 + 16 <= n; i += 16) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + m - 1));
-        auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + needle.rare));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + needle.other));
+        auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, rare), _mm_cmpeq_epi8(b, other))));
         while (mask != 0) {
             const auto bit = static_cast<std::size_t>(__builtin_ctz(mask));
-            if (m <= 2 || std::memcmp(s + i + bit + 1, x.data() + 1, m - 2) == 0)
+            if (m <= 2 || std::memcmp(s + i + bit, x.data(), m) == 0)
                 return i + bit;
             mask &= mask - 1;
         }
     }
 #endif
     for (; i + m <= n; ++i)
-        if (s[i] == x.front() && std::memcmp(s + i, x.data(), m) == 0)
+        if (s[i + needle.rare] == x[needle.rare] && std::memcmp(s + i, x.data(), m) == 0)
             return i;
     return std::string_view::npos;
 }
@@ -103,17 +162,20 @@ struct Store::Partition {
     std::string names;
     std::vector<std::uint32_t> ends;  // end of each record's value in names
     std::vector<unsigned char> nulls; // 1 where the value is null
+    ByteCounts nameCounts;
 
     // The values' natural forms (naturalName) in the same way, worked out
     // the first time a search asks for them.
     bool hasNaturals = false;
     std::string naturals;
     std::vector<std::uint32_t> naturalEnds;
+    ByteCounts naturalCounts;
     // Those natural forms with "ñ" and "ü" as "n" and "u", and the values of
     // one more field, for the search as people type it, worked out the first
     // time it asks for them.
     bool hasPlains = false;
     std::string plains;
+    ByteCounts plainCounts;
     int codeField = -1;
     std::string codes;
     std::vector<std::uint32_t> codeEnds;
@@ -136,6 +198,7 @@ void Store::Partition::makeNaturals()
         naturalEnds.push_back(static_cast<std::uint32_t>(naturals.size()));
         begin = end;
     }
+    naturalCounts = countBytes(naturals);
     hasNaturals = true;
 }
 
@@ -147,6 +210,7 @@ void Store::Partition::makePlains()
     makeNaturals();
     plains.reserve(naturals.size());
     appendPlainName(naturals, plains);
+    plainCounts = countBytes(plains);
     hasPlains = true;
 }
 
@@ -171,12 +235,15 @@ namespace {
 // `names` and ending at `ends`, that hold `x` (not empty), added to `out`.
 // Every place where x occurs, in order: the value that holds it whole is
 // taken, and the search goes on after that value.
-void valuesContaining(std::string_view names, const std::vector<std::uint32_t>& ends, std::string_view x,
-                      std::vector<std::uint32_t>& out)
+void valuesContaining(std::string_view names, const ByteCounts& counts, const std::vector<std::uint32_t>& ends,
+                      std::string_view x, std::vector<std::uint32_t>& out)
 {
+    if (!counts.mayHold(x))
+        return;
+    const Needle needle(x, counts);
     std::size_t i = 0;
     std::size_t at = 0;
-    while ((at = findFrom(names, x, at)) != std::string_view::npos) {
+    while ((at = findFrom(names, needle, at)) != std::string_view::npos) {
         while (ends[i] <= at)
             ++i;
         if (at + x.size() <= ends[i]) {
@@ -186,6 +253,44 @@ void valuesContaining(std::string_view names, const std::vector<std::uint32_t>& 
             ++at;
         }
     }
+}
+
+// Whether every value that passes term `a` passes term `b` as well: the same
+// form with a literal that holds b's (begins with it, for a prefix), or a
+// literal of the natural form, or of the name, that the plain natural form
+// holds too. The natural form keeps the bytes of the name but for a closing
+// article moved to the front and hyphens made spaces, so a literal of the name
+// with no parenthesis or hyphen, and no space at its end (the one before the
+// article), is in the natural form too; the plain form of a natural one keeps
+// every byte but "ñ" and "ü".
+bool passesToo(const Filter::Term& a, const Filter::Term& b)
+{
+    using Form = Filter::Term::Form;
+    if (a.form == Form::Prefix || b.form == Form::Prefix)
+        return a.form == b.form && a.field == b.field && a.literal.starts_with(b.literal);
+    if (a.form == b.form)
+        return a.literal.find(b.literal) != std::string::npos;
+    const bool keptInNatural = a.form == Form::Natural
+        || (a.form == Form::Name && a.literal.find_first_of("()-") == std::string::npos && !a.literal.ends_with(' '));
+    if (keptInNatural && b.form == Form::PlainNatural) {
+        std::string plain;
+        appendPlainName(a.literal, plain);
+        return plain.find(b.literal) != std::string::npos;
+    }
+    return false;
+}
+
+// The terms that need no search of their own, since every value they pass
+// another term, searched, passes (of two that pass the same values, the
+// later one).
+std::vector<bool> impliedTerms(const std::vector<Filter::Term>& terms)
+{
+    std::vector<bool> implied(terms.size(), false);
+    for (std::size_t a = 0; a < terms.size(); ++a)
+        for (std::size_t b = 0; b < terms.size() && !implied[a]; ++b)
+            if (b != a && !implied[b] && passesToo(terms[a], terms[b]))
+                implied[a] = true;
+    return implied;
 }
 
 } // namespace
@@ -393,6 +498,7 @@ std::shared_ptr<Store::Partition> Store::partition(const Filter::Shape& shape, i
             p->names += value;
         p->ends.push_back(static_cast<std::uint32_t>(p->names.size()));
     }
+    p->nameCounts = countBytes(p->names);
     partitions_.insert(partitions_.begin(), std::move(p));
     if (partitions_.size() > kPartitionsKept)
         partitions_.pop_back();
@@ -423,12 +529,12 @@ bool Store::select(const Filter::Shape& shape, int orderField, std::vector<std::
             return true;
         }
         std::vector<std::uint32_t> places;
-        valuesContaining(p->names, p->ends, shape.literal, places);
+        valuesContaining(p->names, p->nameCounts, p->ends, shape.literal, places);
         if (natural) {
             p->makeNaturals();
             // Both lists are in partition order: merged, each place once.
             const std::size_t byName = places.size();
-            valuesContaining(p->naturals, p->naturalEnds, shape.naturalLiteral, places);
+            valuesContaining(p->naturals, p->naturalCounts, p->naturalEnds, shape.naturalLiteral, places);
             std::inplace_merge(places.begin(), places.begin() + static_cast<std::ptrdiff_t>(byName), places.end());
             places.erase(std::unique(places.begin(), places.end()), places.end());
         }
@@ -442,7 +548,11 @@ bool Store::select(const Filter::Shape& shape, int orderField, std::vector<std::
         if (!p)
             return false;
         std::vector<std::uint32_t> places;
-        for (const Filter::Term& term : shape.terms) {
+        const std::vector<bool> implied = impliedTerms(shape.terms);
+        for (std::size_t t = 0; t < shape.terms.size(); ++t) {
+            if (implied[t])
+                continue;
+            const Filter::Term& term = shape.terms[t];
             const std::size_t before = places.size();
             if (term.form == Filter::Term::Form::Prefix) {
                 p->makeCodes(table_, term.field);
@@ -458,13 +568,13 @@ bool Store::select(const Filter::Shape& shape, int orderField, std::vector<std::
                     if (!p->nulls[i])
                         places.push_back(static_cast<std::uint32_t>(i));
             } else if (term.form == Filter::Term::Form::Name) {
-                valuesContaining(p->names, p->ends, term.literal, places);
+                valuesContaining(p->names, p->nameCounts, p->ends, term.literal, places);
             } else if (term.form == Filter::Term::Form::Natural) {
                 p->makeNaturals();
-                valuesContaining(p->naturals, p->naturalEnds, term.literal, places);
+                valuesContaining(p->naturals, p->naturalCounts, p->naturalEnds, term.literal, places);
             } else {
                 p->makePlains();
-                valuesContaining(p->plains, p->naturalEnds, term.literal, places);
+                valuesContaining(p->plains, p->plainCounts, p->naturalEnds, term.literal, places);
             }
             std::inplace_merge(places.begin(), places.begin() + static_cast<std::ptrdiff_t>(before), places.end());
         }

@@ -36,7 +36,8 @@ const Source kNomenclator{
 const Source kComarcas{
     "IAEST, Nomenclátor (padrón 2020) por comarca, tabla 02-020005TC, publicada por Aragón "
     "Open Data en aragonopendata/local-data-aragopedia",
-    "La comarca de cada municipio actual y de sus entidades y núcleos",
+    "La comarca de cada municipio actual, de sus entidades y núcleos y del territorio de los municipios "
+    "históricos",
     "Licencia del repositorio: EUPL 1.1 o posterior",
     "EUPL 1.1 o posterior",
     "Fuente: IAEST"};

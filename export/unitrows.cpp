@@ -102,8 +102,7 @@ UnitRow UnitRowBuilder::row(std::size_t record) const
                 row.municipality = catalogue::cp1252::toUtf8(text(found->second, displayNameField_));
         }
     }
-    if (comarcaOf_ && row.code.size() >= 5 && row.kind != UnitKind::HistoricalMunicipality
-        && row.kind != UnitKind::Unknown)
+    if (comarcaOf_ && row.code.size() >= 5 && row.kind != UnitKind::Unknown)
         row.comarca = comarcaOf_(std::string_view(row.code).substr(0, 5));
 
     for (std::size_t year = 0; year < censusFields_.size(); ++year)

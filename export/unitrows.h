@@ -38,13 +38,16 @@ struct UnitRow {
     std::string title;        // NOMBREDICC, the name the panel's title gives
     UnitKind kind = UnitKind::Unknown;
     std::string municipality; // entities and nuclei: their municipality's display name; else empty
-    std::string comarca;      // empty where the lookup knows none
+    std::string comarca;      // as the lookup gives it; empty where it knows none
     // 1900 … 2004 (catalogue::kCensusFields); nothing for "-" or a null value.
     std::array<std::optional<std::int32_t>, 12> figures;
 };
 
-// The comarca of a current municipality by its five-digit INE code; empty for
-// any other code. Given the municipality's code for an entity or nucleus too.
+// The comarca of a municipality by its five-digit INE code: of a current one
+// its own, of a historical one that of the current municipalities holding its
+// territory today (the catalogue's territory table gives them, "; " between
+// several); empty for a code it does not know. Given the municipality's code
+// for an entity or nucleus too.
 using ComarcaLookup = std::function<std::string(std::string_view municipalityCode)>;
 
 // Builds rows from one catalogue table. Finding an entity's or nucleus's

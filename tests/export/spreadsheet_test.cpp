@@ -97,7 +97,7 @@ TEST_F(SpreadsheetTest, OpenpyxlReadsEveryUnitWithItsFiguresAndTheSources)
               "freeze=A2\n"
               "rows=2556\n"
               "header=Código|Unidad|Tipo|Municipio|Comarca|1900|1910|1920|1930|1940|1950|1960|1970|1981|1991|2001|2004\n"
-              "row=50049|Biel -- municipio histórico|Municipio|||n:1330|n:1357|n:1251|n:1151|n:949|n:850|n:681|n:404||||\n"
+              "row=50049|Biel -- municipio histórico|Municipio||Cinco Villas|n:1330|n:1357|n:1251|n:1151|n:949|n:850|n:681|n:404||||\n"
               "row=50297|Zaragoza|Municipio||Central|n:98397|n:109957|n:138617|n:160179|n:202948|n:241867|n:301655"
               "|n:467223|n:569830|n:592548|n:612472|n:638799\n"
               "row=509010001|Biel|Entidad|Biel|Cinco Villas||||||||||||\n"
@@ -166,7 +166,7 @@ TEST_F(SpreadsheetTest, TheCsvHasBareNumbersEmptyGapsAndQuotesWhereNeeded)
               "Código,Unidad,Tipo,Municipio,Comarca,1900,1910,1920,1930,1940,1950,1960,1970,1981,1991,2001,2004\r\n"
               "50297,Zaragoza,Municipio,,Central,98397,109957,138617,160179,202948,241867,301655,467223,569830,592548,"
               "612472,638799\r\n"
-              "50049,Biel -- municipio histórico,Municipio,,,1330,1357,1251,1151,949,850,681,404,,,,\r\n"
+              "50049,Biel -- municipio histórico,Municipio,,Cinco Villas,1330,1357,1251,1151,949,850,681,404,,,,\r\n"
               "509010001,Biel,Entidad,Biel,Cinco Villas,,,,,,,,,,,,\r\n"
               "50095000304,Farasdués,Núcleo,Ejea de los Caballeros,Cinco Villas,,,,,,,,,,,,\r\n"
               "1,\"Uno, \"\"dos\"\"\",Entidad,,,7,,,,,,,,,,,\r\n");

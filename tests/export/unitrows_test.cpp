@@ -39,14 +39,14 @@ TEST(UnitRows, AMunicipalityHasItsFiguresAsNumbersAndItsComarca)
     EXPECT_EQ(zaragoza.figures[11], 638799);
 }
 
-TEST(UnitRows, AHistoricalMunicipalityHasNoComarcaAndGapsWhereItWasNone)
+TEST(UnitRows, AHistoricalMunicipalityHasItsTerritorysComarcaAndGapsWhereItWasNone)
 {
     const exporting::UnitRow& biel = rowWithCode("50049");
     EXPECT_EQ(biel.name, "Biel -- municipio histórico");
     EXPECT_EQ(biel.title, "Biel");
     EXPECT_EQ(biel.kind, UnitKind::HistoricalMunicipality);
     EXPECT_EQ(exporting::kindWord(biel.kind), "Municipio");
-    EXPECT_EQ(biel.comarca, "");
+    EXPECT_EQ(biel.comarca, "Cinco Villas");
     EXPECT_EQ(biel.figures[0], 1330);
     EXPECT_EQ(biel.figures[7], 404);
     EXPECT_FALSE(biel.figures[8].has_value());

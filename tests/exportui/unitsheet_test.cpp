@@ -91,14 +91,14 @@ TEST_F(UnitSheetTest, AnEntitySaysItHasNoFiguresAndNamesItsMunicipality)
     EXPECT_EQ(page.find("La casa"), std::string::npos) << page;
 }
 
-TEST_F(UnitSheetTest, AHistoricalMunicipalityHasNoComarcaAndCitesIne)
+TEST_F(UnitSheetTest, AHistoricalMunicipalityNamesItsTerritorysComarcaAndCitesIne)
 {
     const exportui::UnitSheet biel = sheetOf("50049");
-    EXPECT_EQ(exportui::identityLine(biel.row), QStringLiteral("Código 50049 · Municipio histórico, hoy sin comarca"));
+    EXPECT_EQ(exportui::identityLine(biel.row), QStringLiteral("Código 50049 · Comarca de su territorio hoy: Cinco Villas"));
     EXPECT_EQ(exportui::sourcesLine(biel.row),
               QStringLiteral("Fuentes: INE, Alteraciones de los municipios en los Censos de Población desde 1842 "
-                             "(reutilización citando al INE); IAEST, Nomenclátor (EUPL 1.1 o posterior). Ficha del "
-                             "catálogo de Población, CC BY-SA 4.0."));
+                             "(reutilización citando al INE); IAEST, Nomenclátor (EUPL 1.1 o posterior); IAEST (EUPL "
+                             "1.1 o posterior). Ficha del catálogo de Población, CC BY-SA 4.0."));
     EXPECT_EQ(exportui::suggestedFileName(biel), QStringLiteral("Biel -- municipio histórico 50049.pdf"));
     // Without a comarca lookup or a code, the line says what the catalogue does not give.
     exporting::UnitRow unknown;

@@ -492,12 +492,67 @@ TEST_F(ConvertTest, MalformedRowsAreRefusedWithFileAndLineAndNothingIsWritten)
     EXPECT_EQ(readAll(path("out.csv")), "previous catalogue\n");
 }
 
+// The territory table beside the catalogue: every municipality in code order, a current one holding its
+// own territory with its comarca, a historical one the territory of its successors, in their order.
+TEST_F(ConvertTest, TheTerritoryTableGivesEachMunicipalitysHoldersAndComarca)
+{
+    writeAll(path("cur.csv"), kCurrent);
+    writeAll(path("hist.csv"), kHistorical);
+    writeAll(path("nom.csv"), kNomenclator);
+    writeAll(path("com.csv"), comarcasOf(kCurrent));
+    const Outcome outcome = run({path("cur.csv"), path("hist.csv"), path("nom.csv"), path("com.csv"),
+                                 path("out.csv"), path("territorio.csv")});
+    ASSERT_EQ(outcome.code, 0) << outcome.err;
+    EXPECT_EQ(readAll(path("territorio.csv")), "ine,territorio_actual,comarca_codigo,comarca\n"
+                                               "22001,22001,07,Somontano de Barbastro\n"
+                                               "22005,22907,,\n"
+                                               "22026,22907,,\n"
+                                               "22030,22072;22173,,\n"
+                                               "22072,22072,02,Alto Gállego\n"
+                                               "22112,22112,11,Bajo Cinca / Baix Cinca\n"
+                                               "22115,22115,07,Somontano de Barbastro\n"
+                                               "22173,22173,06,Hoya de Huesca / Plana de Uesca\n"
+                                               "22199,22199,02,Alto Gállego\n"
+                                               "22247,22247,04,La Ribagorza\n"
+                                               "22509,22001,,\n"
+                                               "22624,22907,,\n"
+                                               "22907,22907,03,Sobrarbe\n"
+                                               "22909,22909,09,La Litera / La Llitera\n"
+                                               "50049,50901,,\n"
+                                               "50901,50901,05,Cinco Villas\n");
+    // The catalogue is the same with the territory table or without it.
+    const std::string withTable = readAll(path("out.csv"));
+    ASSERT_EQ(convert(kCurrent, kHistorical, kNomenclator).code, 0);
+    EXPECT_TRUE(readAll(path("out.csv")) == withTable);
+
+    // A comarca name that a bare cell cannot hold: neither file is written.
+    fs::remove(path("out.csv"));
+    fs::remove(path("territorio.csv"));
+    writeAll(path("com.csv"), with(comarcasOf(kCurrent), 2, "22001,Abiego,07,\"Somontano, de Barbastro\""));
+    const Outcome refused = run({path("cur.csv"), path("hist.csv"), path("nom.csv"), path("com.csv"),
+                                 path("out.csv"), path("territorio.csv")});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_NE(refused.err.find("com.csv: el nombre de la comarca «Somontano, de Barbastro» no cabe en una celda sin "
+                               "comillas"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_NE(refused.err.find("no se ha escrito " + path("out.csv") + " ni " + path("territorio.csv")),
+              std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(fs::exists(path("out.csv")));
+    EXPECT_FALSE(fs::exists(path("territorio.csv")));
+}
+
 TEST_F(ConvertTest, UsageAndUnreadableInput)
 {
     writeAll(path("t.csv"), kCurrent);
     const std::vector<std::tuple<std::vector<std::string>, int, std::string>> cases = {
         {{}, 2, "uso: poblacion-convert"},
         {{path("t.csv"), path("t.csv"), path("t.csv"), path("out.csv")}, 2, "uso: poblacion-convert"},
+        {{path("t.csv"), path("t.csv"), path("t.csv"), path("t.csv"), path("out.csv"), path("ter.csv"), path("x")},
+         2, "uso: poblacion-convert"},
+        {{path("t.csv"), path("t.csv"), path("t.csv"), path("t.csv"), path("out.csv"), ""}, 2,
+         "uso: poblacion-convert"},
         {{path("t.csv"), path("no-existe.csv"), path("t.csv"), path("t.csv"), path("out.csv")}, 1,
          "no-existe.csv: no se puede leer"},
         {{path("t.csv"), dir.string(), path("t.csv"), path("t.csv"), path("out.csv")}, 1,
@@ -528,6 +583,19 @@ TEST_F(ConvertTest, CommittedCatalogueIsTheConverterOutput)
     ASSERT_EQ(outcome.code, 0) << outcome.err;
     EXPECT_TRUE(readAll(path("out.csv")) == readAll(fs::path(SOURCE_DIR) / "resources/pueblos.csv"))
         << "resources/pueblos.csv is stale: regenerate it with poblacion-convert";
+}
+
+TEST_F(ConvertTest, CommittedTerritoryTableIsTheConverterOutput)
+{
+    if (!fs::exists(kData / kTables[2]))
+        GTEST_SKIP() << "no source tables in " << kData;
+    const Outcome outcome =
+        run({(kData / kTables[0]).string(), (kData / kTables[1]).string(), (kData / kTables[2]).string(),
+             (kData / kTables[3]).string(), path("out.csv"), path("territorio.csv")});
+    ASSERT_EQ(outcome.code, 0) << outcome.err;
+    EXPECT_TRUE(readAll(path("territorio.csv")) == readAll(fs::path(SOURCE_DIR) / "resources/territorio.csv"))
+        << "resources/territorio.csv is stale: regenerate it with poblacion-convert";
+    EXPECT_TRUE(readAll(path("out.csv")) == readAll(fs::path(SOURCE_DIR) / "resources/pueblos.csv"));
 }
 
 // "1.016": a figure as the catalogue writes it.

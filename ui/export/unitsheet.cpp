@@ -138,10 +138,10 @@ QString identityLine(const exporting::UnitRow& row)
         parts << QStringLiteral("Código ") + utf8(row.code);
     if (!row.municipality.empty())
         parts << QStringLiteral("Municipio: ") + utf8(row.municipality);
-    if (row.kind == exporting::UnitKind::HistoricalMunicipality)
-        parts << QStringLiteral("Municipio histórico, hoy sin comarca");
-    else if (row.comarca.empty())
+    if (row.comarca.empty())
         parts << QStringLiteral("Comarca: este catálogo no la da");
+    else if (row.kind == exporting::UnitKind::HistoricalMunicipality)
+        parts << QStringLiteral("Comarca de su territorio hoy: ") + utf8(row.comarca);
     else
         parts << QStringLiteral("Comarca: ") + utf8(row.comarca);
     return parts.join(QStringLiteral(" · "));

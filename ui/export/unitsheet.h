@@ -34,8 +34,9 @@ UnitSheet unitSheetOf(const exporting::UnitRowBuilder& builder, const catalogue:
 
 // The line under the title: "Código 50297 · Comarca: Central";
 // "Código 509010001 · Municipio: Biel · Comarca: Cinco Villas"; a historical
-// municipality has no comarca ("Código 50049 · Municipio histórico, hoy sin
-// comarca"); where the catalogue gives no code or no comarca, it says so.
+// municipality names that of its territory today ("Código 50049 · Comarca de
+// su territorio hoy: Cinco Villas"); where the catalogue gives no code or no
+// comarca, it says so.
 QString identityLine(const exporting::UnitRow& row);
 
 // The sources line: the citation or attribution of each source of the

@@ -1,5 +1,7 @@
 #include "cp1252.h"
 
+#include <array>
+
 namespace catalogue::cp1252 {
 namespace {
 
@@ -95,19 +97,31 @@ std::optional<std::string> fromUtf8(std::string_view utf8)
     return out;
 }
 
+namespace {
+
+constexpr std::array<unsigned char, 256> upperTable()
+{
+    std::array<unsigned char, 256> table{};
+    for (unsigned b = 0; b < 256; ++b) {
+        unsigned u = b;
+        if ((b >= 'a' && b <= 'z') || (b >= 0xE0 && b <= 0xFE && b != 0xF7))
+            u = b - 0x20;
+        else if (b == 0xFF)
+            u = 0x9F; // ÿ → Ÿ
+        else if (b == 0x9A || b == 0x9C || b == 0x9E)
+            u = b - 0x10; // š → Š, œ → Œ, ž → Ž
+        table[b] = static_cast<unsigned char>(u);
+    }
+    return table;
+}
+
+constexpr std::array<unsigned char, 256> kUpper = upperTable();
+
+} // namespace
+
 unsigned char upper(unsigned char byte)
 {
-    if (byte >= 'a' && byte <= 'z')
-        return static_cast<unsigned char>(byte - 0x20);
-    if (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7)
-        return static_cast<unsigned char>(byte - 0x20);
-    switch (byte) {
-    case 0xFF: return 0x9F; // ÿ → Ÿ
-    case 0x9A: return 0x8A; // š → Š
-    case 0x9C: return 0x8C; // œ → Œ
-    case 0x9E: return 0x8E; // ž → Ž
-    default: return byte;
-    }
+    return kUpper[byte];
 }
 
 std::string upper(std::string_view text)
@@ -144,7 +158,7 @@ bool equalIgnoringCase(std::string_view a, std::string_view b)
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (upper(static_cast<unsigned char>(a[i])) != upper(static_cast<unsigned char>(b[i])))
+        if (a[i] != b[i] && kUpper[static_cast<unsigned char>(a[i])] != kUpper[static_cast<unsigned char>(b[i])])
             return false;
     return true;
 }

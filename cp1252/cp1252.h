@@ -2,6 +2,10 @@
 // Code page 1252: the one character set of the catalogue. Text inside the
 // catalogue layer is kept as cp1252 bytes in std::string; conversion to Unicode
 // happens only at the edges (tool output, Qt strings).
+//
+// A library of its own (no dependencies) so that the Rich Text library and the
+// windows' edge can link it without the catalogue; the namespace is still the
+// catalogue's, whose texts it encodes.
 
 #include <optional>
 #include <string>
