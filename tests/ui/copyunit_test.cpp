@@ -17,16 +17,17 @@ using namespace mwtest;
 
 namespace {
 
-// window.csv's Abay, the first municipality.
+// window.csv's Abay, the first municipality: its figures as bare whole
+// numbers, a missing one ("-" in the table) an empty cell.
 const char* const kAbayText =
     "Unidad\tTipo\t1900\t1910\t1920\t1930\t1940\t1950\t1960\t1970\t1981\t1991\t2001\t2004\n"
-    "Abay\tMunicipio\t1.473\t813\t857\t783\t1.104\t-\t808\t1.793\t1.823\t-\t1.949\t791\n";
+    "Abay\tMunicipio\t1473\t813\t857\t783\t1104\t\t808\t1793\t1823\t\t1949\t791\n";
 const char* const kAbayHtml =
     "<meta charset=\"utf-8\"><table>"
     "<tr><th>Unidad</th><th>Tipo</th><th>1900</th><th>1910</th><th>1920</th><th>1930</th><th>1940</th><th>1950</th>"
     "<th>1960</th><th>1970</th><th>1981</th><th>1991</th><th>2001</th><th>2004</th></tr>"
-    "<tr><td>Abay</td><td>Municipio</td><td>1.473</td><td>813</td><td>857</td><td>783</td><td>1.104</td><td>-</td>"
-    "<td>808</td><td>1.793</td><td>1.823</td><td>-</td><td>1.949</td><td>791</td></tr></table>";
+    "<tr><td>Abay</td><td>Municipio</td><td>1473</td><td>813</td><td>857</td><td>783</td><td>1104</td><td></td>"
+    "<td>808</td><td>1793</td><td>1823</td><td></td><td>1949</td><td>791</td></tr></table>";
 
 class CopyUnitTest : public MainWindowTest {
 protected:
@@ -92,7 +93,7 @@ TEST_F(CopyUnitTest, CtrlCInAListCopiesItsUnitAsTextAndHtml)
     EXPECT_EQ(unitTitle()->text(), QStringLiteral("Entidad: Peña (La)"));
     EXPECT_EQ(clipboardText().toStdString(),
               "Unidad\tTipo\t1900\t1910\t1920\t1930\t1940\t1950\t1960\t1970\t1981\t1991\t2001\t2004\n"
-              "Peña (La)\tEntidad\t1.070\t2.629\t1.541\t-\t1.716\t2.930\t1.726\t1.757\t-\t-\t1.702\t2.289\n");
+              "Peña (La)\tEntidad\t1070\t2629\t1541\t\t1716\t2930\t1726\t1757\t\t\t1702\t2289\n");
     expectNoMessages();
 }
 
@@ -139,9 +140,9 @@ TEST_F(CopyUnitTest, AUnitCarriesItsCodeWhereTheCatalogueHasOne)
     copyKeys();
     const QString second = clipboardText();
     const QStringList copied = QStringList{first, second};
-    EXPECT_TRUE(copied.contains(QString::fromUtf8(header) + "Abay\tMunicipio\t20001\t1.473\t813\t857\t783\t1.104\t-\t808\t1.793\t1.823\t-\t1.949\t791\n"))
+    EXPECT_TRUE(copied.contains(QString::fromUtf8(header) + "Abay\tMunicipio\t20001\t1473\t813\t857\t783\t1104\t\t808\t1793\t1823\t\t1949\t791\n"))
         << first.toStdString();
-    EXPECT_TRUE(copied.contains(QString::fromUtf8(header) + "Abay\tMunicipio\t20002\t-\t2.431\t2.482\t1.508\t1.583\t2.053\t1.006\t1.418\t2.226\t-\t1.500\t2.261\n"))
+    EXPECT_TRUE(copied.contains(QString::fromUtf8(header) + "Abay\tMunicipio\t20002\t\t2431\t2482\t1508\t1583\t2053\t1006\t1418\t2226\t\t1500\t2261\n"))
         << second.toStdString();
     EXPECT_TRUE(clipboardHtml().contains(QStringLiteral("<th>Tipo</th><th>Código</th><th>1900</th>")))
         << clipboardHtml().toStdString();
@@ -157,10 +158,10 @@ TEST_F(CopyUnitTest, NamesAreEscapedInTheHtml)
     copyKeys();
     EXPECT_EQ(clipboardText(),
               QStringLiteral("Unidad\tTipo\t1900\t1910\t1920\t1930\t1940\t1950\t1960\t1970\t1981\t1991\t2001\t2004\n"
-                             "Ventas & Casas <Nuevas> \"del Río\"\tEntidad\t-\t1.016\t-\t-\t-\t-\t-\t-\t-\t-\t0\t7\n"));
+                             "Ventas & Casas <Nuevas> \"del Río\"\tEntidad\t\t1016\t\t\t\t\t\t\t\t\t0\t7\n"));
     EXPECT_TRUE(clipboardHtml().contains(
-        QStringLiteral("<tr><td>Ventas &amp; Casas &lt;Nuevas&gt; &quot;del Río&quot;</td><td>Entidad</td><td>-</td>"
-                       "<td>1.016</td>")))
+        QStringLiteral("<tr><td>Ventas &amp; Casas &lt;Nuevas&gt; &quot;del Río&quot;</td><td>Entidad</td><td></td>"
+                       "<td>1016</td>")))
         << clipboardHtml().toStdString();
     expectNoMessages();
 }

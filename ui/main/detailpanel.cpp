@@ -11,6 +11,7 @@
 
 #include "blankchart.h"
 #include "censustable.h"
+#include "copiedtable.h"
 #include "cp1252text.h"
 #include "error.h"
 #include "focusring.h"
@@ -19,6 +20,7 @@
 #include "noteview.h"
 #include "numbers.h"
 #include "populationchart.h"
+#include "unitrows.h"
 #include "units.h"
 
 namespace {
@@ -43,17 +45,6 @@ QString kindWord(const std::string& tiponum)
 
 // The chart's place, the stand-in's before it.
 const QRect kChartPlace(8, 248, 425, 137);
-
-// Cells as text: tabs between them, a line end after each row.
-QString tabbedRow(const QStringList& cells) { return cells.join(u'\t') + u'\n'; }
-
-QString htmlRow(const QStringList& cells, const QString& tag)
-{
-    QString row = QStringLiteral("<tr>");
-    for (const QString& cell : cells)
-        row += QStringLiteral("<%1>%2</%1>").arg(tag, cell.toHtmlEscaped());
-    return row + QStringLiteral("</tr>");
-}
 
 } // namespace
 
@@ -234,22 +225,13 @@ std::unique_ptr<QMimeData> DetailPanel::unitTable() const
 {
     if (!shownUnit())
         return nullptr;
-    QStringList header{QStringLiteral("Unidad"), QStringLiteral("Tipo")};
-    QStringList values{fieldText("nombredicc"), kindWord(detail_.view.fieldByName("tiponum").asString())};
+    const exporting::UnitRowBuilder builder(detail_.view.table());
+    const exporting::UnitRow row = builder.row(detail_.view.currentRecord());
     // The unit's code, where the catalogue has one: it tells apart units of one name.
-    if (detail_.view.table().fieldIndex("CODIGO") >= 0) {
-        header << QStringLiteral("Código");
-        values << fieldText("CODIGO");
-    }
-    const Census census = censusTable_->census();
-    for (int year = 0; year < 12; ++year) {
-        header << census.points[static_cast<std::size_t>(year)].label;
-        values << censusTable_->value(year);
-    }
+    const exporting::CopiedTable copied = exporting::copiedTable({&row, 1}, builder.hasCodes());
     auto table = std::make_unique<QMimeData>();
-    table->setText(tabbedRow(header) + tabbedRow(values));
-    table->setHtml(QStringLiteral("<meta charset=\"utf-8\"><table>") + htmlRow(header, QStringLiteral("th"))
-                   + htmlRow(values, QStringLiteral("td")) + QStringLiteral("</table>"));
+    table->setText(QString::fromStdString(copied.text));
+    table->setHtml(QString::fromStdString(copied.html));
     return table;
 }
 

@@ -71,10 +71,12 @@ public:
     // a search the detail view still holds a unit, but none is shown).
     std::optional<std::int32_t> shownUnit() const;
 
-    // The unit shown as a small table, for the clipboard: a header line
-    // ("Unidad", "Tipo", "Código" where the catalogue has the field CODIGO,
-    // the twelve years) and a line of values (the name as the title gives
-    // it, the kind, the code, the twelve census texts as the table shows them), as text with tabs between cells and as an HTML table.
+    // The unit shown as a small table, for the clipboard
+    // (exporting::copiedTable): a header line ("Unidad", "Tipo", "Código"
+    // where the catalogue has the field CODIGO, the twelve years) and a line
+    // of values (the name as the title gives it, the kind, the code, the
+    // twelve figures as bare whole numbers, "98397", an empty cell for "-"),
+    // as text with tabs between cells and as an HTML table.
     // Null while the panel is blank.
     std::unique_ptr<QMimeData> unitTable() const;
     // Puts unitTable() on the clipboard. While the panel is blank it does
