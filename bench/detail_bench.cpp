@@ -14,6 +14,7 @@
 
 #include "detailpanel.h"
 #include "generate.h"
+#include "cataloguefile.h"
 #include "mainwindow.h"
 #include "messages.h"
 #include "populationchart.h"
@@ -42,7 +43,7 @@ MainWindow& window()
             file.write(packet.data(), static_cast<qint64>(packet.size())) != static_cast<qint64>(packet.size()))
             qFatal("cannot write the benchmark catalogue");
         file.close();
-        theWindow = std::make_unique<MainWindow>(nullptr, path);
+        theWindow = std::make_unique<MainWindow>(readCatalogue(path).store);
         if (!theWindow->catalogueLoaded())
             qFatal("the benchmark catalogue did not load");
         QObject::connect(chart(), &QCustomPlot::afterReplot, [] { ++replots; });
