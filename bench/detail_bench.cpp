@@ -28,8 +28,12 @@ std::unique_ptr<QTemporaryDir> catalogueDir;
 std::unique_ptr<MainWindow> theWindow;
 int replots = 0;
 
-// The chart control, made now if the window has not painted yet.
-QCustomPlot* chart() { return &theWindow->detailPanel().chart(); }
+// The chart, made now if the window has not painted yet.
+QCustomPlot* chart()
+{
+    theWindow->detailPanel().makeChart();
+    return theWindow->detailPanel().chart();
+}
 
 // The window over the generated catalogue, built once.
 MainWindow& window()
