@@ -1,14 +1,16 @@
-// Población: entry point. Titles the application, creates the main window,
-// tells the user when the catalogue could not be loaded, and runs until the
-// main window closes.
+// Población: entry point. Titles the application, reads the embedded
+// catalogue, creates the main window over it, tells the user when the
+// catalogue could not be loaded, and runs until the main window closes.
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 
-#include "application.h"
+#include "cataloguefile.h"
+#include "identity.h"
 #include "mainwindow.h"
 #include "messages.h"
+#include "translations.h"
 
 namespace {
 
@@ -40,24 +42,20 @@ void startupMessage(QtMsgType type, const QMessageLogContext& context, const QSt
 int main(int argc, char* argv[])
 {
     try {
-        ui::FontConfigurationReader fontConfiguration;
         qtHandler = qInstallMessageHandler(startupMessage);
         QApplication application(argc, argv);
-        fontConfiguration.applicationMade();
         qInstallMessageHandler(qtHandler);
         // The window keeps its own caption.
-        ui::prepareApplication();
+        ui::setApplicationIdentity();
+        ui::installSpanishTranslations();
         // Ties the windows to the installed menu entry (Wayland's application id).
         QGuiApplication::setDesktopFileName(QStringLiteral(POBLACION_APP_ID));
 
-        // The catalogue is read while fontconfig finishes its own reading.
-        const auto catalogue = MainWindow::readCatalogueAhead();
-        fontConfiguration.wait();
-        MainWindow window;
+        const CatalogueRead catalogue = readCatalogue(QStringLiteral(":/PUEBLOS"));
+        MainWindow window(catalogue.store);
         window.show();
-        const QString failure = window.loadFailureMessage();
-        if (!failure.isEmpty())
-            ui::showMessage(&window, failure);
+        if (!window.catalogueLoaded())
+            ui::showMessage(&window, catalogueFailureMessage(catalogue.store ? window.loadFailure() : catalogue.failure));
         QApplication::exec();
         return 0;
     } catch (const std::exception& e) {

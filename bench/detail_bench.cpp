@@ -14,6 +14,7 @@
 
 #include "detailpanel.h"
 #include "generate.h"
+#include "cataloguefile.h"
 #include "mainwindow.h"
 #include "messages.h"
 #include "populationchart.h"
@@ -27,8 +28,12 @@ std::unique_ptr<QTemporaryDir> catalogueDir;
 std::unique_ptr<MainWindow> theWindow;
 int replots = 0;
 
-// The chart control, made now if the window has not painted yet.
-QCustomPlot* chart() { return &theWindow->detailPanel().chart(); }
+// The chart, made now if the window has not painted yet.
+QCustomPlot* chart()
+{
+    theWindow->detailPanel().makeChart();
+    return theWindow->detailPanel().chart();
+}
 
 // The window over the generated catalogue, built once.
 MainWindow& window()
@@ -42,7 +47,7 @@ MainWindow& window()
             file.write(packet.data(), static_cast<qint64>(packet.size())) != static_cast<qint64>(packet.size()))
             qFatal("cannot write the benchmark catalogue");
         file.close();
-        theWindow = std::make_unique<MainWindow>(nullptr, path);
+        theWindow = std::make_unique<MainWindow>(readCatalogue(path).store);
         if (!theWindow->catalogueLoaded())
             qFatal("the benchmark catalogue did not load");
         QObject::connect(chart(), &QCustomPlot::afterReplot, [] { ++replots; });

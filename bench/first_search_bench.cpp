@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 #include <memory>
 
+#include "cataloguefile.h"
 #include "mainwindow.h"
 #include "messages.h"
 #include "searchbox.h"
@@ -29,7 +30,7 @@ void BM_FirstSearch(benchmark::State& state, const char* text)
 {
     for (auto _ : state) {
         state.PauseTiming();
-        auto window = std::make_unique<MainWindow>();
+        auto window = std::make_unique<MainWindow>(readCatalogue(QStringLiteral(":/PUEBLOS")).store);
         window->show();
         if (!QTest::qWaitForWindowExposed(window.get()))
             state.SkipWithError("the window was never exposed");
@@ -46,7 +47,7 @@ void BM_SearchBeforeThePaint(benchmark::State& state, const char* text)
 {
     for (auto _ : state) {
         state.PauseTiming();
-        auto window = std::make_unique<MainWindow>();
+        auto window = std::make_unique<MainWindow>(readCatalogue(QStringLiteral(":/PUEBLOS")).store);
         search(state, *window, text);
         window.reset();
         state.ResumeTiming();

@@ -61,12 +61,13 @@ struct Window {
             list.close();
         detail.close();
         for (int k = 0; k < 3; ++k) {
-            lists[k].setFilter(std::string("tiponum = ") + kKinds[k]);
+            lists[k].setFilter(catalogue::kindFilter(catalogue::kUnitKinds[static_cast<std::size_t>(k)]));
             lists[k].setFiltered(true);
         }
+        const auto store = catalogue::Store::read(packet);
         for (catalogue::View& list : lists)
-            list.loadFromBytes(packet);
-        detail.loadFromBytes(packet);
+            list.load(store);
+        detail.load(store);
         for (catalogue::View& list : lists)
             list.setIndexFieldNames("NOMBREBUSC");
     }
@@ -76,7 +77,8 @@ struct Window {
     void search(const std::string& text, bool again)
     {
         for (int k = 0; k < 3; ++k) {
-            lists[k].setFilter(catalogue::nameSearchFilter(k + 2, again ? text + "%" : text, true));
+            lists[k].setFilter(catalogue::nameSearchFilter(catalogue::kUnitKinds[static_cast<std::size_t>(k)],
+                                                           again ? text + "%" : text, true));
             lists[k].setFiltered(true);
         }
     }

@@ -9,6 +9,7 @@
 
 #include "detailpanel.h"
 #include "generate.h"
+#include "cataloguefile.h"
 #include "mainwindow.h"
 #include "messages.h"
 #include "searchbox.h"
@@ -21,7 +22,7 @@ void ignoreMessage(const QString&, const QString&, bool) {}
 
 std::unique_ptr<MainWindow> shownWindow()
 {
-    auto window = std::make_unique<MainWindow>(nullptr, g_packet);
+    auto window = std::make_unique<MainWindow>(readCatalogue(g_packet).store);
     window->show();
     QApplication::processEvents();
     return window;
@@ -41,7 +42,7 @@ double hits(const MainWindow& window)
 void BM_WindowCreation(benchmark::State& state)
 {
     for (auto _ : state) {
-        MainWindow window(nullptr, g_packet);
+        MainWindow window(readCatalogue(g_packet).store);
         benchmark::DoNotOptimize(window.catalogueLoaded());
         state.PauseTiming();
         if (!window.catalogueLoaded())
@@ -65,7 +66,7 @@ BENCHMARK(BM_LoadCatalogue)->Unit(benchmark::kMillisecond);
 // stored compressed).
 void BM_LoadCatalogueEmbedded(benchmark::State& state)
 {
-    MainWindow window(nullptr);
+    MainWindow window(readCatalogue(QStringLiteral(":/PUEBLOS")).store);
     for (auto _ : state)
         window.loadCatalogue();
     state.counters["units"] = static_cast<double>(window.detailPanel().view().table().recordCount());
@@ -77,7 +78,7 @@ BENCHMARK(BM_LoadCatalogueEmbedded)->Unit(benchmark::kMillisecond);
 // One search on the catalogue the program carries.
 void BM_SearchEmbedded(benchmark::State& state, const char* text)
 {
-    MainWindow window(nullptr);
+    MainWindow window(readCatalogue(QStringLiteral(":/PUEBLOS")).store);
     window.show();
     QApplication::processEvents();
     for (auto _ : state) {

@@ -1,21 +1,20 @@
-// Start-up as the program does it (font configuration, application, icon,
-// catalogue read ahead, main window on the embedded catalogue), ending at the window's first paint, printed as
-// first_paint.h says.
+// Start-up as the program does it (application, its identity and the
+// toolkit's Spanish texts, the embedded catalogue read, main window over it), ending at the window's first paint,
+// printed as first_paint.h says.
 #include <QApplication>
 
-#include "application.h"
+#include "cataloguefile.h"
 #include "first_paint.h"
+#include "identity.h"
 #include "mainwindow.h"
+#include "translations.h"
 
 int main(int argc, char* argv[])
 {
-    ui::FontConfigurationReader fontConfiguration;
     QApplication application(argc, argv);
-    fontConfiguration.applicationMade();
-    ui::prepareApplication();
-    const auto catalogue = MainWindow::readCatalogueAhead();
-    fontConfiguration.wait();
-    MainWindow window;
+    ui::setApplicationIdentity();
+    ui::installSpanishTranslations();
+    MainWindow window(readCatalogue(QStringLiteral(":/PUEBLOS")).store);
     bench::FirstPaint watcher;
     window.installEventFilter(&watcher);
     window.show();

@@ -24,9 +24,9 @@ std::string quotedInside(std::string_view text)
 
 } // namespace
 
-std::string nameSearchFilter(int kind, std::string_view text, bool withCodes)
+std::string nameSearchFilter(UnitKind kind, std::string_view text, bool withCodes)
 {
-    const std::string kindTest = "(tiponum = " + std::to_string(kind) + ") and ";
+    const std::string kindTest = "(" + kindFilter(kind) + ") and ";
     const std::string inside = quotedInside(text);
     const std::string today = "(Upper(nombrebusc) like '%" + inside + "%')";
     const auto spaced = [](std::string s) {

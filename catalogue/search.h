@@ -5,9 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "unitkind.h"
+
 namespace catalogue {
 
-// The filter of the list of unit kind `kind` for a search text T: the search
+// The filter of the list of the units of `kind` (K its TIPONUM) for a search text T: the search
 // box's text (code page 1252, in capitals) without acute accents. A
 // quote in T is written twice, so that it is searched as typed; "%", "_" and
 // "\" keep their meaning as pattern characters. A text with neither a space
@@ -38,7 +40,7 @@ namespace catalogue {
 //   - (codigo like 'N%') where N is digits only and `withCodes` (the
 //     catalogue has the field CODIGO): the units whose code begins with them
 //     ("22909" finds Vencillón).
-std::string nameSearchFilter(int kind, std::string_view text, bool withCodes = false);
+std::string nameSearchFilter(UnitKind kind, std::string_view text, bool withCodes = false);
 
 // A text as the search takes it: no spaces at either end, each run of spaces
 // one space.

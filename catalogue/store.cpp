@@ -306,16 +306,7 @@ Store::~Store() = default;
 
 std::shared_ptr<const Store> Store::read(std::string_view packet, PacketBytes kind)
 {
-    thread_local std::weak_ptr<const Store> latest;
-    if (auto store = latest.lock(); store) {
-        const std::string_view held = store->table().packet();
-        // The same bytes in place need no comparing.
-        if ((held.data() == packet.data() && held.size() == packet.size()) || held == packet)
-            return store;
-    }
-    auto store = std::make_shared<const Store>(readPacket(packet, kind));
-    latest = store;
-    return store;
+    return std::make_shared<const Store>(readPacket(packet, kind));
 }
 
 const std::vector<std::uint32_t>& Store::order(int field) const

@@ -1,15 +1,14 @@
 #pragma once
-// One catalogue read from a packet and shared by every view that loads the
-// same bytes. The table never changes once read; what is worked out from it
+// One catalogue read from a packet and shared by every view loaded from it
+// (View::load). The table never changes once read; what is worked out from it
 // (orders, equality indexes, the records of one kind with their names in
 // capitals, and those names as people write them) is worked out once, the
 // first time a view needs it.
 //
 // A store belongs to one thread. Nothing in the program, its tests, its
-// benchmarks or its fuzz targets shares a store across threads, and read()
-// remembers the latest store of each thread apart, so views loaded in two
-// threads never share one. What the store works out on demand is therefore
-// built without a lock; a store shared across threads would need one.
+// benchmarks or its fuzz targets shares a store across threads: what the
+// store works out on demand is therefore built without a lock; a store
+// shared across threads would need one.
 
 #include <cstdint>
 #include <memory>
@@ -29,9 +28,8 @@ public:
     Store(const Store&) = delete;
     Store& operator=(const Store&) = delete;
 
-    // The store of a packet: the one some view of this thread still holds for
-    // the same bytes, or a new one read from them (PacketError when they are
-    // no packet), which copies them or refers to them as `kind` says.
+    // The store of a packet, read from its bytes (PacketError when they are
+    // no packet), which it copies or refers to as `kind` says.
     static std::shared_ptr<const Store> read(std::string_view packet, PacketBytes kind = PacketBytes::Copied);
 
     const Table& table() const { return table_; }

@@ -91,6 +91,13 @@ void View::loadFromBytes(std::string_view packet, PacketBytes kind)
     open(Store::read(packet, kind));
 }
 
+void View::load(std::shared_ptr<const Store> store)
+{
+    close();
+    if (store)
+        open(std::move(store));
+}
+
 void View::open(std::shared_ptr<const Store> store)
 {
     store_ = std::move(store);

@@ -1,7 +1,7 @@
 #pragma once
 // A view: one data set over the catalogue, with a filter, an order, a current
 // record and an after-scroll notification of its own. The catalogue itself
-// never changes once read, so views loaded from the same packet share it.
+// never changes once read, so views loaded from the same store share it.
 // Every rule of when the current record moves and when afterScroll runs lives
 // in this class.
 
@@ -65,8 +65,12 @@ public:
     // indexFieldNames if set, current record the first; afterScroll once if
     // the view holds a record. A PacketError or FilterError leaves it closed.
     void loadFromStream(std::istream& stream);
-    // `kind` as for Store::read: Lasting bytes are not copied.
+    // `kind` as for Store::read: Lasting bytes are not copied. Each call
+    // reads a store of its own.
     void loadFromBytes(std::string_view packet, PacketBytes kind = PacketBytes::Copied);
+    // The same over a catalogue already read, shared with every view loaded
+    // from it. A null store leaves the view closed.
+    void load(std::shared_ptr<const Store> store);
     void close();
     bool active() const;
 
@@ -122,7 +126,7 @@ private:
     void notify(DataEvent event);
 
     // The catalogue, read once and shared with every view loaded from the
-    // same packet; it never changes, so sharing it is the same as a copy.
+    // same store; it never changes, so sharing it is the same as a copy.
     std::shared_ptr<const Store> store_;
     catalogue::Filter compiled_;
     FilterState filterState_ = FilterState::None;

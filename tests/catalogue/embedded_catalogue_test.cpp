@@ -63,7 +63,7 @@ bool embedsBundledCatalogue()
 // One list as the program sets it up: the kind's search filter for a text
 // (in capitals, without acute accents), then the order by search name; the
 // display names in list order, joined by "|".
-std::string shown(int kind, const std::string& text)
+std::string shown(catalogue::UnitKind kind, const std::string& text)
 {
     catalogue::View view;
     view.setFilter(catalogue::nameSearchFilter(kind, catalogue::cp1252::fromUtf8(text).value(), true));
@@ -194,17 +194,17 @@ TEST_F(EmbeddedCatalogue, SearchesListEveryKind)
         {"FARASDU", "Farasdués -- municipio histórico", "", "Farasdués"},
     };
     for (const auto& [text, municipalities, entities, nuclei] : searches) {
-        EXPECT_EQ(shown(2, text), municipalities) << text;
-        EXPECT_EQ(shown(3, text), entities) << text;
-        EXPECT_EQ(shown(4, text), nuclei) << text;
+        EXPECT_EQ(shown(catalogue::UnitKind::Municipality, text), municipalities) << text;
+        EXPECT_EQ(shown(catalogue::UnitKind::Entity, text), entities) << text;
+        EXPECT_EQ(shown(catalogue::UnitKind::Nucleus, text), nuclei) << text;
     }
     // Each of the eight villages that the nomenclátor recodes from 2019 is one unit, a núcleo.
     for (const char* village :
          {"Bárdenas", "Bayo (El)", "Farasdués", "Pinsoro", "Rivas", "Sabinar (El)", "Santa Anastasia", "Valareña"}) {
         const std::string search = catalogue::cp1252::toUtf8(catalogue::cp1252::upper(
             catalogue::cp1252::withoutAcuteAccents(catalogue::cp1252::fromUtf8(village).value())));
-        EXPECT_EQ(("|" + shown(3, search) + "|").find("|" + std::string(village) + "|"), std::string::npos) << village;
-        EXPECT_NE(("|" + shown(4, search) + "|").find("|" + std::string(village) + "|"), std::string::npos) << village;
+        EXPECT_EQ(("|" + shown(catalogue::UnitKind::Entity, search) + "|").find("|" + std::string(village) + "|"), std::string::npos) << village;
+        EXPECT_NE(("|" + shown(catalogue::UnitKind::Nucleus, search) + "|").find("|" + std::string(village) + "|"), std::string::npos) << village;
     }
 }
 
@@ -231,9 +231,9 @@ TEST_F(EmbeddedCatalogue, SearchesFindTextsAsPeopleTypeThem)
         {"50095000304", "", "", "Farasdués"},
     };
     for (const auto& [text, municipalities, entities, nuclei] : searches) {
-        EXPECT_EQ(shown(2, text), municipalities) << text;
-        EXPECT_EQ(shown(3, text), entities) << text;
-        EXPECT_EQ(shown(4, text), nuclei) << text;
+        EXPECT_EQ(shown(catalogue::UnitKind::Municipality, text), municipalities) << text;
+        EXPECT_EQ(shown(catalogue::UnitKind::Entity, text), entities) << text;
+        EXPECT_EQ(shown(catalogue::UnitKind::Nucleus, text), nuclei) << text;
     }
 }
 
@@ -250,21 +250,21 @@ TEST_F(EmbeddedCatalogue, SearchesFindNamesAsPeopleWriteThem)
         {"ELS ESCAMPS", "", "", "Escamps (Els)"},
     };
     for (const auto& [text, municipalities, entities, nuclei] : searches) {
-        EXPECT_EQ(shown(2, text), municipalities) << text;
-        EXPECT_EQ(shown(3, text), entities) << text;
-        EXPECT_EQ(shown(4, text), nuclei) << text;
+        EXPECT_EQ(shown(catalogue::UnitKind::Municipality, text), municipalities) << text;
+        EXPECT_EQ(shown(catalogue::UnitKind::Entity, text), entities) << text;
+        EXPECT_EQ(shown(catalogue::UnitKind::Nucleus, text), nuclei) << text;
     }
     // Texts without a space or hyphen find what they always found.
-    EXPECT_EQ(shown(4, "SAN"), "Colonia San Lamberto|Santa Anastasia");
+    EXPECT_EQ(shown(catalogue::UnitKind::Nucleus, "SAN"), "Colonia San Lamberto|Santa Anastasia");
     const auto count = [](const std::string& names) {
         return names.empty() ? 0 : 1 + static_cast<int>(std::count(names.begin(), names.end(), '|'));
     };
     const std::vector<std::tuple<std::string, int, int, int>> counts = {
         {"SAN", 32, 87, 2}, {"EL", 159, 236, 18}, {"LA", 246, 361, 16}, {"", 991, 1503, 61}};
     for (const auto& [text, municipalities, entities, nuclei] : counts) {
-        EXPECT_EQ(count(shown(2, text)), municipalities) << text;
-        EXPECT_EQ(count(shown(3, text)), entities) << text;
-        EXPECT_EQ(count(shown(4, text)), nuclei) << text;
+        EXPECT_EQ(count(shown(catalogue::UnitKind::Municipality, text)), municipalities) << text;
+        EXPECT_EQ(count(shown(catalogue::UnitKind::Entity, text)), entities) << text;
+        EXPECT_EQ(count(shown(catalogue::UnitKind::Nucleus, text)), nuclei) << text;
     }
 }
 

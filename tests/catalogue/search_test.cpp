@@ -19,21 +19,21 @@ namespace {
 
 TEST(SearchTest, ATextTypedAsTheNamesAreWrittenKeepsTheSimpleFilter)
 {
-    EXPECT_EQ(nameSearchFilter(3, ""), "(tiponum = 3) and (Upper(nombrebusc) like '%%')");
-    EXPECT_EQ(nameSearchFilter(4, "EL"), "(tiponum = 4) and (Upper(nombrebusc) like '%EL%')");
-    EXPECT_EQ(nameSearchFilter(2, "ZARAGOZA", true), "(tiponum = 2) and (Upper(nombrebusc) like '%ZARAGOZA%')");
+    EXPECT_EQ(nameSearchFilter(UnitKind::Entity, ""), "(tiponum = 3) and (Upper(nombrebusc) like '%%')");
+    EXPECT_EQ(nameSearchFilter(UnitKind::Nucleus, "EL"), "(tiponum = 4) and (Upper(nombrebusc) like '%EL%')");
+    EXPECT_EQ(nameSearchFilter(UnitKind::Municipality, "ZARAGOZA", true), "(tiponum = 2) and (Upper(nombrebusc) like '%ZARAGOZA%')");
     // A quote is written twice; pattern characters go in as typed.
-    EXPECT_EQ(nameSearchFilter(2, "A%_\\"), "(tiponum = 2) and (Upper(nombrebusc) like '%A%_\\%')");
+    EXPECT_EQ(nameSearchFilter(UnitKind::Municipality, "A%_\\"), "(tiponum = 2) and (Upper(nombrebusc) like '%A%_\\%')");
     // A text with "Ñ" finds names with "ñ" only.
-    EXPECT_EQ(nameSearchFilter(2, cp("PEÑA")), cp("(tiponum = 2) and (Upper(nombrebusc) like '%PEÑA%')"));
-    EXPECT_EQ(nameSearchFilter(3, "EL GRADO"),
+    EXPECT_EQ(nameSearchFilter(UnitKind::Municipality, cp("PEÑA")), cp("(tiponum = 2) and (Upper(nombrebusc) like '%PEÑA%')"));
+    EXPECT_EQ(nameSearchFilter(UnitKind::Entity, "EL GRADO"),
               "(tiponum = 3) and ((Upper(nombrebusc) like '%EL GRADO%') or "
               "(Upper(Natural(nombrebusc)) like '%EL GRADO%'))");
     // The hyphens become spaces in the natural side only.
-    EXPECT_EQ(nameSearchFilter(3, "ALTO-SOBRARBE"),
+    EXPECT_EQ(nameSearchFilter(UnitKind::Entity, "ALTO-SOBRARBE"),
               "(tiponum = 3) and ((Upper(nombrebusc) like '%ALTO-SOBRARBE%') or "
               "(Upper(Natural(nombrebusc)) like '%ALTO SOBRARBE%'))");
-    EXPECT_EQ(nameSearchFilter(2, "L'A-B_%"),
+    EXPECT_EQ(nameSearchFilter(UnitKind::Municipality, "L'A-B_%"),
               "(tiponum = 2) and ((Upper(nombrebusc) like '%L''A-B_%%') or "
               "(Upper(Natural(nombrebusc)) like '%L''A B_%%'))");
 }
@@ -42,34 +42,34 @@ TEST(SearchTest, ATextTypedAsTheNamesAreWrittenKeepsTheSimpleFilter)
 TEST(SearchTest, ATextTypedOtherwiseAddsWhatFindsMore)
 {
     // "n" and "u" also match the names' "ñ" and "ü".
-    EXPECT_EQ(nameSearchFilter(2, "ALCANIZ"), "(tiponum = 2) and ((Upper(nombrebusc) like '%ALCANIZ%') or "
+    EXPECT_EQ(nameSearchFilter(UnitKind::Municipality, "ALCANIZ"), "(tiponum = 2) and ((Upper(nombrebusc) like '%ALCANIZ%') or "
                                                "(Upper(Plain(Natural(nombrebusc))) like '%ALCANIZ%'))");
-    EXPECT_EQ(nameSearchFilter(3, "O'DONNELL"), "(tiponum = 3) and ((Upper(nombrebusc) like '%O''DONNELL%') or "
+    EXPECT_EQ(nameSearchFilter(UnitKind::Entity, "O'DONNELL"), "(tiponum = 3) and ((Upper(nombrebusc) like '%O''DONNELL%') or "
                                                  "(Upper(Plain(Natural(nombrebusc))) like '%O''DONNELL%'))");
-    EXPECT_EQ(nameSearchFilter(2, "PENAS DE RIGLOS"),
+    EXPECT_EQ(nameSearchFilter(UnitKind::Municipality, "PENAS DE RIGLOS"),
               "(tiponum = 2) and ((Upper(nombrebusc) like '%PENAS DE RIGLOS%') or "
               "(Upper(Natural(nombrebusc)) like '%PENAS DE RIGLOS%') or "
               "(Upper(Plain(Natural(nombrebusc))) like '%PENAS DE RIGLOS%'))");
     // Spaces at either end dropped and runs of spaces taken as one.
-    EXPECT_EQ(nameSearchFilter(4, "BIEL "), "(tiponum = 4) and ((Upper(nombrebusc) like '%BIEL %') or "
+    EXPECT_EQ(nameSearchFilter(UnitKind::Nucleus, "BIEL "), "(tiponum = 4) and ((Upper(nombrebusc) like '%BIEL %') or "
                                              "(Upper(Natural(nombrebusc)) like '%BIEL %') or "
                                              "(Upper(Natural(nombrebusc)) like '%BIEL%'))");
-    EXPECT_EQ(nameSearchFilter(4, " "), "(tiponum = 4) and ((Upper(nombrebusc) like '% %') or "
+    EXPECT_EQ(nameSearchFilter(UnitKind::Nucleus, " "), "(tiponum = 4) and ((Upper(nombrebusc) like '% %') or "
                                          "(Upper(Natural(nombrebusc)) like '% %') or "
                                          "(Upper(Natural(nombrebusc)) like '%%'))");
-    EXPECT_EQ(nameSearchFilter(2, " LA  -ALMUNIA "),
+    EXPECT_EQ(nameSearchFilter(UnitKind::Municipality, " LA  -ALMUNIA "),
               "(tiponum = 2) and ((Upper(nombrebusc) like '% LA  -ALMUNIA %') or "
               "(Upper(Natural(nombrebusc)) like '% LA   ALMUNIA %') or "
               "(Upper(Natural(nombrebusc)) like '%LA  ALMUNIA%') or "
               "(Upper(Plain(Natural(nombrebusc))) like '%LA  ALMUNIA%'))");
     // Digits: the units whose code begins with them, where the catalogue has codes.
-    EXPECT_EQ(nameSearchFilter(3, "22909", true),
+    EXPECT_EQ(nameSearchFilter(UnitKind::Entity, "22909", true),
               "(tiponum = 3) and ((Upper(nombrebusc) like '%22909%') or (codigo like '22909%'))");
-    EXPECT_EQ(nameSearchFilter(3, " 50095 ", true),
+    EXPECT_EQ(nameSearchFilter(UnitKind::Entity, " 50095 ", true),
               "(tiponum = 3) and ((Upper(nombrebusc) like '% 50095 %') or (Upper(Natural(nombrebusc)) like '% "
               "50095 %') or (Upper(Natural(nombrebusc)) like '%50095%') or (codigo like '50095%'))");
-    EXPECT_EQ(nameSearchFilter(3, "22909"), "(tiponum = 3) and (Upper(nombrebusc) like '%22909%')");
-    EXPECT_EQ(nameSearchFilter(3, "2290X", true), "(tiponum = 3) and (Upper(nombrebusc) like '%2290X%')");
+    EXPECT_EQ(nameSearchFilter(UnitKind::Entity, "22909"), "(tiponum = 3) and (Upper(nombrebusc) like '%22909%')");
+    EXPECT_EQ(nameSearchFilter(UnitKind::Entity, "2290X", true), "(tiponum = 3) and (Upper(nombrebusc) like '%2290X%')");
 }
 
 TEST(SearchTest, NaturalNamesPutTheArticleFirstAndHyphensAsSpaces)
@@ -172,7 +172,7 @@ TEST_F(SearchFilterTest, ArticleFirstAndSpacedNamesAreFound)
         {"SANJUANES LA", ""},
     };
     for (const auto& [text, names] : cases) {
-        EXPECT_EQ(found(nameSearchFilter(2, cp(text))), names) << text;
+        EXPECT_EQ(found(nameSearchFilter(UnitKind::Municipality, cp(text))), names) << text;
         // Every name the simple filter finds is among them.
         const std::string simple =
             found("(tiponum = 2) and (Upper(nombrebusc) like '%" + std::string(cp(text)) + "%')");
@@ -183,9 +183,9 @@ TEST_F(SearchFilterTest, ArticleFirstAndSpacedNamesAreFound)
                 << text;
         }
     }
-    EXPECT_EQ(found(nameSearchFilter(3, "EL GRADO")), "Grado (El)");
+    EXPECT_EQ(found(nameSearchFilter(UnitKind::Entity, "EL GRADO")), "Grado (El)");
     // The empty text lists every named unit of the kind.
-    EXPECT_EQ(found(nameSearchFilter(3, "")), "Grado (El)");
+    EXPECT_EQ(found(nameSearchFilter(UnitKind::Entity, "")), "Grado (El)");
 }
 
 // No typed text makes a list filter malformed: a quote is doubled, and any
@@ -195,11 +195,11 @@ TEST_F(SearchFilterTest, NoTypedTextMakesAListFilterMalformed)
     for (const std::string& text : {std::string("'"), std::string("''"), std::string("\\"), std::string("') OR ('"),
                                     std::string("O'DONNELL -"), std::string("%'_ -\\"), std::string("/* -"),
                                     std::string(300, '\''), std::string(300, '-')}) {
-        for (int kind = 2; kind <= 4; ++kind) {
+        for (UnitKind kind : kUnitKinds) {
             EXPECT_NO_THROW(Filter::compile(nameSearchFilter(kind, text), table_, collation_)) << text;
         }
     }
-    EXPECT_EQ(found(nameSearchFilter(2, "') OR ('")), "");
+    EXPECT_EQ(found(nameSearchFilter(UnitKind::Municipality, "') OR ('")), "");
 }
 
 } // namespace

@@ -1,11 +1,9 @@
-// Views loaded from the same bytes in one thread share one catalogue; other
-// bytes, even of the same size at the same place, are read anew, and so are
-// the same bytes in another thread. Bytes that outlive every view are read
-// where they lie.
+// Views loaded from one store share its catalogue; each load from bytes reads
+// a catalogue of its own. Bytes that outlive every view are read where they
+// lie.
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 
 #include "packet.h"
 #include "view.h"
@@ -19,25 +17,33 @@ std::string packetNamed(const std::string& name)
     return catalogue::writePacket(table);
 }
 
-TEST(StoreTest, SameBytesShareOneTableOtherBytesDoNot)
+TEST(StoreTest, ViewsLoadedFromOneStoreShareItsTableEachLoadOfBytesReadsItsOwn)
 {
     std::string bytes = packetNamed("Abay");
+    const auto store = catalogue::Store::read(bytes);
     catalogue::View a, b, c;
-    a.loadFromBytes(bytes);
-    b.loadFromBytes(std::string(bytes));
-    EXPECT_EQ(&a.table(), &b.table());
+    a.load(store);
+    b.load(store);
+    EXPECT_EQ(&a.table(), &store->table());
+    EXPECT_EQ(&b.table(), &store->table());
+    EXPECT_EQ(a.recordCount(), 1);
 
-    // The same buffer, changed in place: read anew.
+    // Loaded from bytes, a view reads them anew, even the same bytes.
+    c.loadFromBytes(bytes);
+    EXPECT_NE(&c.table(), &store->table());
     bytes.replace(bytes.find("Abay"), 4, "Biel");
     c.loadFromBytes(bytes);
-    EXPECT_NE(&a.table(), &c.table());
     EXPECT_EQ(c.table().text(0, 0), "Biel");
     EXPECT_EQ(a.table().text(0, 0), "Abay");
 
+    // A view closed lets go of the store; the others keep it.
     a.close();
-    b.close();
-    b.loadFromBytes(packetNamed("Abay"));
+    EXPECT_EQ(store.use_count(), 2);
     EXPECT_EQ(b.table().text(0, 0), "Abay");
+    // No store: the view stays closed.
+    b.load(nullptr);
+    EXPECT_FALSE(b.active());
+    EXPECT_EQ(b.recordCount(), 0);
 }
 
 // Bytes that outlive every view (the catalogue built into the program) are
@@ -53,12 +59,6 @@ TEST(StoreTest, LastingBytesAreReadInPlaceOthersAreCopied)
     EXPECT_EQ(lasting.table().packet().data(), bytes.data());
     EXPECT_TRUE(inBytes(lasting.table().text(0, 0)));
     EXPECT_EQ(lasting.table().text(0, 0), "Abay");
-    // Another view of the same bytes shares that table.
-    copied.loadFromBytes(bytes);
-    EXPECT_EQ(&copied.table(), &lasting.table());
-
-    lasting.close();
-    copied.close();
     copied.loadFromBytes(bytes);
     EXPECT_FALSE(inBytes(copied.table().text(0, 0)));
     EXPECT_EQ(copied.table().text(0, 0), "Abay");
@@ -73,25 +73,6 @@ TEST(StoreTest, AddingToATableOfLastingBytesCopiesThemFirst)
     EXPECT_EQ(table.text(0, 0), "Abay");
     EXPECT_EQ(table.text(1, 0), "Biel");
     EXPECT_EQ(table.packet(), "");
-}
-
-TEST(StoreTest, ViewsOfAnotherThreadShareNoTableWithThisOne)
-{
-    const std::string bytes = packetNamed("Abay");
-    catalogue::View here;
-    here.loadFromBytes(bytes);
-    const catalogue::Table* hereTable = &here.table();
-    bool sharedWithHere = true;
-    bool sharedThere = false;
-    std::thread([&] {
-        catalogue::View a, b;
-        a.loadFromBytes(bytes);
-        b.loadFromBytes(bytes);
-        sharedWithHere = &a.table() == hereTable;
-        sharedThere = &a.table() == &b.table();
-    }).join();
-    EXPECT_FALSE(sharedWithHere);
-    EXPECT_TRUE(sharedThere) << "within that thread the views share one";
 }
 
 } // namespace

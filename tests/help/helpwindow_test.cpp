@@ -2,7 +2,7 @@
 // printing and saving, with its Spanish dialogs.
 #include "helpwindow.h"
 
-#include "application.h"
+#include "translations.h"
 #include "layoutstyle.h"
 #include "messages.h"
 #include "rtfreader.h"

@@ -169,7 +169,7 @@ TEST_F(DetailPanelTest, AnEntityWithoutFiguresSaysSoInItsChartAndToAssistiveTech
 // lines at most.
 TEST(NoteBox, EveryNoteOfTheEmbeddedCatalogueFitsItsFiveLines)
 {
-    MainWindow window(nullptr, QStringLiteral(":/PUEBLOS"));
+    MainWindow window(readCatalogue(QStringLiteral(":/PUEBLOS")).store);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     auto* note = window.findChild<NoteView*>(QStringLiteral("note"));

@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "cataloguefile.h"
 #include "censustable.h"
 #include "detailpanel.h"
 #include "mainwindow.h"
@@ -58,20 +59,30 @@ protected:
         ui::setMessageSink(nullptr);
     }
 
+    // Creates the window over the catalogue read from `packet` (why it
+    // could not be read kept in readFailure), not shown.
+    MainWindow& make(const QString& packet = QStringLiteral(TEST_PACKET_DIR "/window.pkt"))
+    {
+        window.reset();
+        const CatalogueRead read = readCatalogue(packet);
+        readFailure = read.failure;
+        window = std::make_unique<MainWindow>(read.store);
+        return *window;
+    }
     // Creates the window and shows it (showWindow).
     MainWindow& open(const QString& packet = QStringLiteral(TEST_PACKET_DIR "/window.pkt"))
     {
-        window = std::make_unique<MainWindow>(nullptr, packet);
+        make(packet);
         return showWindow();
     }
     // Shows the window and waits until it is the active window and has
-    // made, after its first paint, the chart control.
+    // done, after its first paint, what start-up left until then.
     MainWindow& showWindow()
     {
         window->show();
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return window->detailPanel().chartMade(); }));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window->startupFinished(); }));
         return *window;
     }
 
@@ -205,6 +216,7 @@ protected:
     }
 
     std::unique_ptr<MainWindow> window;
+    QString readFailure;
 };
 
 } // namespace mwtest

@@ -1,25 +1,21 @@
-// The main window's start-up work: what it leaves undone until it is needed,
-// and that whatever it leaves undone is in place before the user can reach it.
+// The main window's start-up: what the first frame shows, what it leaves
+// until that frame is on the screen, and that whatever it leaves is in place
+// before the user can reach it; the images and the catalogue it is given.
 
 #include <QFile>
-#include <QFileInfo>
-#include <QFontDatabase>
-#include <QLoggingCategory>
-#include <QPainter>
-#include <QRegularExpression>
+#include <QLibraryInfo>
 #include <QResource>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <memory>
-#include <thread>
 #include <vector>
 
-#include "application.h"
-#include "blankchart.h"
 #include "cp1252text.h"
+#include "identity.h"
+#include "images.h"
 #include "layoutstyle.h"
 #include "mainwindow_helpers.h"
 #include "packet.h"
+#include "translations.h"
 
 using namespace mwtest;
 
@@ -42,24 +38,6 @@ QStringList displayNames(const catalogue::View& view)
     return names;
 }
 
-// The lines of /proc/self/maps: what is mapped into this process; none if
-// it cannot be read.
-QByteArrayList mappings()
-{
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    return maps.open(QIODevice::ReadOnly) ? maps.readAll().split('\n') : QByteArrayList();
-}
-
-// The image format plugins mapped into this process, one per line.
-std::string mappedImagePlugins()
-{
-    QByteArrayList plugins;
-    for (const QByteArray& line : mappings())
-        if (line.contains("/imageformats/") && !plugins.contains(line.mid(line.indexOf('/'))))
-            plugins << line.mid(line.indexOf('/'));
-    return plugins.join('\n').toStdString();
-}
-
 // The colours of an image's pixels, row by row.
 std::vector<QRgb> argb(const QPixmap& pixmap)
 {
@@ -71,198 +49,78 @@ std::vector<QRgb> argb(const QPixmap& pixmap)
     return pixels;
 }
 
-// Whether a file whose path ends in `name` is mapped into this process.
-bool isMapped(const QByteArray& name)
-{
-    const QByteArrayList lines = mappings();
-    return std::any_of(lines.begin(), lines.end(), [&](const QByteArray& line) { return line.endsWith('/' + name); });
-}
-
-// The families of the faces Qt looks for while it lives: each face not yet
-// loaded in this process, as Qt's font matching reports it.
-class FaceRequests {
-public:
-    FaceRequests()
-    {
-        families().clear();
-        QLoggingCategory::setFilterRules(QStringLiteral("qt.text.font.match.debug=true"));
-        previous_ = qInstallMessageHandler(&record);
-    }
-    ~FaceRequests()
-    {
-        qInstallMessageHandler(previous_);
-        QLoggingCategory::setFilterRules(QString());
-    }
-    static QStringList& families()
-    {
-        static QStringList asked;
-        return asked;
-    }
-
-private:
-    static void record(QtMsgType, const QMessageLogContext& context, const QString& message)
-    {
-        static const QRegularExpression family(QStringLiteral("family: ([^\\[]*) \\["));
-        if (context.category && QByteArray(context.category) == "qt.text.font.match")
-            if (const QRegularExpressionMatch match = family.match(message); match.hasMatch())
-                families() << match.captured(1);
-    }
-    QtMessageHandler previous_;
-};
-
 } // namespace
 
-// The window lays no control out in the application's font, which none of
-// them shows, and leaves that font to the standard dialogs as it found it.
-TEST_F(MainWindowTest, IsMadeWithoutLoadingTheApplicationsFace)
+// The window's controls carry the faces of the layout; the application's own
+// font, which the standard dialogs use, is left as the desktop gave it.
+TEST_F(MainWindowTest, GivesItsControlsTheirFacesAndLeavesTheApplicationsFont)
 {
     const QFont applicationFont = QApplication::font();
-    ASSERT_NE(applicationFont.family(), layout::textFont().family());
-    {
-        const FaceRequests requests;
-        // Faces are reported as they are looked for: one of a size used nowhere else.
-        QFontMetrics(QFont(QStringLiteral("Liberation Mono"), 37)).height();
-        ASSERT_TRUE(FaceRequests::families().contains(QStringLiteral("Liberation Mono")))
-            << FaceRequests::families().join(", ").toStdString();
-        window = std::make_unique<MainWindow>(nullptr, QStringLiteral(TEST_PACKET_DIR "/window.pkt"));
-        ASSERT_TRUE(window->catalogueLoaded());
-        EXPECT_FALSE(FaceRequests::families().contains(applicationFont.family())) << FaceRequests::families().join(", ").toStdString();
-    }
+    make();
     EXPECT_EQ(QApplication::font(), applicationFont);
-    EXPECT_EQ(QApplication::font().family(), applicationFont.family());
     EXPECT_EQ(window->font(), layout::windowFont());
+    EXPECT_EQ(searchBox()->font(), layout::textFont());
+    EXPECT_EQ(note()->font(), layout::textFont());
+    EXPECT_EQ(municipalityList()->font(), layout::textFont());
+    EXPECT_EQ(helpButton()->font(), layout::smallFont());
 }
 
-// The font configuration read ahead on its own thread, and Qt's font list
-// once told the application exists: told or not, waited for once, twice or
-// never, it ends, and the fonts are there afterwards.
-TEST(FontConfigurationReader, EndsToldOrNotWaitedForOrNot)
+// The images the program carries, by the names of their sources; a name it
+// does not carry, or of a format it is not, gives a null image.
+TEST(ResourceImage, IsReadByTheFormatItsNameEndsIn)
 {
-    { const ui::FontConfigurationReader unwaited; }
-    {
-        ui::FontConfigurationReader told;
-        told.applicationMade();
-        told.applicationMade();
+    const std::pair<const char*, QSize> images[] = {
+        {"search.xpm", {16, 16}},      {"search@2x.png", {32, 32}},   {"help.xpm", {18, 18}},
+        {"help@2x.png", {36, 36}},     {"exit.xpm", {18, 18}},        {"exit@2x.png", {36, 36}},
+        {"poblacion16.xpm", {16, 16}}, {"poblacion32.xpm", {32, 32}}};
+    for (const auto& [file, size] : images) {
+        const QPixmap image = ui::resourceImage(QLatin1String(file));
+        EXPECT_EQ(image.size(), size) << file;
     }
-    ui::FontConfigurationReader reader;
-    reader.wait();
-    reader.wait();
-    reader.applicationMade();
-    EXPECT_TRUE(QFontDatabase::families().contains(QStringLiteral("Liberation Serif")));
+    // The magnifying glass's olive background is transparent, its glass is not.
+    const QImage search = ui::resourceImage(QStringLiteral("search.xpm")).toImage();
+    EXPECT_EQ(search.pixelColor(0, 0).alpha(), 0);
+    EXPECT_EQ(ui::resourceImage(QStringLiteral("search")).isNull(), true);
+    EXPECT_EQ(ui::resourceImage(QStringLiteral("search.png")).isNull(), true);
+    EXPECT_EQ(ui::resourceImage(QStringLiteral("no-such.xpm")).isNull(), true);
+    EXPECT_EQ(ui::resourceImage(QString()).isNull(), true);
 }
 
-// A thread begun after the reader allocates from the program's heap, not
-// from one of its own.
-TEST(FontConfigurationReader, LeavesTheThreadsAfterItOnTheProgramsHeap)
+// The buttons and the application carry each image as drawn for 96 dpi and
+// at twice its size; at twice the density a button draws the larger one.
+TEST_F(MainWindowTest, ButtonImagesComeAtTwoSizes)
 {
-    const ui::FontConfigurationReader reader;
-    std::unique_ptr<char[]> block;
-    std::thread([&block] { block = std::make_unique<char[]>(64); }).join();
-    const auto at = reinterpret_cast<std::uintptr_t>(block.get());
-
-    const QByteArray heap = [] {
-        for (const QByteArray& line : mappings())
-            if (line.endsWith("[heap]"))
-                return line.left(line.indexOf(' '));
-        return QByteArray();
-    }();
-    ASSERT_FALSE(heap.isEmpty());
-    const QByteArrayList range = heap.split('-');
-    EXPECT_GE(at, range[0].toULongLong(nullptr, 16));
-    EXPECT_LT(at, range[1].toULongLong(nullptr, 16));
-}
-
-// The images the program carries are its source images, pixel for pixel, as
-// the old way of reading them (Qt's decoders) gave them; a name it does not
-// carry gives a null image.
-TEST(ResourceImage, IsItsSourceImagePixelForPixel)
-{
-    for (const char* file : {"search.xpm", "search@2x.png", "help.xpm", "help@2x.png", "exit.xpm", "exit@2x.png",
-                             "poblacion16.xpm", "poblacion32.xpm"}) {
-        const QFileInfo source(QStringLiteral(SOURCE_DIR "/resources/images/") + QLatin1String(file));
-        const QPixmap expected = QPixmap::fromImage(QImage(source.filePath()));
-        ASSERT_FALSE(expected.isNull()) << file;
-        const QPixmap carried = ui::resourceImage(source.completeBaseName());
-        EXPECT_EQ(carried.size(), expected.size()) << file;
-        EXPECT_EQ(argb(carried), argb(expected)) << file;
-    }
-    EXPECT_TRUE(ui::resourceImage(QStringLiteral("search.xpm")).isNull());
-    EXPECT_TRUE(ui::resourceImage(QString()).isNull());
-}
-
-// A button image of two sizes draws each size from the image that covers
-// it: the 96 dpi image up to its size, the image at twice its size above it
-// (at twice the density too), scaled down where the size lies between.
-TEST(ResourceIcon, DrawsEachSizeFromTheImageThatCoversIt)
-{
-    const QIcon icon = ui::resourceIcon(QStringLiteral("search"), QStringLiteral("search@2x"));
-    const std::vector<QRgb> image = argb(ui::resourceImage(QStringLiteral("search")));
-    const std::vector<QRgb> image2x = argb(ui::resourceImage(QStringLiteral("search@2x")));
-    ASSERT_EQ(image.size(), 16u * 16u);
-    ASSERT_EQ(image2x.size(), 32u * 32u);
-
-    EXPECT_EQ(argb(icon.pixmap(QSize(16, 16), 1.0)), image);
-    EXPECT_EQ(icon.pixmap(QSize(12, 12), 1.0).size(), QSize(12, 12));
-    EXPECT_EQ(argb(icon.pixmap(QSize(32, 32), 1.0)), image2x);
-    const QPixmap dense = icon.pixmap(QSize(16, 16), 2.0);
-    EXPECT_EQ(dense.devicePixelRatio(), 2.0);
-    EXPECT_EQ(argb(dense), image2x);
-    EXPECT_EQ(icon.pixmap(QSize(24, 24), 1.0).size(), QSize(24, 24));
-    EXPECT_EQ(icon.pixmap(QSize(64, 64), 1.0).size(), QSize(32, 32));
-    EXPECT_EQ(icon.actualSize(QSize(64, 64)), QSize(32, 32));
-
-    // Painted at twice the density, the larger image is drawn pixel for pixel.
-    QImage painted(32, 32, QImage::Format_ARGB32);
-    painted.setDevicePixelRatio(2.0);
-    painted.fill(Qt::transparent);
-    QPainter painter(&painted);
-    icon.paint(&painter, QRect(0, 0, 16, 16));
-    painter.end();
-    painted.setDevicePixelRatio(1.0);
-    EXPECT_EQ(argb(QPixmap::fromImage(painted)), image2x);
-
-    // Disabled: the style's version, of the same size.
-    const QPixmap disabled = icon.pixmap(QSize(16, 16), 1.0, QIcon::Disabled);
-    EXPECT_EQ(disabled.size(), QSize(16, 16));
-    EXPECT_NE(argb(disabled), image);
-    EXPECT_TRUE(icon.availableSizes(QIcon::Disabled).isEmpty());
-}
-
-// Qt's Spanish texts are installed at start-up but read from their file only
-// when Qt first asks for one of them (a standard dialog's button, a menu).
-TEST(SpanishTranslations, AreReadWhenQtFirstAsksForOne)
-{
-    if (isMapped("qtbase_es.qm"))
-        GTEST_SKIP() << "an earlier test of this process read them";
-    ASSERT_TRUE(ui::installSpanishTranslations());
-    EXPECT_FALSE(isMapped("qtbase_es.qm"));
-    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancelar"));
-    EXPECT_TRUE(isMapped("qtbase_es.qm"));
-    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Save"), QStringLiteral("Guardar"));
-    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "no such text"), QStringLiteral("no such text"));
-}
-
-TEST_F(MainWindowTest, ItsImagesAreReadWithoutLoadingAnyImagePlugin)
-{
-    const std::string before = mappedImagePlugins();
-    ui::prepareApplication();
+    ui::setApplicationIdentity();
     open();
-    EXPECT_EQ(mappedImagePlugins(), before);
-
-    // Each image as drawn for 96 dpi and at twice its size.
+    EXPECT_EQ(QApplication::applicationName(), QStringLiteral("POBLACION"));
     EXPECT_EQ(QApplication::windowIcon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}}));
     EXPECT_EQ(searchButton()->icon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}}));
     for (QPushButton* button : {helpButton(), exitButton()})
         EXPECT_EQ(button->icon().availableSizes(), (QList<QSize>{{18, 18}, {36, 36}}));
-    // The magnifying glass's olive background is transparent.
-    EXPECT_EQ(searchButton()->icon().pixmap(QSize(16, 16)).toImage().pixelColor(0, 0).alpha(), 0);
+    const QPixmap dense = searchButton()->icon().pixmap(QSize(16, 16), 2.0);
+    EXPECT_EQ(dense.devicePixelRatio(), 2.0);
+    EXPECT_EQ(argb(dense), argb(ui::resourceImage(QStringLiteral("search@2x.png"))));
+    EXPECT_EQ(argb(searchButton()->icon().pixmap(QSize(16, 16), 1.0)),
+              argb(ui::resourceImage(QStringLiteral("search.xpm"))));
+}
+
+// Installed as the program does at start-up, Qt's own texts (the standard
+// dialogs and buttons) speak Spanish.
+TEST(SpanishTranslations, PutTheToolkitsTextsInSpanish)
+{
+    EXPECT_TRUE(ui::installSpanishTranslations());
+    EXPECT_TRUE(ui::installSpanishTranslations());
+    ASSERT_TRUE(QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_es.qm")));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancelar"));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Save"), QStringLiteral("Guardar"));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "no such text"), QStringLiteral("no such text"));
 }
 
 TEST_F(MainWindowTest, ReloadingLaysOutNoUnitInTheListsOrThePanel)
 {
     // The load fills the blank panel's hidden title without measuring it:
     // it keeps the width laid out until the window has painted.
-    window = std::make_unique<MainWindow>(nullptr, QStringLiteral(TEST_PACKET_DIR "/window.pkt"));
+    make();
     EXPECT_EQ(unitTitle()->width(), 182);
     MainWindow& w = showWindow();
     search(QStringLiteral("A"));
@@ -292,17 +150,16 @@ TEST_F(MainWindowTest, ReloadingLaysOutNoUnitInTheListsOrThePanel)
 
 TEST_F(MainWindowTest, TheListsAreOrderedByNameOnceTheWindowHasPainted)
 {
-    window = std::make_unique<MainWindow>(nullptr, QStringLiteral(TEST_PACKET_DIR "/window.pkt"));
+    make();
     const catalogue::View* lists[] = {&window->municipalityView(), &window->entityView(), &window->nucleusView()};
     // Created, not yet shown: loaded, the order left for later.
     for (const catalogue::View* view : lists)
         EXPECT_EQ(view->indexFieldNames(), "");
     EXPECT_EQ(displayNames(window->municipalityView()).first(), QStringLiteral("Abay"));
     EXPECT_EQ(displayNames(window->municipalityView()).at(1), QStringLiteral("Peñalba"));
+    EXPECT_FALSE(window->startupFinished());
 
-    window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    QCoreApplication::processEvents();
+    showWindow();
     for (const catalogue::View* view : lists)
         EXPECT_EQ(view->indexFieldNames(), "NOMBREBUSC");
     EXPECT_EQ(displayNames(window->municipalityView()), kMunicipalitiesByName);
@@ -314,98 +171,41 @@ TEST_F(MainWindowTest, TheListsAreOrderedByNameOnceTheWindowHasPainted)
     EXPECT_EQ(unitTitle()->width(), unitTitle()->sizeHint().width());
 }
 
-// The first frame draws the blank chart without the chart control: a
-// stand-in takes its place. The control is made once the window has
-// painted, told the range of the unit the load left, and put in the
-// stand-in's place when a unit is first shown: by the first search, which
-// shows each list's first hit before it blanks the panel.
-TEST_F(MainWindowTest, TheChartControlIsMadeOnceTheWindowHasPaintedAndShownWithAUnit)
+// The first frame leaves the chart's place empty; once it is on the screen
+// the chart is made there, blank, and the first unit shown draws its series.
+// A unit shown before then makes the chart first.
+TEST_F(MainWindowTest, TheChartIsMadeOnceTheWindowHasPaintedAndShowsTheFirstUnit)
 {
-    window = std::make_unique<MainWindow>(nullptr, QStringLiteral(TEST_PACKET_DIR "/window.pkt"));
-    EXPECT_EQ(window->findChild<PopulationChart*>(), nullptr);
-    auto* blank = window->findChild<BlankChart*>();
-    ASSERT_NE(blank, nullptr);
-    EXPECT_EQ(QRect(blank->mapTo(window.get(), QPoint()), blank->size()), QRect(344, 352, 425, 137));
-
+    make();
+    EXPECT_EQ(panel().chart(), nullptr);
     showWindow();
-    EXPECT_FALSE(chart()->isVisible());
-    EXPECT_TRUE(blank->isVisible());
-    EXPECT_EQ(chart()->geometry(), blank->geometry());
-    EXPECT_DOUBLE_EQ(chart()->yAxis->range().upper, 3079.65);
-
+    PopulationChart* made = chart();
+    EXPECT_TRUE(made->isVisible());
+    EXPECT_EQ(QRect(made->mapTo(window.get(), QPoint()), made->size()), QRect(344, 352, 425, 137));
+    EXPECT_EQ(made->graphCount(), 0);
     search(QStringLiteral("SAN"));
-    EXPECT_TRUE(chart()->isVisible());
-    EXPECT_EQ(chart()->graphCount(), 0);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(window->findChild<BlankChart*>(), nullptr);
+    EXPECT_EQ(made->graphCount(), 0);
     clickRow(municipalityList(), 0);
-    EXPECT_EQ(chart()->graphCount(), 2);
-}
+    EXPECT_EQ(made->graphCount(), 2);
+    EXPECT_EQ(chart(), made);
 
-// A right button pressed on the stand-in while it shows: the control is
-// shown over it, and the press, and the moves and release that Qt keeps
-// sending to the stand-in, go on to the control, so that the drag pans its
-// left axis. The stand-in goes once the button is released.
-TEST_F(MainWindowTest, ADragStartedOnTheStandInPansTheChart)
-{
-    for (const bool painted : {false, true}) {
-        SCOPED_TRACE(painted ? "control made" : "control not yet made");
-        window = std::make_unique<MainWindow>(nullptr, QStringLiteral(TEST_PACKET_DIR "/window.pkt"));
-        if (painted)
-            showWindow();
-        QPointer<BlankChart> blank = window->findChild<BlankChart*>();
-        ASSERT_TRUE(blank);
-        // Shown, the window's input arrives as the window system's, which Qt
-        // sends to the widget pressed; hidden, straight to the stand-in.
-        const QPoint start(200, 60);
-        const QPoint inWindow = blank->mapTo(window.get(), start);
-        if (painted)
-            QTest::mousePress(window->windowHandle(), Qt::RightButton, {}, inWindow);
-        else
-            QTest::mousePress(blank, Qt::RightButton, {}, start);
-        PopulationChart* made = window->findChild<PopulationChart*>();
-        ASSERT_NE(made, nullptr);
-        EXPECT_TRUE(made->isVisibleTo(window.get()));
-        EXPECT_TRUE(blank->isVisibleTo(window.get())); // under the control until the release
-        const QObjectList& stack = made->parent()->children(); // bottom to top
-        EXPECT_GT(stack.indexOf(made), stack.indexOf(blank));
-
-        made->replot();
-        const QCPRange before = made->yAxis->range();
-        const QPoint drag(0, 25);
-        if (painted) {
-            QTest::mouseMove(window->windowHandle(), inWindow + drag);
-        } else {
-            QMouseEvent move(QEvent::MouseMove, QPointF(start + drag), blank->mapToGlobal(QPointF(start + drag)),
-                             Qt::NoButton, Qt::RightButton, Qt::NoModifier);
-            QApplication::sendEvent(blank, &move);
-        }
-        const double shift = 25 * before.size() / made->axisRect()->height();
-        EXPECT_NEAR(made->yAxis->range().lower, before.lower + shift, 1e-9);
-        EXPECT_NEAR(made->yAxis->range().upper, before.upper + shift, 1e-9);
-
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_TRUE(blank);
-        if (painted)
-            QTest::mouseRelease(window->windowHandle(), Qt::RightButton, {}, inWindow + drag);
-        else
-            QTest::mouseRelease(blank, Qt::RightButton, {}, start + drag);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_FALSE(blank);
-    }
+    make();
+    window->search();
+    window->detailPanel().showUnit(20001);
+    ASSERT_NE(panel().chart(), nullptr);
+    EXPECT_EQ(panel().chart()->graphCount(), 2);
+    EXPECT_TRUE(panel().chart()->isVisibleTo(window.get()));
 }
 
 TEST_F(MainWindowTest, ASearchBeforeTheFirstPaintStillListsByName)
 {
-    window = std::make_unique<MainWindow>(nullptr, QStringLiteral(TEST_PACKET_DIR "/window.pkt"));
+    make();
     window->search();
     EXPECT_EQ(rows(municipalityList()), kMunicipalitiesByName);
     EXPECT_EQ(rows(nucleusList()), (QStringList{QStringLiteral("Barrio de la Peña"), QStringLiteral("Santa Ana"),
                                                 QStringLiteral("Urbanización Sol")}));
     // Painting afterwards orders nothing again.
-    window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    QCoreApplication::processEvents();
+    showWindow();
     EXPECT_EQ(rows(municipalityList()), kMunicipalitiesByName);
     EXPECT_EQ(window->nucleusView().recNo(), 0);
 }
@@ -427,68 +227,69 @@ TEST_F(MainWindowTest, ACatalogueWithoutSearchNamesFailsToLoadAtCreation)
         values.resize(fields.size(), std::string("-"));
         table.addRecord(values);
     }
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("sin-nombrebusc.pkt"));
-    QFile file(path);
-    const std::string bytes = catalogue::writePacket(table);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-    file.close();
-
-    window = std::make_unique<MainWindow>(nullptr, path);
+    const auto store = std::make_shared<const catalogue::Store>(std::move(table));
+    window = std::make_unique<MainWindow>(store);
     EXPECT_FALSE(window->catalogueLoaded());
     EXPECT_EQ(window->loadFailure(), QStringLiteral("No se encuentra el campo 'NOMBREBUSC'"));
+    EXPECT_EQ(window->loadFailureMessage(), QStringLiteral("No se ha podido cargar el catálogo de unidades "
+                                                           "poblacionales.\nNo se encuentra el campo 'NOMBREBUSC'"));
+}
+
+// The four views are over the one catalogue the window is given.
+TEST_F(MainWindowTest, ItsViewsShareTheCatalogueItIsGiven)
+{
+    const CatalogueRead read = readCatalogue(QStringLiteral(TEST_PACKET_DIR "/window.pkt"));
+    ASSERT_NE(read.store, nullptr);
+    EXPECT_TRUE(read.failure.isEmpty());
+    window = std::make_unique<MainWindow>(read.store);
+    const catalogue::View* views[] = {&window->municipalityView(), &window->entityView(), &window->nucleusView(),
+                                      &window->detailPanel().view()};
+    for (const catalogue::View* view : views)
+        EXPECT_EQ(&view->table(), &read.store->table());
+    EXPECT_EQ(read.store.use_count(), 2 + 4);
+
+    // Without a catalogue the window works with empty lists.
+    window = std::make_unique<MainWindow>(nullptr);
+    EXPECT_FALSE(window->catalogueLoaded());
+    EXPECT_TRUE(window->loadFailure().isEmpty());
+    EXPECT_EQ(window->loadFailureMessage(), QStringLiteral("No se ha podido cargar el catálogo de unidades poblacionales."));
+    window->search();
+    expectHeadings(0, 0, 0);
 }
 
 TEST_F(MainWindowTest, TheBuiltInCatalogueIsReadWhereItLiesAFileIsCopied)
 {
-    window = std::make_unique<MainWindow>();
+    make(QStringLiteral(":/PUEBLOS"));
     const QResource resource(QStringLiteral(":/PUEBLOS"));
     ASSERT_EQ(resource.compressionAlgorithm(), QResource::NoCompression);
-    const catalogue::View* views[] = {&window->municipalityView(), &window->entityView(), &window->nucleusView(),
-                                      &window->detailPanel().view()};
-    for (const catalogue::View* view : views)
-        EXPECT_EQ(view->table().packet().data(), reinterpret_cast<const char*>(resource.data()));
+    EXPECT_EQ(window->municipalityView().table().packet().data(), reinterpret_cast<const char*>(resource.data()));
 
-    // A file may change once loaded: the window keeps a copy of what it read.
+    // A file may change once read: the catalogue is a copy of what was read.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("window.pkt"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(TEST_PACKET_DIR "/window.pkt"), path));
-    window = std::make_unique<MainWindow>(nullptr, path);
+    make(path);
     ASSERT_TRUE(QFile::resize(path, 0));
     ASSERT_TRUE(QFile::remove(path));
     window->search();
     EXPECT_EQ(rows(municipalityList()), kMunicipalitiesByName);
 }
 
-TEST_F(MainWindowTest, ACatalogueReadAheadIsTheOneItsViewsUse)
+// What cannot be read says why, in Spanish.
+TEST(ReadCatalogue, SaysWhyItCannotRead)
 {
-    // Read ahead and held, the built-in catalogue is not read again.
-    const auto builtIn = MainWindow::readCatalogueAhead();
-    ASSERT_NE(builtIn, nullptr);
-    window = std::make_unique<MainWindow>();
-    const catalogue::View* views[] = {&window->municipalityView(), &window->entityView(), &window->nucleusView(),
-                                      &window->detailPanel().view()};
-    for (const catalogue::View* view : views)
-        EXPECT_EQ(&view->table(), &builtIn->table());
-
-    // A file too, although its bytes are read again to be compared.
-    const QString file = QStringLiteral(TEST_PACKET_DIR "/window.pkt");
-    const auto ahead = MainWindow::readCatalogueAhead(file);
-    ASSERT_NE(ahead, nullptr);
-    EXPECT_EQ(&open(file).municipalityView().table(), &ahead->table());
-
-    // What cannot be read is left to the window's own load, which says why.
     QTemporaryDir dir;
     const QString broken = dir.filePath(QStringLiteral("roto.pkt"));
     QFile out(broken);
     ASSERT_TRUE(out.open(QIODevice::WriteOnly));
     out.write("no es un paquete");
     out.close();
-    for (const QString& path : {broken, dir.filePath(QStringLiteral("no-existe.pkt"))}) {
-        SCOPED_TRACE(path.toStdString());
-        EXPECT_EQ(MainWindow::readCatalogueAhead(path), nullptr);
-        EXPECT_FALSE(open(path).catalogueLoaded());
-        EXPECT_FALSE(window->loadFailure().isEmpty());
-    }
+    const CatalogueRead notAPacket = readCatalogue(broken);
+    EXPECT_EQ(notAPacket.store, nullptr);
+    EXPECT_FALSE(notAPacket.failure.isEmpty());
+
+    const QString missing = dir.filePath(QStringLiteral("no-existe.pkt"));
+    const CatalogueRead none = readCatalogue(missing);
+    EXPECT_EQ(none.store, nullptr);
+    EXPECT_EQ(none.failure, QStringLiteral("No se puede abrir el archivo ") + missing);
 }

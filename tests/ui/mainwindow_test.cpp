@@ -147,11 +147,12 @@ TEST_F(MainWindowTest, AFailedLoadLeavesAWorkingWindowAndSaysWhy)
     file.close();
     MainWindow& w = open(corrupt);
     EXPECT_FALSE(w.catalogueLoaded());
-    ASSERT_FALSE(w.loadFailure().isEmpty());
+    ASSERT_FALSE(readFailure.isEmpty());
     // The window itself shows nothing; start-up tells the user.
     EXPECT_TRUE(messages().empty());
-    EXPECT_EQ(w.loadFailureMessage(),
-              QStringLiteral("No se ha podido cargar el catálogo de unidades poblacionales.\n") + w.loadFailure());
+    EXPECT_EQ(catalogueFailureMessage(readFailure),
+              QStringLiteral("No se ha podido cargar el catálogo de unidades poblacionales.\n") + readFailure);
+    EXPECT_EQ(w.loadFailureMessage(), QStringLiteral("No se ha podido cargar el catálogo de unidades poblacionales."));
 
     // Start state as usual, without data; listing everything finds nothing.
     EXPECT_EQ(focused(), searchBox());
@@ -159,11 +160,10 @@ TEST_F(MainWindowTest, AFailedLoadLeavesAWorkingWindowAndSaysWhy)
     EXPECT_TRUE(messages().empty());
     expectHeadings(0, 0, 0);
 
-    // A missing file is a failed load too, naming the file.
-    window.reset();
+    // A missing file is a failed read too, naming the file.
     MainWindow& missing = open(dir.filePath(QStringLiteral("no-such.pkt")));
     EXPECT_FALSE(missing.catalogueLoaded());
-    EXPECT_TRUE(missing.loadFailure().contains(QStringLiteral("no-such.pkt")));
+    EXPECT_EQ(readFailure, QStringLiteral("No se puede abrir el archivo ") + dir.filePath(QStringLiteral("no-such.pkt")));
 }
 
 TEST_F(MainWindowTest, ClosingByButtonOrCloseBoxFreesTheViews)

@@ -7,7 +7,6 @@
 #include <qcustomplot.h>
 
 #include "layoutstyle.h"
-#include "blankchart.h"
 #include "populationchart.h"
 
 namespace {
@@ -91,19 +90,6 @@ TEST(PopulationChart, AppearanceSeriesStylesAndYearLabels)
     EXPECT_EQ(plot.graphCount(), 0);
     EXPECT_EQ(plot.lineSeries(), nullptr);
     EXPECT_TRUE(plot.xAxis->ticker().dynamicCast<QCPAxisTickerText>()->ticks().isEmpty());
-}
-
-// A chart whose paint buffers can be counted.
-struct BufferedChart : PopulationChart {
-    qsizetype paintBuffers() const { return mPaintBuffers.size(); }
-};
-
-TEST(PopulationChart, DrawsThroughOnePaintBuffer)
-{
-    BufferedChart chart;
-    chart.resize(425, 137);
-    chart.replot();
-    EXPECT_EQ(chart.paintBuffers(), 1);
 }
 
 TEST(PopulationChart, LeftAxisRunsFromZeroToFivePercentAboveTheLargest)
@@ -275,41 +261,4 @@ TEST(PopulationChart, RightButtonDragPansTheLeftAxisOnly)
     // The next update puts the range back to 0..1.05 × largest, whatever the pan.
     chart.show({9, M, M, M, M, M, M, M, M, M, M, M});
     EXPECT_EQ(chart.plot.yAxis->range(), QCPRange(0, 9.45));
-}
-
-// The stand-in drawn in the chart's place before the control is made: the
-// same pixels as the blank control, whatever census the control had shown
-// before (its left axis keeps that range), at 100 % and, run again with
-// QT_SCALE_FACTOR, at 125 % (where the control leaves the 0 out: its pixmap,
-// a whole number of pixels, would reach the chart's bottom row) and 200 %.
-TEST(BlankChart, DrawsWhatTheBlankChartDraws)
-{
-    BlankChart blank;
-    blank.resize(425, 137);
-    const QImage drawn = blank.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    ASSERT_EQ(drawn.size(), QSize(425, 137) * blank.devicePixelRatio());
-
-    const std::array<std::int32_t, 12> censuses[] = {
-        {M, M, M, M, M, M, M, M, M, M, M, M}, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-        {500, 600, M, 700, 800, 900, 1000, 900, 800, 700, 600, 500}, {M, M, M, M, M, M, M, M, M, M, M, 691150}};
-    for (std::size_t shown = 0; shown <= std::size(censuses); ++shown) {
-        Chart chart;
-        if (shown > 0)
-            chart.show(censuses[shown - 1]);
-        chart.plot.clearCensus();
-        chart.plot.replot();
-        const QImage expected = chart.plot.grab().toImage().convertToFormat(QImage::Format_RGB32);
-        ASSERT_EQ(expected.size(), drawn.size());
-        int differing = 0;
-        for (int y = 0; y < drawn.height(); ++y)
-            for (int x = 0; x < drawn.width(); ++x)
-                differing += drawn.pixel(x, y) != expected.pixel(x, y) ? 1 : 0;
-        EXPECT_EQ(differing, 0) << "after census " << shown;
-    }
-    // Not a blank image: the title, the 0 and the grid line are there.
-    int dark = 0;
-    for (int y = 0; y < drawn.height(); ++y)
-        for (int x = 0; x < drawn.width(); ++x)
-            dark += qGray(drawn.pixel(x, y)) < 128 ? 1 : 0;
-    EXPECT_GT(dark, 20);
 }

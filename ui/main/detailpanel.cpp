@@ -9,7 +9,6 @@
 #include <QMimeData>
 #include <string>
 
-#include "blankchart.h"
 #include "censustable.h"
 #include "copiedtable.h"
 #include "cp1252text.h"
@@ -18,8 +17,8 @@
 #include "layoutstyle.h"
 #include "messages.h"
 #include "noteview.h"
-#include "numbers.h"
 #include "populationchart.h"
+#include "unitkind.h"
 #include "unitrows.h"
 #include "units.h"
 
@@ -28,23 +27,17 @@ namespace {
 // The unit's kind by its TIPONUM.
 QString kindWord(const std::string& tiponum)
 {
-    const auto kind = catalogue::parseInteger(tiponum);
+    const std::optional<catalogue::UnitKind> kind = catalogue::unitKindOf(tiponum);
     if (!kind)
         return QStringLiteral("Desconocido");
     switch (*kind) {
-    case 2:
-        return QStringLiteral("Municipio");
-    case 3:
-        return QStringLiteral("Entidad");
-    case 4:
-        return QStringLiteral("Núcleo");
-    default:
-        return QStringLiteral("Desconocido");
+    case catalogue::UnitKind::Municipality: return QStringLiteral("Municipio");
+    case catalogue::UnitKind::Entity: return QStringLiteral("Entidad");
+    case catalogue::UnitKind::Nucleus: return QStringLiteral("Núcleo");
     }
+    return QStringLiteral("Desconocido");
 }
 
-// The chart's place, the stand-in's before it.
-const QRect kChartPlace(8, 248, 425, 137);
 
 } // namespace
 
@@ -80,63 +73,18 @@ void DetailPanel::createControls()
     censusTable_->setObjectName(QStringLiteral("censusTable"));
     censusTable_->setGeometry(8, 137, 425, 103);
     censusTable_->setFont(layout::smallFont());
-
-    blankChart_ = new BlankChart(this);
-    blankChart_->setObjectName(QStringLiteral("blankChart"));
-    blankChart_->setGeometry(kChartPlace);
-    blankChart_->replace = [this] {
-        showChart();
-        return chart_;
-    };
 }
 
-PopulationChart& DetailPanel::chart()
+void DetailPanel::makeChart()
 {
     if (chart_)
-        return *chart_;
+        return;
     chart_ = new PopulationChart(this);
     chart_->setObjectName(QStringLiteral("populationChart"));
-    chart_->setGeometry(kChartPlace);
+    chart_->setGeometry(8, 248, 425, 137);
     chart_->setFocusPolicy(Qt::NoFocus);
-    chart_->setAccessibleName(blankChart_->accessibleName());
-    // Told what the panel has told it so far; hidden while the stand-in
-    // shows the same.
-    if (census_)
-        chart_->showCensus(*census_);
-    if (!censusShown_)
-        chart_->clearCensus();
-    chart_->describe(title_->text());
-    census_.reset();
-    chart_->setVisible(false);
-    return *chart_;
-}
-
-void DetailPanel::showChart()
-{
-    chart();
-    if (!blankChart_)
-        return;
-    chart_->raise();
-    chart_->setVisible(true);
-    blankChart_->retire();
-    blankChart_ = nullptr;
-}
-
-void DetailPanel::showCensus(const Census& census)
-{
-    if (chart_) {
-        chart_->showCensus(census);
-        return;
-    }
-    census_ = census;
-    censusShown_ = true;
-}
-
-void DetailPanel::clearCensus()
-{
-    if (chart_)
-        chart_->clearCensus();
-    censusShown_ = false;
+    chart_->setAccessibleName(QStringLiteral("Gráfico de población"));
+    chart_->show();
 }
 
 void DetailPanel::nameForAssistiveTechnology()
@@ -151,12 +99,11 @@ void DetailPanel::nameForAssistiveTechnology()
     censusTable_->setAccessibleDescription(
         QStringLiteral("Población de la unidad seleccionada en cada censo y en el padrón de 2004"));
     censusHeading_->setBuddy(censusTable_);
-    blankChart_->setAccessibleName(QStringLiteral("Gráfico de población"));
 }
 
 void DetailPanel::showUnit(std::int32_t ident)
 {
-    showChart();
+    makeChart();
     holdUnit(ident);
     detail_.binding.setEnabled(true);
     layout::fitToCaption(title_);
@@ -188,7 +135,8 @@ void DetailPanel::fill()
     title_->setText(kind + QStringLiteral(": ") + fieldText("nombredicc"));
 
     // The chart plots what the table shows.
-    showCensus(censusTable_->census());
+    if (chart_)
+        chart_->showCensus(censusTable_->census());
     updateAccessibleText();
 }
 
@@ -197,13 +145,15 @@ void DetailPanel::blank()
     detail_.binding.setEnabled(false);
     title_->setVisible(false);
     censusTable_->clearValues();
-    clearCensus();
+    if (chart_)
+        chart_->clearCensus();
     updateAccessibleText();
 }
 
 void DetailPanel::closeView()
 {
-    clearCensus();
+    if (chart_)
+        chart_->clearCensus();
     detail_.view.close();
 }
 

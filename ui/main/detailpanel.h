@@ -13,7 +13,6 @@
 #include "census.h"
 #include "viewbinding.h"
 
-class BlankChart;
 class CensusTable;
 class NoteView;
 class PopulationChart;
@@ -39,15 +38,12 @@ public:
     // shown does not wait for it.
     void prepareTitle();
 
-    // The chart control, made when first asked for: the window asks once its
-    // first frame is on the screen. Until then the panel keeps what the
-    // chart is told, and a stand-in draws the blank chart in its place.
-    PopulationChart& chart();
-    bool chartMade() const { return chart_ != nullptr; }
-    // Puts the chart control, made if need be, in place of the stand-in,
-    // which stays as long as the chart is blank as at the start: until a
-    // unit is shown, or a press on the stand-in (handed on to the control).
-    void showChart();
+    // The chart, made blank when first asked for: the window asks once its
+    // first frame is on the screen, and the first unit shown asks first if
+    // it comes first. Until then the panel is blank and the chart's place
+    // empty. Null until made.
+    void makeChart();
+    PopulationChart* chart() const { return chart_; }
 
     // Fills title, census table and chart from the unit the detail view holds;
     // the detail view's notification. The title stays hidden, and unmeasured,
@@ -94,19 +90,11 @@ private:
     // Brings what assistive technology reads in step with what is shown.
     void updateAccessibleText();
     QString fieldText(std::string_view name) const;
-    // The chart's census shown, or cleared, whether the control is made yet or not.
-    void showCensus(const Census& census);
-    void clearCensus();
 
     BoundView detail_;
     QLabel* title_ = nullptr;
     NoteView* note_ = nullptr;
     QLabel* censusHeading_ = nullptr;
     CensusTable* censusTable_ = nullptr;
-    BlankChart* blankChart_ = nullptr; // until showChart
     PopulationChart* chart_ = nullptr;
-    // Before the control is made: the last census given to it (the range of
-    // its left axis outlives the census), and whether it is still shown.
-    std::optional<Census> census_;
-    bool censusShown_ = false;
 };

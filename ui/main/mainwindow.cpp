@@ -4,12 +4,10 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMoveEvent>
 #include <QPushButton>
-#include <QResource>
 #include <QScreen>
 #include <QShortcut>
 #include <QShowEvent>
@@ -19,11 +17,11 @@
 #include <stdexcept>
 #include <string>
 
-#include "application.h"
 #include "cp1252.h"
 #include "cp1252text.h"
 #include "detailpanel.h"
 #include "helpwindow.h"
+#include "images.h"
 #include "layoutstyle.h"
 #include "messages.h"
 #include "modaldialog.h"
@@ -31,47 +29,11 @@
 #include "search.h"
 #include "searchbox.h"
 #include "unitlist.h"
+#include "unitkind.h"
 #include "units.h"
 #include "windowframe.h"
 
 namespace {
-
-// A read stream over the catalogue packet: a view onto the mapped resource or
-// file where the platform allows it, otherwise a copy of its bytes. Released
-// (unmapped) when it goes away.
-class PacketStream {
-public:
-    bool open(const QString& path)
-    {
-        file_.setFileName(path);
-        if (!file_.open(QIODevice::ReadOnly))
-            return false;
-        const qint64 size = file_.size();
-        if (size > 0) {
-            if (const uchar* mapped = file_.map(0, size)) {
-                bytes_ = std::string_view(reinterpret_cast<const char*>(mapped), static_cast<std::size_t>(size));
-                // An uncompressed resource built into the program is mapped
-                // where it lies, and lies there as long as the program runs.
-                const bool inPlace = path.startsWith(u':')
-                                     && QResource(path).compressionAlgorithm() == QResource::NoCompression;
-                kind_ = inPlace ? catalogue::PacketBytes::Lasting : catalogue::PacketBytes::Copied;
-                return true;
-            }
-        }
-        copy_ = file_.readAll();
-        bytes_ = std::string_view(copy_.constData(), static_cast<std::size_t>(copy_.size()));
-        return true;
-    }
-    std::string_view bytes() const { return bytes_; }
-    // Whether the bytes outlive the stream.
-    catalogue::PacketBytes kind() const { return kind_; }
-
-private:
-    QFile file_;
-    QByteArray copy_;
-    std::string_view bytes_;
-    catalogue::PacketBytes kind_ = catalogue::PacketBytes::Copied;
-};
 
 // The field the three lists are ordered by.
 const char* const kListOrder = "NOMBREBUSC";
@@ -95,7 +57,8 @@ QAccessibleInterface* factory(const QString& className, QObject* object)
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent, const QString& catalogue) : QWidget(parent), catalogue_(catalogue)
+MainWindow::MainWindow(std::shared_ptr<const catalogue::Store> catalogue, QWidget* parent)
+    : QWidget(parent), catalogue_(std::move(catalogue))
 {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -106,32 +69,12 @@ MainWindow::MainWindow(QWidget* parent, const QString& catalogue) : QWidget(pare
     for (BoundView* list : {&municipalities_, &entities_, &nuclei_})
         list->view.afterScroll = [this](catalogue::View& view) { showCurrentUnit(view); };
 
-    // The controls are made in the face of the search box and the note,
-    // which lay their empty text out as they are made, in the application's
-    // font and in their parent's; given once the controls have theirs, the
-    // window's own font reaches only those that show no text. No control is
-    // laid out in a face it never shows.
-    layout::makeInFace(layout::textFont(), [this] {
-        setFont(layout::textFont());
-        createControls();
-        setFont(layout::windowFont());
-    });
+    setFont(layout::windowFont());
+    createControls();
     setColours();
     nameForAssistiveTechnology();
     ui::guarded(this, [this] { loadCatalogue(); });
     placeWindow();
-}
-
-std::shared_ptr<const catalogue::Store> MainWindow::readCatalogueAhead(const QString& catalogue)
-{
-    PacketStream stream;
-    if (!stream.open(catalogue))
-        return nullptr;
-    try {
-        return catalogue::Store::read(stream.bytes(), stream.kind());
-    } catch (const std::exception&) {
-        return nullptr;
-    }
 }
 
 // The views go after the controls' links to them: each binding lets go of its
@@ -158,7 +101,7 @@ void MainWindow::createControls()
     searchButton_->setObjectName(QStringLiteral("searchButton"));
     searchButton_->setGeometry(424, 58, 23, 22);
     searchButton_->setFocusPolicy(Qt::NoFocus);
-    searchButton_->setIcon(ui::resourceIcon(QStringLiteral("search"), QStringLiteral("search@2x")));
+    searchButton_->setIcon(ui::resourceIcon({QStringLiteral("search.xpm"), QStringLiteral("search@2x.png")}));
     searchButton_->setIconSize(QSize(16, 16));
     searchButton_->setToolTip(QStringLiteral("Buscar una cadena\nde texto"));
     connect(searchButton_, &QToolButton::clicked, this, [this] { ui::guarded(this, [this] { search(); }); });
@@ -190,10 +133,10 @@ void MainWindow::createControls()
     listAllButton_ = makeButton("listAllButton", {360, 504, 137, 33},
                                 QStringLiteral("Listar todas las\nunidades poblacionales"));
     helpButton_ = makeButton("helpButton", {552, 504, 75, 33}, QStringLiteral("Ayuda"));
-    helpButton_->setIcon(ui::resourceIcon(QStringLiteral("help"), QStringLiteral("help@2x")));
+    helpButton_->setIcon(ui::resourceIcon({QStringLiteral("help.xpm"), QStringLiteral("help@2x.png")}));
     helpButton_->setIconSize(QSize(18, 18));
     exitButton_ = makeButton("exitButton", {680, 504, 75, 33}, QStringLiteral("Salir"));
-    exitButton_->setIcon(ui::resourceIcon(QStringLiteral("exit"), QStringLiteral("exit@2x")));
+    exitButton_->setIcon(ui::resourceIcon({QStringLiteral("exit.xpm"), QStringLiteral("exit@2x.png")}));
     exitButton_->setIconSize(QSize(18, 18));
     connect(helpButton_, &QPushButton::clicked, this, [this] { ui::guarded(this, [this] { showHelp(); }); });
     connect(exitButton_, &QPushButton::clicked, this, [this] { ui::guarded(this, [this] { close(); }); });
@@ -314,7 +257,6 @@ void MainWindow::nameForAssistiveTechnology()
 
 void MainWindow::loadCatalogue()
 {
-    loaded_ = true;
     loadFailure_.clear();
     listOrderPending_ = false;
     // The lists and the panel end blank whatever the load does. Switched off
@@ -328,36 +270,28 @@ void MainWindow::loadCatalogue()
     // Views are never bound to a file: closing saves nothing.
     for (catalogue::View* view : views)
         view->close();
-    // One read stream over the packet for each view.
-    auto streams = std::make_unique<std::array<PacketStream, 4>>();
-    QString openFailure;
-    for (PacketStream& stream : *streams) {
-        if (!stream.open(catalogue_)) {
-            openFailure = QStringLiteral("No se puede abrir el archivo %1").arg(catalogue_);
-            break;
-        }
-    }
+    // Without a catalogue the views stay closed, the lists empty.
+    loaded_ = catalogue_ != nullptr;
     try {
-        if (!openFailure.isEmpty())
-            throw std::runtime_error(openFailure.toStdString());
-        municipalities_.view.setFilter("tiponum = 2");
-        entities_.view.setFilter("tiponum = 3");
-        nuclei_.view.setFilter("tiponum = 4");
-        for (BoundView* list : {&municipalities_, &entities_, &nuclei_})
-            list->view.setFiltered(true);
-        // Each list view's notification puts the detail view on its first
-        // unit (showCurrentUnit), so the detail view opens on the first
-        // nucleus, and its own notification fills the blank panel's table
-        // and chart from it (the chart keeps that unit's axis range).
-        for (std::size_t i = 0; i < streams->size(); ++i)
-            views[i]->loadFromBytes((*streams)[i].bytes(), (*streams)[i].kind());
-        // The lists show nothing before a search: their order is built once
-        // the window has painted, or by the first search if that comes first
-        // (orderLists). A catalogue without the field fails here, as ordering
-        // by it would.
-        for (BoundView* list : {&municipalities_, &entities_, &nuclei_})
-            list->view.fieldByName(kListOrder);
-        listOrderPending_ = true;
+        if (catalogue_) {
+            for (std::size_t i = 0; i < catalogue::kUnitKinds.size(); ++i) {
+                views[i]->setFilter(catalogue::kindFilter(catalogue::kUnitKinds[i]));
+                views[i]->setFiltered(true);
+            }
+            // Each list view's notification puts the detail view on its first
+            // unit (showCurrentUnit), so the detail view opens on the first
+            // nucleus, and its own notification fills the blank panel's table
+            // and chart from it (the chart keeps that unit's axis range).
+            for (catalogue::View* view : views)
+                view->load(catalogue_);
+            // The lists show nothing before a search: their order is built
+            // once the window has painted, or by the first search if that
+            // comes first (orderLists). A catalogue without the field fails
+            // here, as ordering by it would.
+            for (BoundView* list : {&municipalities_, &entities_, &nuclei_})
+                list->view.fieldByName(kListOrder);
+            listOrderPending_ = true;
+        }
     } catch (const std::exception& e) {
         loaded_ = false;
         loadFailure_ = QString::fromUtf8(e.what());
@@ -365,7 +299,6 @@ void MainWindow::loadCatalogue()
         loaded_ = false;
         loadFailure_ = QStringLiteral("Error desconocido");
     }
-    streams.reset();
     loading_ = false;
 
     for (UnitList* list : {nucleusList_, municipalityList_, entityList_})
@@ -373,13 +306,13 @@ void MainWindow::loadCatalogue()
     detailPanel_->blank();
 }
 
-QString MainWindow::loadFailureMessage() const
+QString MainWindow::loadFailureMessage() const { return loaded_ ? QString() : catalogueFailureMessage(loadFailure_); }
+
+QString catalogueFailureMessage(const QString& why)
 {
-    if (loaded_)
-        return {};
     QString message = QStringLiteral("No se ha podido cargar el catálogo de unidades poblacionales.");
-    if (!loadFailure_.isEmpty())
-        message += QLatin1Char('\n') + loadFailure_;
+    if (!why.isEmpty())
+        message += QLatin1Char('\n') + why;
     return message;
 }
 
@@ -395,7 +328,7 @@ void MainWindow::search()
     BoundView* lists[] = {&municipalities_, &entities_, &nuclei_};
     const bool withCodes = municipalities_.view.table().fieldIndex(std::string(catalogue::kCodeField)) >= 0;
     for (std::size_t i = 0; i < std::size(lists); ++i) {
-        lists[i]->view.setFilter(catalogue::nameSearchFilter(static_cast<int>(i) + 2, text, withCodes));
+        lists[i]->view.setFilter(catalogue::nameSearchFilter(catalogue::kUnitKinds[i], text, withCodes));
         lists[i]->view.setFiltered(true);
     }
     for (BoundView* list : lists)
@@ -470,20 +403,20 @@ void MainWindow::orderLists()
 void MainWindow::paintEvent(QPaintEvent* event)
 {
     QWidget::paintEvent(event);
-    // Once this paint is on the screen: the chart control in place of its
-    // stand-in, the lists' order, and the face of the panel's title, which
-    // the first unit shown would otherwise wait for.
-    if (listOrderPending_ || !detailPanel_->chartMade())
+    // Queued from the first paint, it runs once that paint is on the screen.
+    if (!startupFinishing_) {
+        startupFinishing_ = true;
         QMetaObject::invokeMethod(
-            this,
-            [this] {
-                ui::guarded(this, [this] {
-                    detailPanel_->chart();
-                    orderLists();
-                    detailPanel_->prepareTitle();
-                });
-            },
-            Qt::QueuedConnection);
+            this, [this] { ui::guarded(this, [this] { finishStartup(); }); }, Qt::QueuedConnection);
+    }
+}
+
+void MainWindow::finishStartup()
+{
+    detailPanel_->makeChart();
+    orderLists();
+    detailPanel_->prepareTitle();
+    startupFinished_ = true;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -13,6 +13,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "store.h"
 #include "viewbinding.h"
 
 class QLabel;
@@ -26,25 +27,19 @@ class UnitList;
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    // `catalogue` names the packet to load (a Qt resource or a file); the
-    // program always uses the embedded ":/PUEBLOS", tests give their own.
-    explicit MainWindow(QWidget* parent = nullptr, const QString& catalogue = QStringLiteral(":/PUEBLOS"));
+    // The window over `catalogue`, which its four views share (the program
+    // gives the embedded one, readCatalogue(":/PUEBLOS"), tests their own).
+    // Null when none could be read: the window works, with empty lists.
+    explicit MainWindow(std::shared_ptr<const catalogue::Store> catalogue, QWidget* parent = nullptr);
     ~MainWindow() override;
-
-    // Reads the catalogue before there is a window, on the thread that will
-    // make it: while it is held, a window made on that thread finds it read
-    // (catalogue::Store::read). Null when it cannot be read; the window's own
-    // load then fails and says why.
-    static std::shared_ptr<const catalogue::Store> readCatalogueAhead(
-        const QString& catalogue = QStringLiteral(":/PUEBLOS"));
 
     // Loads the catalogue into the four views and puts the window in its
     // start state: the lists off and empty behind their headings, the detail
     // panel blank. The constructor does it once; a failure is kept, not shown.
     void loadCatalogue();
     bool catalogueLoaded() const { return loaded_; }
-    // Why the last load failed (the packet's, the filter's or the file's
-    // message); empty after a successful load.
+    // Why the last load failed (the filter's or a missing field's message);
+    // empty after a successful load or without a catalogue.
     const QString& loadFailure() const { return loadFailure_; }
     // The message telling the user that the catalogue could not be loaded,
     // and why; empty when it was loaded.
@@ -56,6 +51,9 @@ public:
     void search();
     // The same search with the search box emptied: every unit.
     void listAll();
+    // Whether what start-up leaves until the first frame is done.
+    bool startupFinished() const { return startupFinished_; }
+
     // Opens a fresh help window, modally.
     void showHelp();
 
@@ -87,17 +85,23 @@ private:
     void closeViews();
     void placeWindow();
     // Orders the three list views by search name, if a load left that to be
-    // done: loadCatalogue leaves it until the window's first paint is on the
-    // screen, and the search, the only way to the lists, does it first.
+    // done: loadCatalogue leaves it to finishStartup, and the search, the
+    // only way to the lists, does it first if it comes first.
     void orderLists();
+    // What start-up leaves until the window's first frame is on the screen:
+    // the chart, the lists' order and the face of the panel's title (which
+    // the first unit shown would otherwise wait for).
+    void finishStartup();
 
-    QString catalogue_;
+    std::shared_ptr<const catalogue::Store> catalogue_;
     BoundView municipalities_;
     BoundView entities_;
     BoundView nuclei_;
     bool loaded_ = false;
     bool listOrderPending_ = false;
     bool loading_ = false; // within loadCatalogue
+    bool startupFinishing_ = false; // finishStartup queued at the first paint
+    bool startupFinished_ = false;
     QString loadFailure_;
 
     QLabel* title_ = nullptr;
@@ -119,6 +123,10 @@ private:
     QSize placedFrameSize_;    // the outer size the window was placed with
     bool framePlaced_ = false; // placed again once the frame became known
 };
+
+// The message telling the user that the catalogue could not be loaded, and
+// `why` on a line of its own where it says.
+QString catalogueFailureMessage(const QString& why);
 
 // Where the window goes on a screen: centred, never at 0 or less, and at the
 // top on screens under 700 pixels high. `window` is the outer size, frame and

@@ -8,7 +8,6 @@
 #include <cmath>
 #include <limits>
 
-#include "blankchart.h"
 #include "layoutstyle.h"
 
 namespace {
@@ -19,6 +18,10 @@ inline constexpr double kPointSize = 8;
 // The bottom axis runs a little beyond the first and the last year so that
 // their points are drawn whole.
 inline constexpr double kXPadding = 0.35;
+// The left axis's title.
+const QString kLeftAxisTitle = QStringLiteral("Población");
+// The least room around the plotting area: at the top, half a tick label.
+inline constexpr QMargins kMinimumMargins(0, 7, 1, 1);
 
 // The left axis counts people: its ticks are whole numbers, at a readable
 // step of at least 1, labelled in Spanish form. Without any value above 0 it
@@ -126,8 +129,7 @@ void setLabelFonts(QCustomPlot& plot)
     }
 }
 
-// A chart, and the blank stand-in before it, is read through its text
-// alternative, kept as its description (the stand-in's is empty).
+// A chart is read through its text alternative, kept as its description.
 
 class ChartText : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
@@ -167,8 +169,7 @@ public:
 
 QAccessibleInterface* factory(const QString& className, QObject* object)
 {
-    if ((className == QLatin1String("PopulationChart") || className == QLatin1String("BlankChart")) && object
-        && object->isWidgetType())
+    if (className == QLatin1String("PopulationChart") && object && object->isWidgetType())
         return new ChartText(static_cast<QWidget*>(object));
     return nullptr;
 }
@@ -224,12 +225,8 @@ PopulationChart::PopulationChart(QWidget* parent) : QCustomPlot(parent)
     axisRect()->setAutoMargins(QCP::msAll);
     // Room at the top for half a tick label, so that a label at the top of
     // the range is drawn whole.
-    axisRect()->setMinimumMargins(chart::kMinimumMargins);
+    axisRect()->setMinimumMargins(kMinimumMargins);
     plotLayout()->setMargins(QMargins(0, 0, 0, 0));
-    // Nothing is drawn on the overlay layer (no selection rectangle): drawn
-    // with the others, it needs no paint buffer of its own.
-    if (QCPLayer* overlay = layer(QStringLiteral("overlay")))
-        overlay->setMode(QCPLayer::lmLogical);
 
     for (QCPAxis* axis : {xAxis, yAxis}) {
         axis->setBasePen(Qt::NoPen);
@@ -237,7 +234,7 @@ PopulationChart::PopulationChart(QWidget* parent) : QCustomPlot(parent)
     }
     setLabelFonts(*this);
 
-    yAxis->setLabel(chart::kLeftAxisTitle);
+    yAxis->setLabel(kLeftAxisTitle);
     yAxis->setLabelFont(layout::chartTitleFont());
     yAxis->setLabelColor(layout::kFigureBlack);
     yAxis->setTicker(QSharedPointer<PeopleTicker>::create());

@@ -1,7 +1,6 @@
 #include "layoutstyle.h"
 
 #include <QFontDatabase>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QStringList>
 #include <QWidget>
@@ -77,18 +76,5 @@ QLabel* placeLabel(QWidget* parent, const char* name, const QRect& place, const 
 }
 
 void fitToCaption(QLabel* label) { label->resize(label->sizeHint().width(), label->height()); }
-
-void makeInFace(const QFont& font, const std::function<void()>& make)
-{
-    // The font is given to Qt's GUI layer alone: the fonts of the widget
-    // classes (menus, tool tips, as the desktop sets them) stay as they are,
-    // and the windows that exist are not told.
-    struct ApplicationFontBack {
-        const QFont font = QGuiApplication::font();
-        ~ApplicationFontBack() { QGuiApplication::setFont(font); }
-    } back;
-    QGuiApplication::setFont(font);
-    make();
-}
 
 } // namespace layout

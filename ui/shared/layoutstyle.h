@@ -11,7 +11,6 @@
 #include <QPalette>
 #include <QRect>
 #include <QString>
-#include <functional>
 
 class QLabel;
 class QWidget;
@@ -65,14 +64,5 @@ QLabel* placeLabel(QWidget* parent, const char* name, const QRect& place, const 
 
 // Makes a label as wide as its caption, keeping its height.
 void fitToCaption(QLabel* label);
-
-// Runs `make` with `font` as the application's font, and gives the
-// application its own font back after, thrown out of or not. A line edit or
-// a text edit lays its empty text out once as it is made, in the
-// application's font, before it takes its parent's: controls made in the
-// face they show lay nothing out in a face they never show. Qt counts the
-// font given back as the program's own choice: a change of the desktop's
-// font while the program runs no longer reaches the standard dialogs.
-void makeInFace(const QFont& font, const std::function<void()>& make);
 
 } // namespace layout
