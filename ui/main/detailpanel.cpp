@@ -108,6 +108,7 @@ void DetailPanel::showUnit(std::int32_t ident)
     detail_.binding.setEnabled(true);
     layout::fitToCaption(title_);
     title_->setVisible(true);
+    emit shownUnitChanged();
 }
 
 void DetailPanel::holdUnit(std::int32_t ident)
@@ -148,6 +149,7 @@ void DetailPanel::blank()
     if (chart_)
         chart_->clearCensus();
     updateAccessibleText();
+    emit shownUnitChanged();
 }
 
 void DetailPanel::closeView()

@@ -79,6 +79,10 @@ public:
     // nothing, and the clipboard keeps what it holds.
     void copyUnit() const;
 
+signals:
+    // The panel came to show a unit, another one, or none (blank).
+    void shownUnitChanged();
+
 protected:
     // A right click on the census table offers "Copiar" (the table itself
     // takes no clicks, so that it never shows a selection).

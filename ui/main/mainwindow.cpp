@@ -9,6 +9,7 @@
 #include <QMoveEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QMenuBar>
 #include <QShortcut>
 #include <QShowEvent>
 #include <QToolButton>
@@ -120,6 +121,7 @@ void MainWindow::createControls()
 
     detailPanel_ = new DetailPanel(this);
     detailPanel_->setObjectName(QStringLiteral("detailPanel"));
+    connect(detailPanel_, &DetailPanel::shownUnitChanged, this, &MainWindow::shownUnitChanged);
     detailPanel_->setGeometry(336, 104, 441, 393);
 
     auto makeButton = [&](const char* name, const QRect& place, const QString& caption) {
@@ -322,13 +324,30 @@ void MainWindow::search()
     // The text without acute accents (the box holds capitals only, so "É"
     // is searched as "E").
     const std::string text = catalogue::cp1252::withoutAcuteAccents(ui::toCp1252(searchBox_->text()));
-    // Each view's notification puts the detail view on its first hit. A text
-    // of digits also finds the units whose code begins with it, where the
-    // catalogue gives codes.
-    BoundView* lists[] = {&municipalities_, &entities_, &nuclei_};
+    // A text of digits also finds the units whose code begins with it, where
+    // the catalogue gives codes.
     const bool withCodes = municipalities_.view.table().fieldIndex(std::string(catalogue::kCodeField)) >= 0;
+    std::array<std::string, 3> filters;
+    for (std::size_t i = 0; i < filters.size(); ++i)
+        filters[i] = catalogue::nameSearchFilter(catalogue::kUnitKinds[i], text, withCodes);
+    showLists(filters);
+}
+
+void MainWindow::listUnits(const std::array<std::string, 3>& filters, const QString& caption)
+{
+    if (!loaded_)
+        return;
+    orderLists();
+    searchBox_->setText(caption);
+    showLists(filters);
+}
+
+void MainWindow::showLists(const std::array<std::string, 3>& filters)
+{
+    // Each view's notification puts the detail view on its first hit.
+    BoundView* lists[] = {&municipalities_, &entities_, &nuclei_};
     for (std::size_t i = 0; i < std::size(lists); ++i) {
-        lists[i]->view.setFilter(catalogue::nameSearchFilter(catalogue::kUnitKinds[i], text, withCodes));
+        lists[i]->view.setFilter(filters[i]);
         lists[i]->view.setFiltered(true);
     }
     for (BoundView* list : lists)
@@ -348,6 +367,46 @@ void MainWindow::search()
         list->setEnabled(enabled);
 
     detailPanel_->blank();
+}
+
+bool MainWindow::chooseMunicipality(std::string_view code)
+{
+    catalogue::View& view = municipalities_.view;
+    if (!loaded_ || !municipalities_.binding.isEnabled())
+        return false;
+    const int field = view.table().fieldIndex(std::string(catalogue::kCodeField));
+    if (field < 0)
+        return false;
+    for (int row = 0; row < view.recordCount(); ++row) {
+        if (view.table().text(view.recordAt(row), static_cast<std::size_t>(field)) != code)
+            continue;
+        activateWindow();
+        raise();
+        municipalityList_->setFocus(Qt::OtherFocusReason);
+        municipalityList_->chooseRow(row);
+        return true;
+    }
+    return false;
+}
+
+std::optional<std::size_t> MainWindow::shownRecord() const
+{
+    if (!detailPanel_->shownUnit())
+        return std::nullopt;
+    return detailPanel_->view().currentRecord();
+}
+
+void MainWindow::setMenuBar(QMenuBar* bar)
+{
+    const int height = bar->sizeHint().height();
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child != bar && !child->isWindow())
+            child->move(child->pos() + QPoint(0, height));
+    bar->setParent(this);
+    bar->setGeometry(0, 0, width(), height);
+    bar->show();
+    setFixedSize(width(), height + 545);
+    placeWindow();
 }
 
 void MainWindow::listAll()

@@ -11,12 +11,17 @@
 #include <QSize>
 #include <QString>
 #include <QWidget>
+#include <array>
 #include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "store.h"
 #include "viewbinding.h"
 
 class QLabel;
+class QMenuBar;
 class QPushButton;
 class QToolButton;
 
@@ -51,6 +56,19 @@ public:
     void search();
     // The same search with the search box emptied: every unit.
     void listAll();
+    // Lists, as a search does (headings with counts, lists with units
+    // enabled, the panel blank), the units that pass the three filters, one
+    // per list, with `caption` in the search box telling what was listed.
+    void listUnits(const std::array<std::string, 3>& filters, const QString& caption);
+    // Shows the municipality of this INE code as a click on it in the
+    // municipality list would: false when that list does not hold it.
+    bool chooseMunicipality(std::string_view code);
+    // The catalogue's record of the unit the panel shows; none while blank.
+    std::optional<std::size_t> shownRecord() const;
+    const std::shared_ptr<const catalogue::Store>& catalogue() const { return catalogue_; }
+    // Puts the menu bar above the window's controls, which keep their places
+    // and sizes below it: the window grows by the bar's height.
+    void setMenuBar(QMenuBar* bar);
     // Whether what start-up leaves until the first frame is done.
     bool startupFinished() const { return startupFinished_; }
 
@@ -63,6 +81,10 @@ public:
     const catalogue::View& entityView() const { return entities_.view; }
     const catalogue::View& nucleusView() const { return nuclei_.view; }
     DetailPanel& detailPanel() { return *detailPanel_; }
+
+signals:
+    // The panel came to show a unit, another one, or none.
+    void shownUnitChanged();
 
 protected:
     // Ctrl+Tab and Ctrl+Shift+Tab on any control go on to the next or the
@@ -79,6 +101,8 @@ private:
     void setColours();
     void nameForAssistiveTechnology();
     void setHeadings(int municipalities, int entities, int nuclei);
+    // The lists on these filters, as a search leaves them.
+    void showLists(const std::array<std::string, 3>& filters);
     // The detail panel on the list's current unit, if the list has any.
     void showCurrentUnit(const catalogue::View& list);
     // Closes the four views and empties the chart (the window is closing).

@@ -303,6 +303,12 @@ void UnitList::pressAt(const QPoint& pos)
     move([row](catalogue::View& v) { v.moveBy(row - v.recNo()); });
 }
 
+void UnitList::chooseRow(int row)
+{
+    move([row](catalogue::View& v) { v.moveBy(row - v.recNo()); });
+    emit focusEntered();
+}
+
 void UnitList::enterByMouse()
 {
     if (!enteringByMouse_)

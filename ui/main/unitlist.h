@@ -26,6 +26,9 @@ public:
     // leaving the list (nothing at either end); Ctrl+Tab and Ctrl+Shift+Tab
     // are left to the window, which leaves the list with them.
     void setTabMovesWithinList(bool on) { tabWithin_ = on; }
+    // Chooses the row as a click on it would (the list has the focus), and
+    // tells it as the list's entering (focusEntered).
+    void chooseRow(int row);
 
     // Rows that fit wholly in the list (a page).
     int visibleRowCount() const;
