@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "blankchart.h"
+#include "chartmenu.h"
 #include "layoutstyle.h"
 
 namespace {
@@ -266,6 +267,8 @@ PopulationChart::PopulationChart(QWidget* parent) : QCustomPlot(parent)
     xAxis->setRange(-kXPadding, 11 + kXPadding);
 
     new VerticalPanner(this);
+    // After the panner, so that a right click that does not drag opens the menu.
+    charts::addChartMenu(this, [this] { return title_; });
 }
 
 void PopulationChart::showCensus(const Census& census)
