@@ -3,7 +3,8 @@
 //   xvfb-run -s '-screen 0 1280x800x24' env QT_QPA_PLATFORM=xcb
 //     build/tests/compare_tests --gtest_also_run_disabled_tests
 //     --gtest_filter='ComparisonScreenshots.*'
-// (one command line); the images are /tmp/comparacion-*.png.
+// (one command line); the images are /tmp/comparacion-*.png, the printed
+// page /tmp/comparacion.pdf.
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QProcess>
@@ -11,6 +12,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "chartsaving.h"
 #include "compare_units.h"
 #include "comparisonwindow.h"
 
@@ -39,7 +41,12 @@ TEST(ComparisonScreenshots, DISABLED_EachMode)
     window.move(20, 20);
     window.resize(1100, 720);
     window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    // Xvfb runs no window manager: the pointer over the window and the
+    // window asking for the focus give it the keys.
+    QProcess::execute("xdotool", {"mousemove", "400", "300"});
+    window.activateWindow();
+    QTest::qWait(500);
     shoot(window, "habitantes");
     key("alt+l"); // "Escala logarítmica"
     shoot(window, "habitantes-logaritmica");
@@ -56,6 +63,14 @@ TEST(ComparisonScreenshots, DISABLED_EachMode)
     key("Down");
     EXPECT_EQ(window.measure(), compare::Measure::Change);
     shoot(window, "variacion");
+
+    // The printed page and the saved chart, to look at as well.
+    window.setMeasure(compare::Measure::Population);
+    window.setLogarithmic(true);
+    window.setPdfDialog([] { return std::optional<QString>("/tmp/comparacion.pdf"); });
+    window.exportPdf();
+    EXPECT_EQ(charts::writeChart(*window.chart(), "/tmp/comparacion-grafico.svg", charts::ChartFormat::Svg),
+              std::nullopt);
 }
 
 } // namespace
