@@ -378,4 +378,24 @@ TEST_F(ComparisonWindowTest, PrintingCancelledPrintsNothing)
     EXPECT_TRUE(messages.isEmpty());
 }
 
+TEST_F(ComparisonWindowTest, PrintsTheSamePageOnAPrinter)
+{
+    QTemporaryDir folder;
+    const QString fileName = folder.filePath("impresora.pdf");
+    window.addUnit(zaragoza());
+    window.addUnit(huesca());
+    window.setPrintDialog([&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(fileName);
+        return true;
+    });
+    window.print();
+    EXPECT_TRUE(messages.isEmpty());
+    const QString text = pdfText(fileName);
+    EXPECT_TRUE(text.contains("Mostrar: Habitantes")) << text.toStdString();
+    EXPECT_TRUE(text.contains("22125")) << text.toStdString();
+    EXPECT_TRUE(text.contains("47.923"));
+    EXPECT_TRUE(text.contains("+250,2 %")) << text.toStdString();
+}
+
 } // namespace
