@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 
+#include "chartmenu.h"
 #include "layoutstyle.h"
 
 namespace {
@@ -263,6 +264,8 @@ PopulationChart::PopulationChart(QWidget* parent) : QCustomPlot(parent)
     xAxis->setRange(-kXPadding, 11 + kXPadding);
 
     new VerticalPanner(this);
+    // After the panner, so that a right click that does not drag opens the menu.
+    charts::addChartMenu(this, [this] { return title_; });
 }
 
 void PopulationChart::showCensus(const Census& census)
