@@ -11,6 +11,7 @@
 #include "mainwindow.h"
 #include "messages.h"
 #include "translations.h"
+#include "workspace.h"
 
 namespace {
 
@@ -53,6 +54,8 @@ int main(int argc, char* argv[])
 
         const CatalogueRead catalogue = readCatalogue(QStringLiteral(":/PUEBLOS"));
         MainWindow window(catalogue.store);
+        // The menu bar, and the windows it opens beside this one.
+        Workspace workspace(window);
         window.show();
         if (!window.catalogueLoaded())
             ui::showMessage(&window, catalogueFailureMessage(catalogue.store ? window.loadFailure() : catalogue.failure));

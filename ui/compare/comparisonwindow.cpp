@@ -108,6 +108,12 @@ void ComparisonWindow::createControls()
     auto* save = new QPushButton(QStringLiteral("&Guardar gráfico…"), this);
     auto* print = new QPushButton(QStringLiteral("&Imprimir…"), this);
     auto* pdf = new QPushButton(QStringLiteral("&Exportar a PDF…"), this);
+    auto* list = new QPushButton(QStringLiteral("Exportar &lista…"), this);
+    list->setToolTip(QStringLiteral("Las unidades de la comparación, como libro de Excel o CSV (Ctrl+E)"));
+    list->setAccessibleDescription(list->toolTip());
+    auto* listKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
+    connect(listKey, &QShortcut::activated, list, &QPushButton::click);
+    connect(list, &QPushButton::clicked, this, &ComparisonWindow::listExportRequested);
     auto* close = new QPushButton(QStringLiteral("&Cerrar"), this);
 
     auto* controls = new QHBoxLayout;
@@ -139,6 +145,7 @@ void ComparisonWindow::createControls()
     buttons->addWidget(save);
     buttons->addWidget(print);
     buttons->addWidget(pdf);
+    buttons->addWidget(list);
     buttons->addWidget(close);
 
     auto* layout = new QVBoxLayout(this);

@@ -74,6 +74,8 @@ public:
 signals:
     // After any addition or removal.
     void unitsChanged();
+    // "Exportar lista…" (Ctrl+E): the units held, to a workbook or CSV.
+    void listExportRequested();
 
 private:
     void createControls();
