@@ -5,11 +5,12 @@
 //
 //   export: xlsx N ms, csv N ms, pdf N ms, compare redraw N ms
 //
-// "compare redraw" is the median of a benchmark named BM_CompareRedraw (a
-// comparison of ten units redrawn), where one is linked into this program;
-// "-" where none is. EXPORT_BENCH_OUTPUT=folder keeps the files written.
+// "compare redraw" is the median of BM_CompareRedraw, a comparison of ten
+// units redrawn. EXPORT_BENCH_OUTPUT=folder keeps the files written.
 
 #include <benchmark/benchmark.h>
+
+#include "compare_redraw.h"
 
 #include <QApplication>
 #include <QDir>
@@ -125,6 +126,18 @@ void BM_SheetToPdf(benchmark::State& state)
         exportui::writeUnitSheetPdf(path, exportui::unitSheetOf(builder, embeddedTable(), zaragoza));
 }
 BENCHMARK(BM_SheetToPdf)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
+
+// A comparison of ten units redrawn, cycling its three measures.
+void BM_CompareRedraw(benchmark::State& state)
+{
+    bench::CompareRedraw comparison;
+    const compare::Measure measures[] = {compare::Measure::Population, compare::Measure::Index,
+                                         compare::Measure::Change};
+    std::size_t next = 0;
+    for (auto _ : state)
+        comparison.redraw(measures[next++ % std::size(measures)]);
+}
+BENCHMARK(BM_CompareRedraw)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
 
 // Shows the runs as the console reporter does and keeps each benchmark's
 // median, in milliseconds.

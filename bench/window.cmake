@@ -5,7 +5,7 @@ target_link_libraries(window_bench PRIVATE ui_main poblacion_resources bench_cat
 poblacion_warnings(window_bench)
 
 add_executable(window_startup ${CMAKE_CURRENT_LIST_DIR}/window_startup.cpp ${CMAKE_CURRENT_LIST_DIR}/first_paint.h)
-target_link_libraries(window_startup PRIVATE ui_main poblacion_resources Qt6::Widgets)
+target_link_libraries(window_startup PRIVATE ui_workspace ui_main poblacion_resources poblacion_map_resource Qt6::Widgets)
 poblacion_warnings(window_startup)
 
 # The floor of the program's start-up: a bare Qt window of the main window's
