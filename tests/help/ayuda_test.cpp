@@ -207,7 +207,7 @@ TEST_F(HelpDoc, TheMenusWindowsAndKeysAreDescribed)
           "Con Por comarcas se suman los municipios de cada comarca y se colorean las comarcas.",
           "un municipio sin cifra en ese año aparece rayado en gris, como «sin dato».",
           "un clic en él, o en su fila de la tabla, lo muestra en la ventana principal.",
-          "con el teclado, + y - lo acercan y lo alejan, las flechas lo desplazan, y 0, Inicio o un doble clic en el "
+          "con el teclado, +\u00a0y\u00a0- lo acercan y lo alejan, las flechas lo desplazan, y 0, Inicio o un doble clic en el "
           "fondo muestran de nuevo Aragón entero. Guardar imagen… (PNG o SVG), Imprimir… y Ctrl+C dan el mapa tal "
           "como se ve, con su título, la leyenda, la fecha y la atribución «Límites municipales: obra derivada de "
           "BDLJE, CC BY 4.0, ign.es».",
