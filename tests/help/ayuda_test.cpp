@@ -164,6 +164,91 @@ TEST_F(HelpDoc, HeadingsAndBulletedDefinitions)
     EXPECT_TRUE(items[7].text().startsWith("Una población de 0 indica"));
 }
 
+// The windows and commands beyond the search, each under its heading, between
+// the figures of the edition and the notes on the catalogue: the menu bar with
+// its shortcuts, the map, the units of a municipality, the comparison and what
+// can be taken away. Every key and command is in bold.
+TEST_F(HelpDoc, TheMenusWindowsAndKeysAreDescribed)
+{
+    const auto blockStarting = [&](const QString& start) {
+        QTextBlock b = doc.begin();
+        while (b.isValid() && !b.text().startsWith(start))
+            b = b.next();
+        return b;
+    };
+    const QTextBlock edition = blockStarting("Esta edición del catálogo");
+    const QTextBlock notes = blockStarting("ACLARACIONES");
+    ASSERT_TRUE(edition.isValid() && notes.isValid());
+    int last = edition.blockNumber();
+    for (const char* heading : {"La barra de menús", "Mapa de Aragón", "Unidades del municipio", "Comparación de unidades",
+                                "Exportar, imprimir y copiar"}) {
+        const QTextBlock b = blockStarting(heading);
+        ASSERT_TRUE(b.isValid()) << heading;
+        EXPECT_EQ(b.text(), heading);
+        EXPECT_GT(b.blockNumber(), last) << heading;
+        EXPECT_LT(b.blockNumber(), notes.blockNumber()) << heading;
+        EXPECT_EQ(formatAt(b, 0).fontWeight(), QFont::Bold) << heading;
+        EXPECT_FALSE(b.next().textList()) << heading;
+        last = b.blockNumber();
+    }
+    // The paragraph on copying figures and saving charts closes the first part.
+    EXPECT_EQ(notes.previous().text().left(23), "Unidad > Copiar cifras ");
+
+    EXPECT_EQ(blockStarting("La ventana principal tiene").text(),
+              "La ventana principal tiene una barra de menús: Alt la abre y las flechas se mueven por ella. El menú "
+              "Archivo tiene las órdenes Exportar lista… (Ctrl+E), Imprimir ficha… (Ctrl+P), Exportar ficha a PDF… y "
+              "Salir; el menú Unidad, Copiar cifras (Ctrl+C), Ver en el mapa (Ctrl+M), Unidades del municipio "
+              "(Ctrl+U) y Añadir a la comparación (Ctrl+D); el menú Ver, Mapa y Comparación (Ctrl+K), y el menú "
+              "Ayuda, Ayuda (F1), que abre este documento, y Acerca de Población. Las órdenes que necesitan una "
+              "unidad están desactivadas mientras no se muestra ninguna.");
+    for (const char* said :
+         {"La lista Colorear por elige Nada, la Población en uno de los doce años o la Variación de la población (%) "
+          "entre dos de ellos (al principio, de 1900 a 2001)",
+          "Con Por comarcas se suman los municipios de cada comarca y se colorean las comarcas.",
+          "un municipio sin cifra en ese año aparece rayado en gris, como «sin dato».",
+          "un clic en él, o en su fila de la tabla, lo muestra en la ventana principal.",
+          "con el teclado, +\u00a0y\u00a0- lo acercan y lo alejan, las flechas lo desplazan, y 0, Inicio o un doble clic en el "
+          "fondo muestran de nuevo Aragón entero. Guardar imagen… (PNG o SVG), Imprimir… y Ctrl+C dan el mapa tal "
+          "como se ve, con su título, la leyenda, la fecha y la atribución «Límites municipales: obra derivada de "
+          "BDLJE, CC BY 4.0, ign.es».",
+          "la casilla de búsqueda dice entonces «Unidades de» y el nombre del municipio («Unidades de Aínsa-Sobrarbe»). "
+          "La búsqueda siguiente sustituye esas listas por lo que halle.",
+          "con los municipios históricos cuyo territorio forma hoy parte de él, y sus entidades y sus núcleos;",
+          "Caben en ella hasta diez unidades: una undécima se rechaza con un aviso",
+          "La lista Mostrar elige Habitantes (con la casilla Escala logarítmica), Índice (100 en la primera fecha",
+          "o en la que se elija en Fecha del índice) o Variación entre censos (%)",
+          "Supr, el botón Quitar o el menú de la tabla quitan la unidad de la fila actual, y Vaciar las quita todas. "
+          "Imprimir… y Exportar a PDF… dan una página apaisada",
+          "con las columnas Código, Unidad, Tipo, Municipio (para las entidades y los núcleos), Comarca (para un "
+          "municipio histórico, la de su territorio actual) y los doce años",
+          "su segunda hoja, «Fuentes», nombra las fuentes",
+          "Archivo > Imprimir ficha… (Ctrl+P) imprime la unidad que se muestra en una página A4",
+          "Exportar ficha a PDF… escribe esa misma página en un archivo PDF.",
+          "las cifras son números enteros sin punto entre los grupos de tres cifras (1016, no 1.016) y el signo - es "
+          "una celda vacía",
+          "la orden Guardar gráfico… guarda el gráfico como imagen PNG, como dibujo SVG o como documento PDF."})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(said))) << said;
+
+    // Each key, and each command with its key, in bold where it is first named
+    // after the edition's figures; the text around it is not.
+    for (const char* bold : {"Alt", "Exportar lista…", "Ctrl+E", "Ctrl+P", "Exportar ficha a PDF…", "Salir", "Ctrl+M",
+                             "Ctrl+U", "Ctrl+D", "Ctrl+K", "F1", "Acerca de Población", "Colorear por", "Inicio",
+                             "Guardar imagen…", "Supr", "Vaciar", "Guardar gráfico…"}) {
+        const QString key = QString::fromUtf8(bold);
+        bool found = false;
+        for (QTextBlock b = edition.next(); b.isValid() && b != notes && !found; b = b.next()) {
+            const qsizetype at = b.text().indexOf(key);
+            if (at < 0)
+                continue;
+            found = true;
+            for (qsizetype i = 0; i < key.size(); ++i)
+                EXPECT_EQ(formatAt(b, static_cast<int>(at + i)).fontWeight(), QFont::Bold) << bold;
+            EXPECT_EQ(formatAt(b, static_cast<int>(at - 2)).fontWeight(), QFont::Normal) << bold;
+        }
+        EXPECT_TRUE(found) << bold;
+    }
+}
+
 // The document was built from the packet carried as PUEBLOS (what the build
 // step writes for each figure: AyudaBuildStep).
 TEST_F(HelpDoc, FiguresAreThoseOfTheEmbeddedCatalogue)

@@ -393,7 +393,7 @@ TEST_F(HelpWindowTest, PrintToPdfAndFailures)
     // The job's title is "Ayuda" (in the document information, UTF-16), with the document's fonts.
     EXPECT_TRUE(data.contains(QByteArray("\0A\0y\0u\0d\0a", 10))) << "no title Ayuda";
     EXPECT_FALSE(data.contains(QByteArray("\0o\0t\0r\0o", 8)));
-    EXPECT_EQ(pageCount(data), 2);
+    EXPECT_EQ(pageCount(data), 3);
 
     output = dir.filePath("no/existe/ayuda.pdf"); // cannot be written
     action("printAction")->trigger();

@@ -183,6 +183,9 @@ void DocumentView::print(QPrinter& printer) const
     if (page.isEmpty() || body.height() <= 0)
         throw std::runtime_error("La impresora seleccionada no es válida");
     copy->setTextWidth(body.width());
+    // A long document is laid out a part at a time, the rest later; every
+    // line must be there before the pages are made.
+    copy->documentLayout()->documentSize();
     const std::vector<PrintedPage> pages = paginate(*copy, body.height());
     const int pageCount = static_cast<int>(pages.size());
 
