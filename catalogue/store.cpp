@@ -277,6 +277,11 @@ bool passesToo(const Filter::Term& a, const Filter::Term& b)
         appendPlainName(a.literal, plain);
         return plain.find(b.literal) != std::string::npos;
     }
+    // A name holding a literal of the natural form that the natural form
+    // keeps wherever the name holds it.
+    if (a.form == Form::Name && b.form == Form::Natural)
+        return b.literal.find_first_of("()-") == std::string::npos && !b.literal.ends_with(' ')
+               && a.literal.find(b.literal) != std::string::npos;
     return false;
 }
 
