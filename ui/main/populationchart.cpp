@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "chartmenu.h"
+#include "charttext.h"
 #include "layoutstyle.h"
 
 namespace {
@@ -130,54 +131,10 @@ void setLabelFonts(QCustomPlot& plot)
     }
 }
 
-// A chart is read through its text alternative, kept as its description.
-
-class ChartText : public QAccessibleWidget, public QAccessibleTextInterface {
-public:
-    explicit ChartText(QWidget* plot) : QAccessibleWidget(plot, QAccessible::Chart) {}
-
-    void* interface_cast(QAccessible::InterfaceType t) override
-    {
-        if (t == QAccessible::TextInterface)
-            return static_cast<QAccessibleTextInterface*>(this);
-        return QAccessibleWidget::interface_cast(t);
-    }
-
-    QString content() const { return widget()->accessibleDescription(); }
-
-    void selection(int, int* startOffset, int* endOffset) const override { *startOffset = *endOffset = 0; }
-    int selectionCount() const override { return 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
-    int cursorPosition() const override { return 0; }
-    void setCursorPosition(int) override {}
-    QString text(int startOffset, int endOffset) const override
-    {
-        return content().mid(startOffset, endOffset < 0 ? -1 : endOffset - startOffset);
-    }
-    using QAccessibleWidget::text;
-    int characterCount() const override { return static_cast<int>(content().size()); }
-    QRect characterRect(int) const override { return {}; }
-    int offsetAtPoint(const QPoint&) const override { return -1; }
-    void scrollToSubstring(int, int) override {}
-    QString attributes(int offset, int* startOffset, int* endOffset) const override
-    {
-        *startOffset = *endOffset = offset;
-        return {};
-    }
-};
-
-QAccessibleInterface* factory(const QString& className, QObject* object)
-{
-    if (className == QLatin1String("PopulationChart") && object && object->isWidgetType())
-        return new ChartText(static_cast<QWidget*>(object));
-    return nullptr;
-}
-
-// Installed before any window is made, so that no plain interface is cached
-// for a chart first.
-[[maybe_unused]] const bool kFactoryInstalled = (QAccessible::installFactory(&factory), true);
+// A chart is read through its text alternative, kept as its description;
+// set up before any window is made, so that no plain interface is cached for
+// a chart first.
+[[maybe_unused]] const bool kReadAsText = (charts::readChartsAsText("PopulationChart"), true);
 
 } // namespace
 
