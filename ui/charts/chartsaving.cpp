@@ -76,17 +76,6 @@ std::optional<std::pair<QString, QString>> askFileName(QWidget* parent, const QS
     return std::pair{dialog.selectedFiles().front(), dialog.selectedNameFilter()};
 }
 
-bool askReplace(QWidget* parent, const QString& fileName)
-{
-    QMessageBox box(QMessageBox::Question, QStringLiteral("POBLACION"),
-                    QStringLiteral("«%1» ya existe. ¿Desea reemplazarlo?").arg(QFileInfo(fileName).fileName()),
-                    QMessageBox::NoButton, parent);
-    QPushButton* yes = box.addButton(QStringLiteral("Sí"), QMessageBox::YesRole);
-    box.addButton(QStringLiteral("No"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
-    ui::execModal(box);
-    return box.clickedButton() == yes;
-}
 
 } // namespace
 
@@ -173,7 +162,7 @@ void saveChart(QCustomPlot& plot, QWidget* parent, const QString& suggestedName)
         const QFileInfo existing(target.fileName);
         if (!existing.exists() || existing.isDir()
             || (installed.confirmReplace ? installed.confirmReplace(parent, target.fileName)
-                                         : askReplace(parent, target.fileName)))
+                                         : ui::askReplace(parent, target.fileName)))
             break;
     }
     if (const std::optional<QString> error = writeChart(plot, target.fileName, target.format))

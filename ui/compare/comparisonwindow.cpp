@@ -45,17 +45,6 @@ std::optional<QString> askPdfName(QWidget* parent)
     return name;
 }
 
-bool askReplace(QWidget* parent, const QString& fileName)
-{
-    QMessageBox box(QMessageBox::Question, QStringLiteral("POBLACION"),
-                    QStringLiteral("«%1» ya existe. ¿Desea reemplazarlo?").arg(QFileInfo(fileName).fileName()),
-                    QMessageBox::NoButton, parent);
-    QPushButton* yes = box.addButton(QStringLiteral("Sí"), QMessageBox::YesRole);
-    box.addButton(QStringLiteral("No"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
-    ui::execModal(box);
-    return box.clickedButton() == yes;
-}
 
 } // namespace
 
@@ -313,7 +302,7 @@ void ComparisonWindow::exportPdf()
         fileName = *chosen;
         const QFileInfo existing(fileName);
         // The test hook answers the question itself by the name it gives.
-        if (!existing.exists() || existing.isDir() || pdfDialog_ || askReplace(this, fileName))
+        if (!existing.exists() || existing.isDir() || pdfDialog_ || ui::askReplace(this, fileName))
             break;
     }
     if (const std::optional<QString> error = compare::writeComparisonPdf(fileName, *chart_, units_))

@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QKeyEvent>
 #include <QSet>
 
@@ -63,6 +66,18 @@ int execModal(QDialog& dialog)
 {
     HeldKeys filter(dialog);
     return dialog.exec();
+}
+
+bool askReplace(QWidget* parent, const QString& fileName)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("POBLACION"),
+                    QStringLiteral("«%1» ya existe. ¿Desea reemplazarlo?").arg(QFileInfo(fileName).fileName()),
+                    QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(QStringLiteral("Sí"), QMessageBox::YesRole);
+    box.addButton(QStringLiteral("No"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    execModal(box);
+    return box.clickedButton() == yes;
 }
 
 } // namespace ui

@@ -3,6 +3,8 @@
 // dialogs, the help window itself).
 
 class QDialog;
+class QString;
+class QWidget;
 
 namespace ui {
 
@@ -11,5 +13,9 @@ namespace ui {
 // reach it: only keys pressed while it is shown do, in the dialog or in a
 // popup over it (a completer's list), repeats included.
 int execModal(QDialog& dialog);
+
+// Asks, modally, whether to replace the file (named by its name alone):
+// true for "Sí".
+bool askReplace(QWidget* parent, const QString& fileName);
 
 } // namespace ui
