@@ -27,6 +27,7 @@
 
 #include "packet.h"
 #include "spreadsheet.h"
+#include "workbookloader.h"
 #include "unitrows.h"
 #include "unitsheet.h"
 
@@ -94,7 +95,7 @@ void BM_WorkbookOfAllUnits(benchmark::State& state)
     const std::string path = pathFor("todas.xlsx");
     for (auto _ : state) {
         const exporting::UnitRowBuilder builder(embeddedTable(), comarcaOf);
-        exporting::writeWorkbook(path, builder.rows(records));
+        exportui::writeWorkbook(path, builder.rows(records));
     }
     state.counters["units"] = static_cast<double>(records.size());
     state.counters["comarcas"] = static_cast<double>(comarcaTable().size());

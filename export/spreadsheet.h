@@ -1,9 +1,9 @@
 #pragma once
-// A list of units as a spreadsheet: an Excel workbook (.xlsx, written with
-// libxlsxwriter) or a CSV file. Both have the columns Código, Unidad, Tipo,
-// Municipio (for entities and nuclei), Comarca and the twelve dates 1900 …
-// 2004, a header row, then a row per unit in the order given; figures are
-// numbers, a missing figure an empty cell.
+// A list of units as a spreadsheet: a CSV file here, an Excel workbook in
+// workbook.h. Both have the columns Código, Unidad, Tipo, Municipio (for
+// entities and nuclei), Comarca and the twelve dates 1900 … 2004, a header
+// row, then a row per unit in the order given; figures are numbers, a missing
+// figure an empty cell.
 //
 // Both files are written whole or not at all (wholefile.h): a failure throws
 // ExportError with a Spanish message and leaves any file of that name as it
@@ -20,12 +20,6 @@ namespace exporting {
 
 // The seventeen column headings, UTF-8.
 std::vector<std::string_view> columnHeadings();
-
-// The workbook: sheet "Unidades" with the rows (the header row frozen and
-// bold, codes as text, figures as numbers), and sheet "Fuentes" with the
-// sources of what the rows hold (sources.h), their licences and the
-// citations they ask for, and what an empty figure means.
-void writeWorkbook(const std::string& path, std::span<const UnitRow> rows);
 
 // The CSV text: UTF-8 without a byte order mark, commas between cells, CR LF
 // after each row (RFC 4180), a cell with a comma, a double quote or a line

@@ -23,22 +23,6 @@ bool endsWith(std::string_view text, std::string_view end)
 
 } // namespace
 
-std::string_view kindWord(UnitKind kind)
-{
-    switch (kind) {
-    case UnitKind::CurrentMunicipality:
-    case UnitKind::HistoricalMunicipality:
-        return "Municipio";
-    case UnitKind::Entity:
-        return "Entidad";
-    case UnitKind::Nucleus:
-        return "Núcleo";
-    case UnitKind::Unknown:
-        break;
-    }
-    return "Desconocido";
-}
-
 std::optional<std::int32_t> figureOf(std::string_view censusText)
 {
     return catalogue::parseInteger(censusText, catalogue::Dots::Ignored);

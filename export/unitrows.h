@@ -30,7 +30,21 @@ enum class UnitKind { CurrentMunicipality, HistoricalMunicipality, Entity, Nucle
 
 // The word the detail panel shows for a kind: "Municipio" (both kinds of
 // municipality), "Entidad", "Núcleo", "Desconocido".
-std::string_view kindWord(UnitKind kind);
+inline std::string_view kindWord(UnitKind kind)
+{
+    switch (kind) {
+    case UnitKind::CurrentMunicipality:
+    case UnitKind::HistoricalMunicipality:
+        return "Municipio";
+    case UnitKind::Entity:
+        return "Entidad";
+    case UnitKind::Nucleus:
+        return "Núcleo";
+    case UnitKind::Unknown:
+        break;
+    }
+    return "Desconocido";
+}
 
 struct UnitRow {
     std::string code;         // CODIGO; empty where the catalogue gives none

@@ -19,7 +19,7 @@ field Maintainer | grep -Eq '^[^<>]+ <[^@<>]+@[^@<>]+>$' || fail "Maintainer is 
 field Description | head -1 | grep -q 'Aragón' || fail "Description"
 depends=$(field Depends | tr -d ' ' | tr ',' '\n' | sed 's/(.*//')
 for lib in 'libc6' 'libstdc\+\+6' 'libicu[0-9]+' 'libqt6core6' 'libqt6gui6' 'libqt6widgets6' \
-           'libqt6printsupport6' 'libqcustomplot[0-9.]+-qt6' 'qt6-translations-l10n'; do
+           'libqt6printsupport6' 'libqcustomplot[0-9.]+-qt6' 'libxlsxwriter[0-9]+' 'qt6-translations-l10n'; do
     printf '%s\n' "$depends" | grep -Eqx "$lib" || fail "Depends lacks $lib"
 done
 

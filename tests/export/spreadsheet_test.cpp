@@ -11,6 +11,7 @@
 
 #include "export_fixture.h"
 #include "spreadsheet.h"
+#include "workbook.h"
 #include "wholefile.h"
 
 namespace fs = std::filesystem;

@@ -5,12 +5,15 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include "../export/export_fixture.h"
 #include "listexport.h"
+#include "workbookloader.h"
 #include "wholefile.h"
 
 using exporttest::output;
@@ -70,4 +73,38 @@ TEST(ListExport, ACancelledDialogWritesNothing)
     });
     exportui::exportListWithDialog(nullptr, twoRows(), dir.filePath(QStringLiteral("nada")));
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden).isEmpty());
+}
+
+// The workbook is written by a module the program loads when first asked; a
+// module missing or damaged is said in Spanish, and nothing is written.
+TEST(ListExport, AWorkbookWithoutItsModuleIsRefusedWithTheModuleNamed)
+{
+    QTemporaryDir dir;
+    const std::string book = dir.filePath(QStringLiteral("lista.xlsx")).toStdString();
+    const auto messageOf = [&](const QString& folder) {
+        try {
+            exportui::writeWorkbook(book, twoRows(), folder);
+        } catch (const exporting::ExportError& e) {
+            return std::string(e.what());
+        }
+        return std::string("written");
+    };
+    const QString empty = dir.filePath(QStringLiteral("sin-modulo"));
+    ASSERT_TRUE(QDir().mkpath(empty));
+    EXPECT_EQ(messageOf(empty), "No se puede escribir el libro de Excel: falta el módulo " + empty.toStdString()
+                                    + "/workbook.so.");
+
+    const QString damaged = dir.filePath(QStringLiteral("modulo-roto"));
+    ASSERT_TRUE(QDir().mkpath(damaged));
+    QFile notAModule(damaged + QStringLiteral("/workbook.so"));
+    ASSERT_TRUE(notAModule.open(QIODevice::WriteOnly));
+    notAModule.write("no es un módulo");
+    notAModule.close();
+    EXPECT_TRUE(messageOf(damaged).starts_with("No se puede escribir el libro de Excel: no se puede cargar el módulo "
+                                               + damaged.toStdString() + "/workbook.so: "));
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(book)));
+
+    // The program's own folder of modules holds it.
+    EXPECT_EQ(messageOf(exportui::moduleFolder()), "written");
+    EXPECT_NE(output("unzip -p '" + book + "' xl/worksheets/sheet1.xml").find("<v>98397</v>"), std::string::npos);
 }

@@ -35,6 +35,7 @@ cd "$root"
 # The tree holds these files and nothing else.
 expected="usr/bin/poblacion
 usr/bin/poblacion-tool
+usr/lib/poblacion/workbook.so
 usr/share/applications/$id.desktop
 usr/share/doc/poblacion/changelog.Debian.gz
 usr/share/doc/poblacion/copyright
@@ -56,7 +57,7 @@ actual=$(find . ! -type d | sed 's|^\./||' | LC_ALL=C sort)
 }
 
 # Nothing points back into the build: no run path, every library found.
-for program in usr/bin/poblacion usr/bin/poblacion-tool; do
+for program in usr/bin/poblacion usr/bin/poblacion-tool usr/lib/poblacion/workbook.so; do
     if readelf -d "$program" | grep -Eq 'RPATH|RUNPATH'; then
         fail "$program keeps a run path"
     fi
@@ -64,6 +65,13 @@ for program in usr/bin/poblacion usr/bin/poblacion-tool; do
         fail "$program misses a library"
     fi
 done
+
+# The program starts without the workbook writer's libraries, which its
+# module brings when a workbook is written.
+if readelf -d usr/bin/poblacion | grep -q 'NEEDED.*libxlsxwriter'; then
+    fail "usr/bin/poblacion links libxlsxwriter itself"
+fi
+readelf -d usr/lib/poblacion/workbook.so | grep -q 'NEEDED.*libxlsxwriter' || fail "workbook.so does not link libxlsxwriter"
 
 # The tool answers --help on standard output and a bare call with exit code 2.
 usr/bin/poblacion-tool --help | grep -q '^Uso:' || fail "poblacion-tool --help"

@@ -5,6 +5,7 @@
 
 #include "modaldialog.h"
 #include "spreadsheet.h"
+#include "workbookloader.h"
 
 namespace exportui {
 
@@ -14,7 +15,7 @@ void writeList(const QString& fileName, std::span<const exporting::UnitRow> rows
     if (fileName.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
         exporting::writeCsv(path, rows);
     else
-        exporting::writeWorkbook(path, rows);
+        writeWorkbook(path, rows);
 }
 
 void exportListWithDialog(QWidget* parent, std::span<const exporting::UnitRow> rows, const QString& suggestedName)
