@@ -226,7 +226,8 @@ TEST_F(HelpDoc, TheMenusWindowsAndKeysAreDescribed)
           "Exportar ficha a PDF… escribe esa misma página en un archivo PDF.",
           "las cifras son números enteros sin punto entre los grupos de tres cifras (1016, no 1.016) y el signo - es "
           "una celda vacía",
-          "la orden Guardar gráfico… guarda el gráfico como imagen PNG, como dibujo SVG o como documento PDF."})
+          "la orden Guardar gráfico… guarda el gráfico como imagen PNG, como dibujo SVG o como documento PDF; el de la "
+          "unidad que se muestra se guarda también con Unidad > Guardar gráfico…."})
         EXPECT_TRUE(text.contains(QString::fromUtf8(said))) << said;
 
     // Each key, and each command with its key, in bold where it is first named

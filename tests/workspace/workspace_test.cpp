@@ -5,7 +5,9 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTemporaryDir>
 
+#include "chartsaving.h"
 #include "comparisonwindow.h"
 #include "mainwindow_helpers.h"
 #include "mapwindow.h"
@@ -68,8 +70,9 @@ TEST_F(WorkspaceTest, TheMenuBarSitsAboveTheControlsAndItsUnitEntriesWaitForAUni
     EXPECT_EQ(entry("Exportar lista…")->shortcut(), QKeySequence("Ctrl+E"));
     EXPECT_EQ(entry("Imprimir ficha…")->shortcut(), QKeySequence("Ctrl+P"));
 
-    const QStringList needUnit = {"Copiar cifras",          "Ver en el mapa",  "Unidades del municipio",
-                                  "Añadir a la comparación", "Imprimir ficha…", "Exportar ficha a PDF…"};
+    const QStringList needUnit = {"Copiar cifras",           "Ver en el mapa",  "Unidades del municipio",
+                                  "Añadir a la comparación", "Guardar gráfico…", "Imprimir ficha…",
+                                  "Exportar ficha a PDF…"};
     for (const QString& caption : needUnit)
         EXPECT_FALSE(entry(caption)->isEnabled()) << caption.toStdString();
     EXPECT_TRUE(entry("Mapa")->isEnabled());
@@ -78,6 +81,27 @@ TEST_F(WorkspaceTest, TheMenuBarSitsAboveTheControlsAndItsUnitEntriesWaitForAUni
         EXPECT_TRUE(entry(caption)->isEnabled()) << caption.toStdString();
     search("EJEA");
     EXPECT_FALSE(entry("Unidades del municipio")->isEnabled());
+}
+
+// The panel's chart takes no focus (the Tab order of the window stays as it
+// is), so the menu bar saves it too, with the title its context menu gives.
+TEST_F(WorkspaceTest, TheMenuBarSavesThePanelsChartUnderTheUnitsTitle)
+{
+    QTemporaryDir folder;
+    QStringList suggested;
+    charts::setSaveDialogs({[&](QWidget*, const QString& name) {
+                                suggested << name;
+                                return std::optional(std::pair{folder.filePath(QStringLiteral("grafico")),
+                                                               charts::kPdfFilter});
+                            },
+                            [](QWidget*, const QString&) { return true; }});
+    showMunicipality("EJEA");
+    entry("Guardar gráfico…")->trigger();
+    charts::setSaveDialogs({});
+    EXPECT_EQ(suggested, QStringList{"Municipio: Ejea de los Caballeros"}); // as its context menu suggests
+    QFile pdf(folder.filePath(QStringLiteral("grafico.pdf")));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.read(5) == "%PDF-");
 }
 
 TEST_F(WorkspaceTest, TheUnitsOfAMunicipalityAreListedAsASearchWould)

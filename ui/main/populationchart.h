@@ -42,6 +42,8 @@ public:
     // the text changes. A drag of the left axis describes the chart again
     // with the same title.
     void describe(const QString& title);
+    // The unit's title as last described; empty while no census is shown.
+    QString title() const { return title_; }
 
 private:
     void removeSeries(QCPGraph*& graph);

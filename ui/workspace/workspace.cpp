@@ -8,6 +8,7 @@
 #include <QResource>
 #include <array>
 
+#include "chartsaving.h"
 #include "comparisonwindow.h"
 #include "cp1252.h"
 #include "cp1252text.h"
@@ -18,6 +19,7 @@
 #include "mapfigures.h"
 #include "mapwindow.h"
 #include "messages.h"
+#include "populationchart.h"
 #include "unitkind.h"
 #include "unitrows.h"
 #include "units.h"
@@ -81,6 +83,7 @@ void Workspace::createMenus()
             &Workspace::listUnitsOfMunicipality, true);
     command(unit, QStringLiteral("&Añadir a la comparación"), QKeySequence(Qt::CTRL | Qt::Key_D),
             &Workspace::addToComparison, true);
+    command(unit, QStringLiteral("&Guardar gráfico…"), {}, &Workspace::saveChart, true);
 
     QMenu* view = menuBar_->addMenu(QStringLiteral("&Ver"));
     command(view, QStringLiteral("&Mapa"), {}, &Workspace::showMap);
@@ -306,6 +309,14 @@ void Workspace::exportSheet()
         return;
     const exporting::UnitRowBuilder builder = rowBuilder();
     exportui::exportUnitSheetWithDialog(&main_, exportui::unitSheetOf(builder, main_.catalogue()->table(), *record));
+}
+
+void Workspace::saveChart()
+{
+    PopulationChart* chart = main_.detailPanel().chart();
+    if (!chart || !main_.shownRecord())
+        return;
+    charts::saveChart(*chart, &main_, chart->title());
 }
 
 void Workspace::showAbout()

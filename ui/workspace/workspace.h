@@ -53,6 +53,9 @@ public:
     // "Archivo > Imprimir ficha…" and "Exportar ficha a PDF…".
     void printSheet();
     void exportSheet();
+    // "Unidad > Guardar gráfico…": the panel's chart, as its context menu
+    // saves it, for whoever works from the keyboard.
+    void saveChart();
     // "Ayuda > Acerca de Población".
     void showAbout();
 
