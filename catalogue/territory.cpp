@@ -48,6 +48,15 @@ std::string unitsFilter(int kind, const std::vector<std::string>& codes)
 
 } // namespace
 
+std::string comarcaTitle(std::string_view name)
+{
+    if (name == "Central")
+        return "Comarca Central";
+    if (name.starts_with("Comunidad de "))
+        return std::string(name);
+    return "comarca de " + std::string(name);
+}
+
 std::optional<std::string_view> municipalityCodeOf(std::string_view unitCode)
 {
     if (!digits(unitCode, 5) && !digits(unitCode, 9) && !digits(unitCode, 11))

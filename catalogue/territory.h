@@ -38,6 +38,10 @@ struct Comarca {
     bool operator==(const Comarca&) const = default;
 };
 
+// A comarca called as IAEST calls it, from its name: "comarca de Sobrarbe",
+// "Comarca Central", "Comunidad de Calatayud" (the name's own code page).
+std::string comarcaTitle(std::string_view name);
+
 // The units of a municipality as the three lists show them: the current
 // municipality or municipalities whose units they are, with the historical
 // municipalities whose territory those hold today, and the filters (in the

@@ -80,6 +80,12 @@ TEST(TerritoryTest, ComarcasOfCurrentAndHistoricalMunicipalities)
     EXPECT_EQ(territory.comarcasOf("22030"),
               (std::vector<Comarca>{{"02", "Alto G\xE1llego"}, {"06", "Hoya de Huesca / Plana de Uesca"}}));
     EXPECT_EQ(territory.comarcasOf("50297"), std::vector<Comarca>{});
+
+    // Called as IAEST calls them.
+    EXPECT_EQ(catalogue::comarcaTitle("Sobrarbe"), "comarca de Sobrarbe");
+    EXPECT_EQ(catalogue::comarcaTitle("Central"), "Comarca Central");
+    EXPECT_EQ(catalogue::comarcaTitle("Comunidad de Calatayud"), "Comunidad de Calatayud");
+    EXPECT_EQ(catalogue::comarcaTitle("Alto G\xE1llego"), "comarca de Alto G\xE1llego");
 }
 
 TEST(TerritoryTest, TheMunicipalityOfAUnitIsTheFirstFiveDigitsOfItsCode)

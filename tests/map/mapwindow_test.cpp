@@ -187,14 +187,14 @@ TEST_F(MapWindowTest, ItFollowsTheUnitOfTheMainWindow)
 {
     window->showUnit({map::MapUnit::Kind::Municipality, "50297", "Zaragoza", {"50297"}});
     EXPECT_EQ(window->windowTitle(), "Mapa de Aragón — Zaragoza");
-    EXPECT_EQ(window->caption(), "Zaragoza: municipio de la comarca Central, provincia de Zaragoza.");
+    EXPECT_EQ(window->caption(), "Zaragoza: municipio de la Comarca Central, provincia de Zaragoza.");
     EXPECT_EQ(canvas->accessibleDescription(), window->caption());
     // As a screen reader reads them: the map named by its colouring and
     // described by the unit, the controls by their captions.
     QAccessibleInterface* access = QAccessible::queryAccessibleInterface(canvas);
     ASSERT_NE(access, nullptr);
     EXPECT_EQ(access->text(QAccessible::Name), "Mapa de Aragón: variación de la población de 1900 a 2001");
-    EXPECT_EQ(access->text(QAccessible::Description), "Zaragoza: municipio de la comarca Central, provincia de Zaragoza.");
+    EXPECT_EQ(access->text(QAccessible::Description), "Zaragoza: municipio de la Comarca Central, provincia de Zaragoza.");
     // A list box is named by its value; its description says what it chooses.
     QAccessibleInterface* colouring = QAccessible::queryAccessibleInterface(window->findChild<QComboBox*>("colouringBox"));
     EXPECT_EQ(colouring->text(QAccessible::Name), "Variación de la población (%)");
@@ -206,7 +206,7 @@ TEST_F(MapWindowTest, ItFollowsTheUnitOfTheMainWindow)
     EXPECT_FALSE(canvas->highlight().historical);
 
     window->showUnit({map::MapUnit::Kind::HistoricalMunicipality, "50049", "Biel", {"50901"}});
-    EXPECT_EQ(window->caption(), "Biel (municipio histórico): su territorio está hoy en Biel, comarca Cinco Villas, "
+    EXPECT_EQ(window->caption(), "Biel (municipio histórico): su territorio está hoy en Biel, comarca de Cinco Villas, "
                                  "provincia de Zaragoza.");
     EXPECT_TRUE(canvas->highlight().historical);
     EXPECT_EQ(canvas->highlight().label, "Hoy, territorio de Biel");
@@ -215,13 +215,13 @@ TEST_F(MapWindowTest, ItFollowsTheUnitOfTheMainWindow)
     window->showUnit({map::MapUnit::Kind::HistoricalMunicipality, "22621", "San Esteban del Mall", {"22155", "22129"}});
     EXPECT_EQ(window->caption(),
               "San Esteban del Mall (municipio histórico): su territorio está hoy en Monesma y Cajigar y Isábena: "
-              "Monesma y Cajigar (comarca La Ribagorza, provincia de Huesca); Isábena (comarca La Ribagorza, "
+              "Monesma y Cajigar (comarca de La Ribagorza, provincia de Huesca); Isábena (comarca de La Ribagorza, "
               "provincia de Huesca).");
     EXPECT_EQ(canvas->highlight().areas.size(), 2u);
 
     window->showUnit({map::MapUnit::Kind::Entity, "500950001", "Bardenas", {"50095"}});
     EXPECT_EQ(window->caption(), "Bardenas (entidad de población), en el municipio de Ejea de los Caballeros, "
-                                 "comarca Cinco Villas, provincia de Zaragoza.");
+                                 "comarca de Cinco Villas, provincia de Zaragoza.");
     EXPECT_EQ(canvas->highlight().areas, (std::set<int>{mapData().areaOf("50095")}));
 
     // Closing and opening again shows the same.

@@ -9,6 +9,7 @@
 #include "cp1252.h"
 #include "names.h"
 #include "numbers.h"
+#include "territory.h"
 
 namespace convert {
 
@@ -124,12 +125,7 @@ std::string currentNote(const std::string& ine, const Current& m)
             missing.push_back(k);
     // As IAEST names them: "la comarca de Sobrarbe", "la Comarca Central", "la
     // Comunidad de Calatayud".
-    std::string comarca = "la comarca de " + m.comarca;
-    if (m.comarcaCode == "17")
-        comarca = "la Comarca Central";
-    else if (m.comarca.starts_with("Comunidad de "))
-        comarca = "la " + m.comarca;
-    note += " Forma parte de " + comarca + ".";
+    note += " Forma parte de la " + catalogue::comarcaTitle(m.comarca) + ".";
     if (missing.size() == kCensusCount)
         note += " La serie no da su población en ninguno de los censos de 1900 a 2001.";
     else if (!missing.empty())

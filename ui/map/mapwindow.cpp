@@ -30,6 +30,7 @@
 #include "mapcanvas.h"
 #include "mapdata.h"
 #include "mapscene.h"
+#include "territory.h"
 
 namespace map {
 
@@ -396,8 +397,10 @@ void MapWindow::describeUnit()
             const QString name = f == figures_.end() ? code : ui::fromCp1252(f->second.name);
             names << name;
             const geo::Area& area = map_->areas()[a];
-            const QString comarca = area.comarca >= 0 ? ui::fromCp1252(map_->comarcas()[area.comarca].name) : QString();
-            QString place = comarca.isEmpty() ? QString() : QStringLiteral("comarca %1, ").arg(comarca);
+            const QString comarca = area.comarca >= 0
+                ? ui::fromCp1252(catalogue::comarcaTitle(map_->comarcas()[area.comarca].name))
+                : QString();
+            QString place = comarca.isEmpty() ? QString() : comarca + QStringLiteral(", ");
             place += QStringLiteral("provincia de %1").arg(provinceName(area.province));
             places << (unit_->municipalities.size() > 1 ? QStringLiteral("%1 (%2)").arg(name, place) : place);
         }
@@ -413,7 +416,7 @@ void MapWindow::describeUnit()
             case MapUnit::Kind::HistoricalMunicipality:
                 h.historical = true;
                 h.label = QStringLiteral("Hoy, territorio de %1").arg(unit_->name);
-                // One municipality: "…, comarca X, provincia de Y"; more: each with its own.
+                // One municipality: "…, comarca de X, provincia de Y"; more: each with its own.
                 text = QStringLiteral("%1 (municipio histórico): su territorio está hoy en %2%3 %4.")
                            .arg(unit_->name, names.join(QStringLiteral(" y ")),
                                 names.size() > 1 ? QStringLiteral(":") : QStringLiteral(","), where);
