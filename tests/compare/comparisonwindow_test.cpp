@@ -277,6 +277,10 @@ TEST_F(ComparisonWindowTest, TheChartIsReadAsATextWithEachSeriesValues)
     window.addUnit(zaragoza());
     window.addUnit(vencillon());
     window.show();
+    // The window is read as a window, by its name.
+    QAccessibleInterface* frame = QAccessible::queryAccessibleInterface(&window);
+    EXPECT_EQ(frame->role(), QAccessible::Window);
+    EXPECT_EQ(frame->text(QAccessible::Name), "Comparación");
     QAccessibleInterface* chart = QAccessible::queryAccessibleInterface(window.chart());
     ASSERT_NE(chart, nullptr);
     EXPECT_EQ(chart->role(), QAccessible::Chart);

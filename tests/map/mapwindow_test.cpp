@@ -194,6 +194,10 @@ TEST_F(MapWindowTest, ItFollowsTheUnitOfTheMainWindow)
     QAccessibleInterface* access = QAccessible::queryAccessibleInterface(canvas);
     ASSERT_NE(access, nullptr);
     EXPECT_EQ(access->text(QAccessible::Name), "Mapa de Aragón: variación de la población de 1900 a 2001");
+    // The window is read as a window, by its title.
+    QAccessibleInterface* frame = QAccessible::queryAccessibleInterface(window.get());
+    EXPECT_EQ(frame->role(), QAccessible::Window);
+    EXPECT_EQ(frame->text(QAccessible::Name), "Mapa de Aragón — Zaragoza");
     EXPECT_EQ(access->text(QAccessible::Description), "Zaragoza: municipio de la Comarca Central, provincia de Zaragoza.");
     // A list box is named by its value; its description says what it chooses.
     QAccessibleInterface* colouring = QAccessible::queryAccessibleInterface(window->findChild<QComboBox*>("colouringBox"));

@@ -15,6 +15,7 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include "accessiblewindow.h"
 #include "chartmenu.h"
 #include "chartsaving.h"
 #include "comparisonprint.h"
@@ -26,6 +27,8 @@ namespace series = catalogue::series;
 using compare::Measure;
 
 namespace {
+
+[[maybe_unused]] const bool kReadAsWindow = ui::readAsWindow("ComparisonWindow");
 
 const QString kPdfFilter = QStringLiteral("Documento PDF (*.pdf)");
 

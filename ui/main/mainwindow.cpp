@@ -1,7 +1,6 @@
 #include "mainwindow.h"
 
 #include <QAccessible>
-#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -18,6 +17,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "accessiblewindow.h"
 #include "cp1252.h"
 #include "cp1252text.h"
 #include "detailpanel.h"
@@ -47,14 +47,7 @@ void describe(QWidget* widget, const QString& name, const QString& description)
     widget->setAccessibleDescription(description);
 }
 
-// The main window is a window to assistive technology, not a pane.
-QAccessibleInterface* factory(const QString& className, QObject* object)
-{
-    if (className == QLatin1String("MainWindow") && object && object->isWidgetType())
-        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
-    return nullptr;
-}
-[[maybe_unused]] const bool kFactoryInstalled = (QAccessible::installFactory(&factory), true);
+[[maybe_unused]] const bool kReadAsWindow = ui::readAsWindow("MainWindow");
 
 } // namespace
 

@@ -26,11 +26,18 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "accessiblewindow.h"
 #include "cp1252text.h"
 #include "mapcanvas.h"
 #include "mapdata.h"
 #include "mapscene.h"
 #include "territory.h"
+
+namespace {
+
+[[maybe_unused]] const bool kReadAsWindow = ui::readAsWindow("map::MapWindow");
+
+} // namespace
 
 namespace map {
 
