@@ -3,9 +3,12 @@
 // municipality, the map following the unit shown and showing what is clicked
 // on it, and a unit added to the comparison.
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "chartsaving.h"
 #include "comparisonwindow.h"
@@ -102,6 +105,58 @@ TEST_F(WorkspaceTest, TheMenuBarSavesThePanelsChartUnderTheUnitsTitle)
     QFile pdf(folder.filePath(QStringLiteral("grafico.pdf")));
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     EXPECT_TRUE(pdf.read(5) == "%PDF-");
+}
+
+// The search box's own keys give way to the menu bar's (on X11 Ctrl+E and
+// Ctrl+U edit the line): typed in the box, each opens its entry, and the
+// text changes only where the entry lists units.
+TEST_F(WorkspaceTest, TheMenuBarsKeysWorkFromTheSearchBox)
+{
+    showMunicipality("EJEA");
+    searchBox()->setFocus();
+    searchBox()->setCursorPosition(2);
+    QTest::keyClick(searchBox(), Qt::Key_K, Qt::ControlModifier);
+    ASSERT_NE(workspace->comparisonWindow(), nullptr);
+    EXPECT_TRUE(workspace->comparisonWindow()->isVisible());
+    EXPECT_TRUE(workspace->comparisonWindow()->units().empty());
+
+    window->activateWindow();
+    searchBox()->setFocus();
+    QTest::keyClick(searchBox(), Qt::Key_D, Qt::ControlModifier);
+    ASSERT_EQ(workspace->comparisonWindow()->units().size(), 1u);
+    EXPECT_EQ(workspace->comparisonWindow()->units()[0].code, "50095");
+
+    window->activateWindow();
+    searchBox()->setFocus();
+    QTest::keyClick(searchBox(), Qt::Key_M, Qt::ControlModifier);
+    ASSERT_NE(workspace->mapWindow(), nullptr);
+    EXPECT_TRUE(workspace->mapWindow()->isVisible());
+    EXPECT_EQ(searchBox()->text(), "EJEA");
+
+    window->activateWindow();
+    searchBox()->setFocus();
+    QTest::keyClick(searchBox(), Qt::Key_U, Qt::ControlModifier);
+    EXPECT_EQ(municipalityHeading()->text(), "Municipios (2)");
+    EXPECT_EQ(searchBox()->text().toUpper(), "UNIDADES DE EJEA DE LOS CABALLEROS");
+
+    // Ctrl+E opens the export's dialog.
+    QString opened;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            opened = dialog->windowTitle();
+            static_cast<QDialog*>(dialog)->reject();
+        }
+    });
+    searchBox()->setFocus();
+    QTest::keyClick(searchBox(), Qt::Key_E, Qt::ControlModifier);
+    EXPECT_EQ(opened, "Exportar lista");
+
+    // Keys the window does not take still edit the line.
+    searchBox()->setText(QStringLiteral("BIEL"));
+    searchBox()->setCursorPosition(0);
+    QTest::keyClick(searchBox(), Qt::Key_End);
+    QTest::keyClick(searchBox(), Qt::Key_Backspace);
+    EXPECT_EQ(searchBox()->text(), "BIE");
 }
 
 TEST_F(WorkspaceTest, TheUnitsOfAMunicipalityAreListedAsASearchWould)

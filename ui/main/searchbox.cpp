@@ -1,6 +1,9 @@
 #include "searchbox.h"
 
+#include <QAction>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QValidator>
 
 #include "cp1252text.h"
@@ -34,11 +37,34 @@ public:
     }
 };
 
+// Whether an enabled entry of the menu bar of `window` takes the key.
+bool takenByMenuBar(const QWidget* window, const QKeyEvent* key)
+{
+    const QKeySequence pressed(key->keyCombination());
+    for (const QMenuBar* bar : window->findChildren<QMenuBar*>())
+        for (const QAction* menu : bar->actions())
+            if (menu->menu())
+                for (const QAction* entry : menu->menu()->actions())
+                    if (entry->isEnabled() && entry->shortcuts().contains(pressed))
+                        return true;
+    return false;
+}
+
 } // namespace
 
 SearchBox::SearchBox(QWidget* parent) : QLineEdit(parent)
 {
     setValidator(new Cp1252UpperValidator(this));
+}
+
+bool SearchBox::event(QEvent* event)
+{
+    // Left unaccepted, the key goes on to the menu bar's entries.
+    if (event->type() == QEvent::ShortcutOverride && takenByMenuBar(window(), static_cast<QKeyEvent*>(event))) {
+        event->ignore();
+        return true;
+    }
+    return QLineEdit::event(event);
 }
 
 void SearchBox::keyPressEvent(QKeyEvent* event)
