@@ -32,10 +32,18 @@ else
 fi
 cd "$root"
 
+# The workbook module, in the library folder's "poblacion": /usr/lib/poblacion
+# from a build folder, /usr/lib/<multiarch>/poblacion from the package.
+module=$(find usr/lib -path '*/poblacion/workbook.so' | head -1)
+case $module in
+usr/lib/poblacion/workbook.so | usr/lib/*-linux-gnu*/poblacion/workbook.so) ;;
+*) fail "no workbook module in usr/lib/poblacion or usr/lib/<multiarch>/poblacion (found '$module')" ;;
+esac
+
 # The tree holds these files and nothing else.
 expected="usr/bin/poblacion
 usr/bin/poblacion-tool
-usr/lib/poblacion/workbook.so
+$module
 usr/share/applications/$id.desktop
 usr/share/doc/poblacion/changelog.Debian.gz
 usr/share/doc/poblacion/copyright
@@ -57,7 +65,7 @@ actual=$(find . ! -type d | sed 's|^\./||' | LC_ALL=C sort)
 }
 
 # Nothing points back into the build: no run path, every library found.
-for program in usr/bin/poblacion usr/bin/poblacion-tool usr/lib/poblacion/workbook.so; do
+for program in usr/bin/poblacion usr/bin/poblacion-tool "$module"; do
     if readelf -d "$program" | grep -Eq 'RPATH|RUNPATH'; then
         fail "$program keeps a run path"
     fi
@@ -71,7 +79,7 @@ done
 if readelf -d usr/bin/poblacion | grep -q 'NEEDED.*libxlsxwriter'; then
     fail "usr/bin/poblacion links libxlsxwriter itself"
 fi
-readelf -d usr/lib/poblacion/workbook.so | grep -q 'NEEDED.*libxlsxwriter' || fail "workbook.so does not link libxlsxwriter"
+readelf -d "$module" | grep -q 'NEEDED.*libxlsxwriter' || fail "$module does not link libxlsxwriter"
 
 # The tool answers --help on standard output and a bare call with exit code 2.
 usr/bin/poblacion-tool --help | grep -q '^Uso:' || fail "poblacion-tool --help"
