@@ -1,5 +1,6 @@
 #include "packed_texts.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -10,7 +11,19 @@
 namespace catalogue {
 namespace {
 
+constexpr std::uint32_t kNoText = 0xFFFFFFFFu;
+
 unsigned pairOf(char a, char b) { return static_cast<unsigned char>(a) << 8 | static_cast<unsigned char>(b); }
+
+// Whether n bytes are alike: the few bytes of a literal beside its pair,
+// compared in line.
+bool sameBytes(const char* a, const char* b, std::size_t n)
+{
+    for (std::size_t i = 0; i < n; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
 
 // A literal to find, with the two of its places whose bytes the text holds
 // least often: a place of the text is compared whole only where both match.
@@ -81,9 +94,10 @@ bool PackedTexts::ByteCounts::mayHold(std::string_view x) const
     return x.size() != 1 || counts[static_cast<unsigned char>(x[0])] != 0;
 }
 
-PackedTexts::PackedTexts(std::string bytes, std::vector<std::uint32_t> ends)
-    : bytes_(std::move(bytes)), ends_(std::move(ends))
+PackedTexts::PackedTexts(std::string bytes, std::vector<std::uint32_t> ends) : bytes_(std::move(bytes))
 {
+    bounds_.reserve(ends.size() + 1);
+    bounds_.insert(bounds_.end(), ends.begin(), ends.end());
     for (std::size_t i = 0; i < bytes_.size(); ++i) {
         ++counts_.counts[static_cast<unsigned char>(bytes_[i])];
         if (i > 0) {
@@ -93,15 +107,72 @@ PackedTexts::PackedTexts(std::string bytes, std::vector<std::uint32_t> ends)
     }
 }
 
-std::string_view PackedTexts::text(std::size_t i) const
+void PackedTexts::findContaining(std::string_view x, std::vector<std::uint32_t>& out)
 {
-    const std::uint32_t begin = i == 0 ? 0 : ends_[i - 1];
-    return std::string_view(bytes_).substr(begin, ends_[i] - begin);
+    if (x.size() < 2 || (!pairIndex_ && (!std::exchange(searchedOnce_, true) || !buildPairIndex()))) {
+        scan(x, out);
+        return;
+    }
+    // The rarest pair of the literal, and where it stands in the literal.
+    const PairIndex& index = *pairIndex_;
+    const std::uint32_t* places = nullptr;
+    const std::uint32_t* placesEnd = nullptr;
+    std::size_t rare = 0;
+    for (std::size_t i = 0; i + 1 < x.size(); ++i) {
+        const auto pair = static_cast<std::uint16_t>(pairOf(x[i], x[i + 1]));
+        const auto at = std::lower_bound(index.pairs.begin(), index.pairs.end(), pair);
+        if (at == index.pairs.end() || *at != pair)
+            return;
+        const auto k = static_cast<std::size_t>(at - index.pairs.begin());
+        const std::uint32_t* begin = index.places.data() + index.begins[k];
+        const std::uint32_t* end = index.places.data() + index.begins[k + 1];
+        if (!places || end - begin < placesEnd - places) {
+            places = begin;
+            placesEnd = end;
+            rare = i;
+        }
+    }
+    // Each text once: the places of one text come together.
+    std::uint32_t taken = kNoText;
+    if (x.size() == 2) {
+        for (const std::uint32_t* place = places; place != placesEnd; ++place) {
+            if (*place >> 8 != taken) {
+                taken = *place >> 8;
+                out.push_back(taken);
+            }
+        }
+        return;
+    }
+    // The literal but its rarest pair, compared where that pair stands.
+    const std::size_t before = rare;
+    const std::size_t after = x.size() - rare - 2;
+    const char* const xAfter = x.data() + rare + 2;
+    for (const std::uint32_t* place = places; place != placesEnd; ++place) {
+        const std::uint32_t i = *place >> 8;
+        if (i == taken)
+            continue;
+        const std::size_t at = bounds_[i] + (*place & 0xFF);
+        if (at < bounds_[i] + before || at + 2 + after > bounds_[i + 1])
+            continue;
+        const char* s = bytes_.data() + at;
+        if (sameBytes(s - before, x.data(), before) && sameBytes(s + 2, xAfter, after)) {
+            out.push_back(i);
+            taken = i;
+        }
+    }
+}
+
+std::size_t PackedTexts::pairIndexBytes() const
+{
+    if (!pairIndex_)
+        return 0;
+    return sizeof(PairIndex) + pairIndex_->pairs.capacity() * sizeof(std::uint16_t)
+           + (pairIndex_->begins.capacity() + pairIndex_->places.capacity()) * sizeof(std::uint32_t);
 }
 
 // Every place where x occurs, in order: the text that holds it whole is
 // taken, and the search goes on after that text.
-void PackedTexts::findContaining(std::string_view x, std::vector<std::uint32_t>& out) const
+void PackedTexts::scan(std::string_view x, std::vector<std::uint32_t>& out) const
 {
     if (!counts_.mayHold(x))
         return;
@@ -109,15 +180,54 @@ void PackedTexts::findContaining(std::string_view x, std::vector<std::uint32_t>&
     std::size_t i = 0;
     std::size_t at = 0;
     while ((at = findFrom(bytes_, needle, at)) != std::string_view::npos) {
-        while (ends_[i] <= at)
+        while (bounds_[i + 1] <= at)
             ++i;
-        if (at + x.size() <= ends_[i]) {
+        if (at + x.size() <= bounds_[i + 1]) {
             out.push_back(static_cast<std::uint32_t>(i));
-            at = ends_[i];
+            at = bounds_[i + 1];
         } else {
             ++at;
         }
     }
+}
+
+// Two passes over the texts: the first counts the places of each pair, the
+// second puts them in their lists.
+bool PackedTexts::buildPairIndex()
+{
+    if (!indexable_ || size() >= (std::size_t{1} << 24)) {
+        indexable_ = false;
+        return false;
+    }
+    for (std::size_t i = 0; i < size(); ++i) {
+        if (text(i).size() > kLongestIndexed) {
+            indexable_ = false;
+            return false;
+        }
+    }
+    const auto eachPlace = [this](auto&& take) {
+        for (std::uint32_t i = 0; i < size(); ++i)
+            for (std::uint32_t j = bounds_[i]; j + 1 < bounds_[i + 1]; ++j)
+                take(pairOf(bytes_[j], bytes_[j + 1]), i << 8 | (j - bounds_[i]));
+    };
+    std::vector<std::uint32_t> next(65536, 0);
+    eachPlace([&next](unsigned pair, std::uint32_t) { ++next[pair]; });
+    auto index = std::make_unique<PairIndex>();
+    std::uint32_t total = 0;
+    for (unsigned pair = 0; pair < 65536; ++pair) {
+        if (next[pair] == 0)
+            continue;
+        index->pairs.push_back(static_cast<std::uint16_t>(pair));
+        index->begins.push_back(total);
+        const std::uint32_t places = next[pair];
+        next[pair] = total;
+        total += places;
+    }
+    index->begins.push_back(total);
+    index->places.resize(total);
+    eachPlace([&next, &index](unsigned pair, std::uint32_t place) { index->places[next[pair]++] = place; });
+    pairIndex_ = std::move(index);
+    return true;
 }
 
 } // namespace catalogue

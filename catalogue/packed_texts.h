@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,16 +20,32 @@ public:
     // decreases and its last element, if any, is bytes.size().
     PackedTexts(std::string bytes, std::vector<std::uint32_t> ends);
 
-    std::size_t size() const { return ends_.size(); }
-    std::string_view text(std::size_t i) const;
-    // All the texts back to back.
+    std::size_t size() const { return bounds_.size() - 1; }
+    std::string_view text(std::size_t i) const
+    {
+        return std::string_view(bytes_).substr(bounds_[i], bounds_[i + 1] - bounds_[i]);
+    }
+    // All the texts back to back, and where each ends.
     const std::string& bytes() const { return bytes_; }
-    const std::vector<std::uint32_t>& ends() const { return ends_; }
+    std::span<const std::uint32_t> ends() const { return std::span(bounds_).subspan(1); }
 
     // The places i of the texts that contain `x` (not empty) whole, in
     // increasing order, appended to `out`. An occurrence across the end of
     // one text and the start of the next is none.
-    void findContaining(std::string_view x, std::vector<std::uint32_t>& out) const;
+    //
+    // The first literal of two bytes or more is searched for in the bytes
+    // themselves; the second builds an index of the pairs of bytes that
+    // stand side by side within a text (for each pair, where it stands), and
+    // from then on a literal is compared only where the rarest of its pairs
+    // stands. Texts searched once are never indexed, nor are texts of which
+    // one is longer than kLongestIndexed bytes or that number 2^24 or more; a
+    // literal of one byte is always searched for in the bytes.
+    void findContaining(std::string_view x, std::vector<std::uint32_t>& out);
+
+    // The memory the index of pairs takes: 0 until it is built.
+    std::size_t pairIndexBytes() const;
+
+    static constexpr std::size_t kLongestIndexed = 256;
 
 private:
     // How often each byte occurs, and which pairs of bytes occur side by side
@@ -42,9 +60,25 @@ private:
         bool mayHold(std::string_view x) const;
     };
 
+    // For each pair of bytes side by side within a text, every place where
+    // it stands, as the text (times 256) and the place of the pair's first
+    // byte in it, in increasing order.
+    struct PairIndex {
+        std::vector<std::uint16_t> pairs;  // those that stand somewhere, ascending
+        std::vector<std::uint32_t> begins; // pair k's places: places[begins[k], begins[k + 1])
+        std::vector<std::uint32_t> places;
+    };
+
+    void scan(std::string_view x, std::vector<std::uint32_t>& out) const;
+    // False, with nothing built, when the texts are not to be indexed.
+    bool buildPairIndex();
+
     std::string bytes_;
-    std::vector<std::uint32_t> ends_;
+    std::vector<std::uint32_t> bounds_ = {0}; // text i is bytes_[bounds_[i], bounds_[i + 1])
     ByteCounts counts_;
+    bool searchedOnce_ = false;
+    bool indexable_ = true;
+    std::unique_ptr<PairIndex> pairIndex_;
 };
 
 } // namespace catalogue

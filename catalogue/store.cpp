@@ -111,7 +111,8 @@ void Store::Partition::makePlains()
     std::string bytes;
     bytes.reserve(naturals.bytes().size());
     appendPlainName(naturals.bytes(), bytes);
-    plains = PackedTexts(std::move(bytes), naturals.ends());
+    const std::span<const std::uint32_t> ends = naturals.ends();
+    plains = PackedTexts(std::move(bytes), std::vector<std::uint32_t>(ends.begin(), ends.end()));
     hasPlains = true;
 }
 
