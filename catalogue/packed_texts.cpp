@@ -107,35 +107,40 @@ PackedTexts::PackedTexts(std::string bytes, std::vector<std::uint32_t> ends) : b
     }
 }
 
-void PackedTexts::findContaining(std::string_view x, std::vector<std::uint32_t>& out)
+bool PackedTexts::indexReady()
 {
-    if (x.size() < 2 || (!pairIndex_ && (!std::exchange(searchedOnce_, true) || !buildPairIndex()))) {
-        scan(x, out);
-        return;
-    }
-    // The rarest pair of the literal, and where it stands in the literal.
+    return pairIndex_ || (std::exchange(searchedOnce_, true) && buildPairIndex());
+}
+
+PackedTexts::Places PackedTexts::rarestPair(std::string_view x) const
+{
     const PairIndex& index = *pairIndex_;
-    const std::uint32_t* places = nullptr;
-    const std::uint32_t* placesEnd = nullptr;
-    std::size_t rare = 0;
+    Places rarest;
     for (std::size_t i = 0; i + 1 < x.size(); ++i) {
         const auto pair = static_cast<std::uint16_t>(pairOf(x[i], x[i + 1]));
         const auto at = std::lower_bound(index.pairs.begin(), index.pairs.end(), pair);
         if (at == index.pairs.end() || *at != pair)
-            return;
+            return {};
         const auto k = static_cast<std::size_t>(at - index.pairs.begin());
         const std::uint32_t* begin = index.places.data() + index.begins[k];
         const std::uint32_t* end = index.places.data() + index.begins[k + 1];
-        if (!places || end - begin < placesEnd - places) {
-            places = begin;
-            placesEnd = end;
-            rare = i;
-        }
+        if (!rarest.begin || end - begin < rarest.end - rarest.begin)
+            rarest = {begin, end, i};
     }
+    return rarest;
+}
+
+void PackedTexts::findContaining(std::string_view x, std::vector<std::uint32_t>& out)
+{
+    if (x.size() < 2 || !indexReady()) {
+        scan(x, out);
+        return;
+    }
+    const Places places = rarestPair(x);
     // Each text once: the places of one text come together.
     std::uint32_t taken = kNoText;
     if (x.size() == 2) {
-        for (const std::uint32_t* place = places; place != placesEnd; ++place) {
+        for (const std::uint32_t* place = places.begin; place != places.end; ++place) {
             if (*place >> 8 != taken) {
                 taken = *place >> 8;
                 out.push_back(taken);
@@ -144,10 +149,10 @@ void PackedTexts::findContaining(std::string_view x, std::vector<std::uint32_t>&
         return;
     }
     // The literal but its rarest pair, compared where that pair stands.
-    const std::size_t before = rare;
-    const std::size_t after = x.size() - rare - 2;
-    const char* const xAfter = x.data() + rare + 2;
-    for (const std::uint32_t* place = places; place != placesEnd; ++place) {
+    const std::size_t before = places.inLiteral;
+    const std::size_t after = x.size() - before - 2;
+    const char* const xAfter = x.data() + before + 2;
+    for (const std::uint32_t* place = places.begin; place != places.end; ++place) {
         const std::uint32_t i = *place >> 8;
         if (i == taken)
             continue;
@@ -159,6 +164,25 @@ void PackedTexts::findContaining(std::string_view x, std::vector<std::uint32_t>&
             out.push_back(i);
             taken = i;
         }
+    }
+}
+
+void PackedTexts::findStartingWith(std::string_view x, std::vector<std::uint32_t>& out)
+{
+    if (x.size() < 2 || !indexReady()) {
+        for (std::uint32_t i = 0; i < size(); ++i)
+            if (bounds_[i] + x.size() <= bounds_[i + 1] && bytes_[bounds_[i]] == x[0]
+                && sameBytes(bytes_.data() + bounds_[i], x.data(), x.size()))
+                out.push_back(i);
+        return;
+    }
+    // The rarest pair where it stands as far into a text as into x.
+    const Places places = rarestPair(x);
+    for (const std::uint32_t* place = places.begin; place != places.end; ++place) {
+        const std::uint32_t i = *place >> 8;
+        if ((*place & 0xFF) == places.inLiteral && bounds_[i] + x.size() <= bounds_[i + 1]
+            && sameBytes(bytes_.data() + bounds_[i], x.data(), x.size()))
+            out.push_back(i);
     }
 }
 

@@ -41,6 +41,9 @@ public:
     // one is longer than kLongestIndexed bytes or that number 2^24 or more; a
     // literal of one byte is always searched for in the bytes.
     void findContaining(std::string_view x, std::vector<std::uint32_t>& out);
+    // The same for the texts that begin with `x` (not empty), through the
+    // same index, built at the second search of either kind.
+    void findStartingWith(std::string_view x, std::vector<std::uint32_t>& out);
 
     // The memory the index of pairs takes: 0 until it is built.
     std::size_t pairIndexBytes() const;
@@ -69,7 +72,19 @@ private:
         std::vector<std::uint32_t> places;
     };
 
+    // The places of the rarest pair of `x` (two bytes or more), and where
+    // that pair stands in x; none when some pair of x stands nowhere.
+    struct Places {
+        const std::uint32_t* begin = nullptr;
+        const std::uint32_t* end = nullptr;
+        std::size_t inLiteral = 0;
+    };
+    Places rarestPair(std::string_view x) const;
+
     void scan(std::string_view x, std::vector<std::uint32_t>& out) const;
+    // Whether the index of pairs is there to use for a literal of two bytes
+    // or more, built now if this is the second such search.
+    bool indexReady();
     // False, with nothing built, when the texts are not to be indexed.
     bool buildPairIndex();
 

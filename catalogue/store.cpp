@@ -77,9 +77,7 @@ struct Store::Partition {
     bool hasPlains = false;
     PackedTexts plains;
     int codeField = -1;
-    std::string codes;
-    std::vector<std::uint32_t> codeEnds;
-    std::vector<unsigned char> codeNulls;
+    PackedTexts codes; // a null code as an empty text
 
     void makeNaturals();
     void makePlains();
@@ -121,14 +119,14 @@ void Store::Partition::makeCodes(const Table& table, std::size_t ofField)
     if (codeField == static_cast<int>(ofField))
         return;
     codeField = static_cast<int>(ofField);
-    codes.clear();
-    codeEnds.clear();
-    codeNulls.clear();
+    std::string bytes;
+    std::vector<std::uint32_t> ends;
+    ends.reserve(records.size());
     for (std::uint32_t r : records) {
-        codeNulls.push_back(table.isNull(r, ofField) ? 1 : 0);
-        codes += table.text(r, ofField);
-        codeEnds.push_back(static_cast<std::uint32_t>(codes.size()));
+        bytes += table.text(r, ofField);
+        ends.push_back(static_cast<std::uint32_t>(bytes.size()));
     }
+    codes = PackedTexts(std::move(bytes), std::move(ends));
 }
 
 namespace {
@@ -432,13 +430,7 @@ bool Store::select(const Filter::Shape& shape, int orderField, std::vector<std::
             const std::size_t before = places.size();
             if (term.form == Filter::Term::Form::Prefix) {
                 p->makeCodes(table_, term.field);
-                std::size_t begin = 0;
-                for (std::size_t i = 0; i < p->records.size(); ++i) {
-                    const std::string_view code = std::string_view(p->codes).substr(begin, p->codeEnds[i] - begin);
-                    if (!p->codeNulls[i] && code.starts_with(term.literal))
-                        places.push_back(static_cast<std::uint32_t>(i));
-                    begin = p->codeEnds[i];
-                }
+                p->codes.findStartingWith(term.literal, places);
             } else if (term.literal.empty()) {
                 for (std::size_t i = 0; i < p->records.size(); ++i)
                     if (!p->nulls[i])

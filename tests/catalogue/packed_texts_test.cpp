@@ -29,6 +29,13 @@ std::vector<std::uint32_t> found(PackedTexts& texts, const std::string& x)
     return out;
 }
 
+std::vector<std::uint32_t> beginningWith(PackedTexts& texts, const std::string& x)
+{
+    std::vector<std::uint32_t> out;
+    texts.findStartingWith(x, out);
+    return out;
+}
+
 // Neighbours whose bytes side by side would hold a literal neither holds
 // ("ES" "AN", "ASAN" "SA"), empty texts, texts with a pair or a longer
 // literal twice, and the capital and small "ñ" of code page 1252 (0xD1,
@@ -88,6 +95,45 @@ TEST(PackedTextsTest, FindsTheTextsThatHoldALiteralWholeWhetherScannedOrIndexed)
     for (int round = 0; round < 2; ++round)
         for (const auto& c : kCases)
             EXPECT_EQ(found(texts, c.x), c.texts) << c.x << " in round " << round;
+}
+
+const struct {
+    const char* x;
+    std::vector<std::uint32_t> texts;
+} kBeginnings[] = {
+    {"S", {0, 3}},
+    {"A", {2, 11}},
+    {"\xD1", {7}},
+    {"\xF1", {13}},
+    {"SA", {0, 3}},
+    {"AN", {11}},     // not "SAN JUAN" and "ASAN", which hold it further on
+    {"NA", {}},
+    {"LA", {14}},
+    {"SAN", {0}},
+    {"LAL", {14}},
+    {"ALA", {}},      // twice in "LALALA", never at its start
+    {"SAN J", {0}},   // the rarest pair, " J", four bytes in
+    {"SAN JUAN", {0}},
+    {"SAN JUANA", {}},
+    {"ESA", {}},      // not across "ES" "AN"
+    {"\xD1\xD1\xD1", {7}},
+    {"\xD1\xD1\xD1\xD1", {}},
+};
+
+TEST(PackedTextsTest, FindsTheTextsThatBeginWithALiteralWhetherScannedOrIndexed)
+{
+    for (const auto& c : kBeginnings) {
+        PackedTexts texts = packed(kTexts);
+        EXPECT_EQ(beginningWith(texts, c.x), c.texts) << "scanned: " << c.x;
+        EXPECT_EQ(beginningWith(texts, c.x), c.texts) << "indexed: " << c.x;
+        EXPECT_EQ(beginningWith(texts, c.x), c.texts) << "indexed again: " << c.x;
+    }
+    // The index built by a search for texts containing a literal serves.
+    PackedTexts texts = packed(kTexts);
+    found(texts, "SA");
+    found(texts, "SA");
+    for (const auto& c : kBeginnings)
+        EXPECT_EQ(beginningWith(texts, c.x), c.texts) << c.x;
 }
 
 TEST(PackedTextsTest, TheTextsFoundAreAddedAfterThoseAlreadyThere)
