@@ -6,6 +6,7 @@
 // shapes read it.
 
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -38,14 +39,19 @@ struct Value {
 };
 
 // A number as a text compares with other texts: whole numbers below 10^15
-// without a decimal point, others with 15 significant digits.
+// without a decimal point (a negative zero as "-0"), others with 15
+// significant digits.
 inline std::string numberText(double value)
 {
     char buffer[64];
-    if (std::fabs(value) < 1e15 && value == std::floor(value))
-        std::snprintf(buffer, sizeof buffer, "%.0f", value);
-    else
-        std::snprintf(buffer, sizeof buffer, "%.15g", value);
+    if (std::fabs(value) < 1e15 && value == std::floor(value)) {
+        char* end = buffer;
+        if (value == 0 && std::signbit(value))
+            *end++ = '-';
+        end = std::to_chars(end, buffer + sizeof buffer, static_cast<long long>(value)).ptr;
+        return std::string(buffer, end);
+    }
+    std::snprintf(buffer, sizeof buffer, "%.15g", value);
     return buffer;
 }
 
