@@ -137,6 +137,7 @@ void PackedTexts::findContaining(std::string_view x, std::vector<std::uint32_t>&
         return;
     }
     const Places places = rarestPair(x);
+    out.reserve(out.size() + static_cast<std::size_t>(places.end - places.begin));
     // Each text once: the places of one text come together.
     std::uint32_t taken = kNoText;
     if (x.size() == 2) {
