@@ -122,10 +122,9 @@ PackedTexts::Places PackedTexts::rarestPair(std::string_view x) const
         if (at == index.pairs.end() || *at != pair)
             return {};
         const auto k = static_cast<std::size_t>(at - index.pairs.begin());
-        const std::uint32_t* begin = index.places.data() + index.begins[k];
-        const std::uint32_t* end = index.places.data() + index.begins[k + 1];
-        if (!rarest.begin || end - begin < rarest.end - rarest.begin)
-            rarest = {begin, end, i};
+        const Places places{{index.places.data() + index.begins[k], index.places.data() + index.begins[k + 1]}, i};
+        if (i == 0 || places.length() < rarest.length())
+            rarest = places;
     }
     return rarest;
 }
@@ -136,14 +135,15 @@ void PackedTexts::findContaining(std::string_view x, std::vector<std::uint32_t>&
         scan(x, out);
         return;
     }
-    const Places places = rarestPair(x);
-    out.reserve(out.size() + static_cast<std::size_t>(places.end - places.begin));
+    Places places = rarestPair(x);
+    PlaceReader& place = places.reader;
+    out.reserve(out.size() + places.length());
     // Each text once: the places of one text come together.
     std::uint32_t taken = kNoText;
     if (x.size() == 2) {
-        for (const std::uint32_t* place = places.begin; place != places.end; ++place) {
-            if (*place >> 8 != taken) {
-                taken = *place >> 8;
+        while (place.next()) {
+            if (place.text != taken) {
+                taken = place.text;
                 out.push_back(taken);
             }
         }
@@ -153,12 +153,12 @@ void PackedTexts::findContaining(std::string_view x, std::vector<std::uint32_t>&
     const std::size_t before = places.inLiteral;
     const std::size_t after = x.size() - before - 2;
     const char* const xAfter = x.data() + before + 2;
-    for (const std::uint32_t* place = places.begin; place != places.end; ++place) {
-        const std::uint32_t i = *place >> 8;
-        if (i == taken)
+    while (place.next()) {
+        const std::uint32_t i = place.text;
+        if (i == taken || place.offset < before)
             continue;
-        const std::size_t at = bounds_[i] + (*place & 0xFF);
-        if (at < bounds_[i] + before || at + 2 + after > bounds_[i + 1])
+        const std::size_t at = bounds_[i] + place.offset;
+        if (at + 2 + after > bounds_[i + 1])
             continue;
         const char* s = bytes_.data() + at;
         if (sameBytes(s - before, x.data(), before) && sameBytes(s + 2, xAfter, after)) {
@@ -178,10 +178,11 @@ void PackedTexts::findStartingWith(std::string_view x, std::vector<std::uint32_t
         return;
     }
     // The rarest pair where it stands as far into a text as into x.
-    const Places places = rarestPair(x);
-    for (const std::uint32_t* place = places.begin; place != places.end; ++place) {
-        const std::uint32_t i = *place >> 8;
-        if ((*place & 0xFF) == places.inLiteral && bounds_[i] + x.size() <= bounds_[i + 1]
+    Places places = rarestPair(x);
+    PlaceReader& place = places.reader;
+    while (place.next()) {
+        const std::uint32_t i = place.text;
+        if (place.offset == places.inLiteral && bounds_[i] + x.size() <= bounds_[i + 1]
             && sameBytes(bytes_.data() + bounds_[i], x.data(), x.size()))
             out.push_back(i);
     }
@@ -191,8 +192,8 @@ std::size_t PackedTexts::pairIndexBytes() const
 {
     if (!pairIndex_)
         return 0;
-    return sizeof(PairIndex) + pairIndex_->pairs.capacity() * sizeof(std::uint16_t)
-           + (pairIndex_->begins.capacity() + pairIndex_->places.capacity()) * sizeof(std::uint32_t);
+    return sizeof(PairIndex) + (pairIndex_->pairs.capacity() + pairIndex_->places.capacity()) * sizeof(std::uint16_t)
+           + pairIndex_->begins.capacity() * sizeof(std::uint32_t);
 }
 
 // Every place where x occurs, in order: the text that holds it whole is
@@ -216,27 +217,29 @@ void PackedTexts::scan(std::string_view x, std::vector<std::uint32_t>& out) cons
     }
 }
 
-// Two passes over the texts: the first counts the places of each pair, the
-// second puts them in their lists.
+// Two passes over the texts: the first measures the list of each pair, the
+// second writes the lists.
 bool PackedTexts::buildPairIndex()
 {
-    if (!indexable_ || size() >= (std::size_t{1} << 24)) {
-        indexable_ = false;
+    for (std::size_t i = 0; indexable_ && i < size(); ++i)
+        indexable_ = text(i).size() <= kLongestIndexed;
+    if (!indexable_)
         return false;
-    }
-    for (std::size_t i = 0; i < size(); ++i) {
-        if (text(i).size() > kLongestIndexed) {
-            indexable_ = false;
-            return false;
+    std::vector<std::uint32_t> lastText(65536, 0);
+    const auto eachPlace = [this, &lastText](auto&& take) {
+        std::fill(lastText.begin(), lastText.end(), 0);
+        for (std::uint32_t i = 0; i < size(); ++i) {
+            for (std::uint32_t j = bounds_[i]; j + 1 < bounds_[i + 1]; ++j) {
+                const unsigned pair = pairOf(bytes_[j], bytes_[j + 1]);
+                take(pair, i - lastText[pair], i, j - bounds_[i]);
+                lastText[pair] = i;
+            }
         }
-    }
-    const auto eachPlace = [this](auto&& take) {
-        for (std::uint32_t i = 0; i < size(); ++i)
-            for (std::uint32_t j = bounds_[i]; j + 1 < bounds_[i + 1]; ++j)
-                take(pairOf(bytes_[j], bytes_[j + 1]), i << 8 | (j - bounds_[i]));
     };
     std::vector<std::uint32_t> next(65536, 0);
-    eachPlace([&next](unsigned pair, std::uint32_t) { ++next[pair]; });
+    eachPlace([&next](unsigned pair, std::uint32_t distance, std::uint32_t, std::uint32_t) {
+        next[pair] += distance < PairIndex::kFar ? 1 : 3;
+    });
     auto index = std::make_unique<PairIndex>();
     std::uint32_t total = 0;
     for (unsigned pair = 0; pair < 65536; ++pair) {
@@ -244,13 +247,24 @@ bool PackedTexts::buildPairIndex()
             continue;
         index->pairs.push_back(static_cast<std::uint16_t>(pair));
         index->begins.push_back(total);
-        const std::uint32_t places = next[pair];
+        const std::uint32_t length = next[pair];
         next[pair] = total;
-        total += places;
+        total += length;
     }
     index->begins.push_back(total);
     index->places.resize(total);
-    eachPlace([&next, &index](unsigned pair, std::uint32_t place) { index->places[next[pair]++] = place; });
+    eachPlace([&next, &index](unsigned pair, std::uint32_t distance, std::uint32_t text, std::uint32_t offset) {
+        std::uint16_t* at = index->places.data() + next[pair];
+        if (distance < PairIndex::kFar) {
+            at[0] = static_cast<std::uint16_t>(distance << 8 | offset);
+            next[pair] += 1;
+        } else {
+            at[0] = static_cast<std::uint16_t>(PairIndex::kFar << 8 | offset);
+            at[1] = static_cast<std::uint16_t>(text & 0xFFFF);
+            at[2] = static_cast<std::uint16_t>(text >> 16);
+            next[pair] += 3;
+        }
+    });
     pairIndex_ = std::move(index);
     return true;
 }

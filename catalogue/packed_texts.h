@@ -37,9 +37,10 @@ public:
     // themselves; the second builds an index of the pairs of bytes that
     // stand side by side within a text (for each pair, where it stands), and
     // from then on a literal is compared only where the rarest of its pairs
-    // stands. Texts searched once are never indexed, nor are texts of which
-    // one is longer than kLongestIndexed bytes or that number 2^24 or more; a
-    // literal of one byte is always searched for in the bytes.
+    // stands. The index takes about two bytes for each byte of the texts.
+    // Texts searched once are never indexed, nor are texts of which one is
+    // longer than kLongestIndexed bytes; a literal of one byte is always
+    // searched for in the bytes.
     void findContaining(std::string_view x, std::vector<std::uint32_t>& out);
     // The same for the texts that begin with `x` (not empty), through the
     // same index, built at the second search of either kind.
@@ -64,20 +65,47 @@ private:
     };
 
     // For each pair of bytes side by side within a text, every place where
-    // it stands, as the text (times 256) and the place of the pair's first
-    // byte in it, in increasing order.
+    // it stands (the text, and the place of the pair's first byte in it), in
+    // increasing order, each in 16 bits: the text as its distance from the
+    // previous place's (from 0 for the first) in the high byte, the place
+    // in the text in the low one; a distance of kFar or more is written
+    // kFar, and the text itself in the next 32 bits, low half first.
     struct PairIndex {
+        static constexpr std::uint16_t kFar = 0xFF;
         std::vector<std::uint16_t> pairs;  // those that stand somewhere, ascending
         std::vector<std::uint32_t> begins; // pair k's places: places[begins[k], begins[k + 1])
-        std::vector<std::uint32_t> places;
+        std::vector<std::uint16_t> places;
+    };
+    // Reads the places of one pair in order.
+    struct PlaceReader {
+        const std::uint16_t* at = nullptr;
+        const std::uint16_t* end = nullptr;
+        std::uint32_t text = 0;
+        std::uint32_t offset = 0;
+
+        bool next()
+        {
+            if (at == end)
+                return false;
+            const std::uint16_t place = *at++;
+            if (place >> 8 == PairIndex::kFar) {
+                text = at[0] | std::uint32_t{at[1]} << 16;
+                at += 2;
+            } else {
+                text += place >> 8;
+            }
+            offset = place & 0xFF;
+            return true;
+        }
     };
 
     // The places of the rarest pair of `x` (two bytes or more), and where
     // that pair stands in x; none when some pair of x stands nowhere.
     struct Places {
-        const std::uint32_t* begin = nullptr;
-        const std::uint32_t* end = nullptr;
+        PlaceReader reader;
         std::size_t inLiteral = 0;
+        // In 16-bit units: the work of reading them.
+        std::size_t length() const { return static_cast<std::size_t>(reader.end - reader.at); }
     };
     Places rarestPair(std::string_view x) const;
 

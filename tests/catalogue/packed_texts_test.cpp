@@ -158,6 +158,25 @@ TEST(PackedTextsTest, TheIndexIsBuiltAtTheSecondSearchOfTwoBytesOrMore)
     EXPECT_GT(texts.pairIndexBytes(), 0u);
 }
 
+// The index writes how far each text holding a pair is from the previous
+// one in a byte, and far ones (255 and more) whole: texts far apart, some
+// beyond the first 65,536, are found as near ones are.
+TEST(PackedTextsTest, TextsFarApartAreFoundAsNearOnesAre)
+{
+    const std::vector<std::uint32_t> holders = {0, 254, 508, 763, 1018, 66000, 69999};
+    std::vector<std::string> texts(70000, "X");
+    for (const std::uint32_t i : holders)
+        texts[i] = i % 2 ? "ASAN" : "SAN";
+    PackedTexts packedTexts = packed(texts);
+    for (int round = 0; round < 3; ++round) {
+        EXPECT_EQ(found(packedTexts, "SAN"), holders) << round;
+        EXPECT_EQ(found(packedTexts, "SA"), holders) << round;
+        EXPECT_EQ(beginningWith(packedTexts, "SA"), (std::vector<std::uint32_t>{0, 254, 508, 1018, 66000})) << round;
+        EXPECT_EQ(found(packedTexts, "XS"), (std::vector<std::uint32_t>{})) << round;
+    }
+    EXPECT_GT(packedTexts.pairIndexBytes(), 0u);
+}
+
 // A text longer than the index can place a pair in leaves the texts
 // unindexed, found in the bytes as before; one of kLongestIndexed (256)
 // bytes is indexed, and a literal at its very end found.
