@@ -218,51 +218,65 @@ void PackedTexts::scan(std::string_view x, std::vector<std::uint32_t>& out) cons
 }
 
 // Two passes over the texts: the first measures the list of each pair, the
-// second writes the lists.
+// second writes the lists. A pair is counted in a table of the pairs of the
+// bytes the texts hold (a few thousand for names), not of all 65,536.
 bool PackedTexts::buildPairIndex()
 {
     for (std::size_t i = 0; indexable_ && i < size(); ++i)
         indexable_ = text(i).size() <= kLongestIndexed;
     if (!indexable_)
         return false;
-    std::vector<std::uint32_t> lastText(65536, 0);
-    const auto eachPlace = [this, &lastText](auto&& take) {
+    std::array<std::uint32_t, 256> symbol{};
+    std::uint32_t symbols = 0;
+    for (unsigned byte = 0; byte < 256; ++byte)
+        if (counts_.counts[byte] != 0)
+            symbol[byte] = symbols++;
+    const auto slotOf = [&symbol, symbols](char a, char b) {
+        return symbol[static_cast<unsigned char>(a)] * symbols + symbol[static_cast<unsigned char>(b)];
+    };
+    std::vector<std::uint32_t> lastText(symbols * symbols);
+    const auto eachPlace = [this, &lastText, &slotOf](auto&& take) {
         std::fill(lastText.begin(), lastText.end(), 0);
         for (std::uint32_t i = 0; i < size(); ++i) {
             for (std::uint32_t j = bounds_[i]; j + 1 < bounds_[i + 1]; ++j) {
-                const unsigned pair = pairOf(bytes_[j], bytes_[j + 1]);
-                take(pair, i - lastText[pair], i, j - bounds_[i]);
-                lastText[pair] = i;
+                const std::uint32_t slot = slotOf(bytes_[j], bytes_[j + 1]);
+                take(slot, i - lastText[slot], i, j - bounds_[i]);
+                lastText[slot] = i;
             }
         }
     };
-    std::vector<std::uint32_t> next(65536, 0);
-    eachPlace([&next](unsigned pair, std::uint32_t distance, std::uint32_t, std::uint32_t) {
-        next[pair] += distance < PairIndex::kFar ? 1 : 3;
+    std::vector<std::uint32_t> next(symbols * symbols, 0);
+    eachPlace([&next](std::uint32_t slot, std::uint32_t distance, std::uint32_t, std::uint32_t) {
+        next[slot] += distance < PairIndex::kFar ? 1 : 3;
     });
     auto index = std::make_unique<PairIndex>();
     std::uint32_t total = 0;
-    for (unsigned pair = 0; pair < 65536; ++pair) {
-        if (next[pair] == 0)
+    for (unsigned a = 0; a < 256; ++a) {
+        if (counts_.counts[a] == 0)
             continue;
-        index->pairs.push_back(static_cast<std::uint16_t>(pair));
-        index->begins.push_back(total);
-        const std::uint32_t length = next[pair];
-        next[pair] = total;
-        total += length;
+        for (unsigned b = 0; b < 256; ++b) {
+            const std::uint32_t slot = symbol[a] * symbols + symbol[b];
+            if (counts_.counts[b] == 0 || next[slot] == 0)
+                continue;
+            index->pairs.push_back(static_cast<std::uint16_t>(a << 8 | b));
+            index->begins.push_back(total);
+            const std::uint32_t length = next[slot];
+            next[slot] = total;
+            total += length;
+        }
     }
     index->begins.push_back(total);
     index->places.resize(total);
-    eachPlace([&next, &index](unsigned pair, std::uint32_t distance, std::uint32_t text, std::uint32_t offset) {
-        std::uint16_t* at = index->places.data() + next[pair];
+    eachPlace([&next, &index](std::uint32_t slot, std::uint32_t distance, std::uint32_t text, std::uint32_t offset) {
+        std::uint16_t* at = index->places.data() + next[slot];
         if (distance < PairIndex::kFar) {
             at[0] = static_cast<std::uint16_t>(distance << 8 | offset);
-            next[pair] += 1;
+            next[slot] += 1;
         } else {
             at[0] = static_cast<std::uint16_t>(PairIndex::kFar << 8 | offset);
             at[1] = static_cast<std::uint16_t>(text & 0xFFFF);
             at[2] = static_cast<std::uint16_t>(text >> 16);
-            next[pair] += 3;
+            next[slot] += 3;
         }
     });
     pairIndex_ = std::move(index);

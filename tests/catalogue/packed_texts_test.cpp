@@ -158,6 +158,22 @@ TEST(PackedTextsTest, TheIndexIsBuiltAtTheSecondSearchOfTwoBytesOrMore)
     EXPECT_GT(texts.pairIndexBytes(), 0u);
 }
 
+// Texts with no pair of bytes, or none at all, give an empty index that
+// finds nothing of two bytes.
+TEST(PackedTextsTest, TextsWithoutPairsFindNoLiteralOfTwoBytes)
+{
+    for (const std::vector<std::string>& texts : {std::vector<std::string>{"", "A", "", "\xD1"}, std::vector<std::string>{}}) {
+        PackedTexts packedTexts = packed(texts);
+        for (int round = 0; round < 3; ++round) {
+            EXPECT_EQ(found(packedTexts, "A\xD1"), (std::vector<std::uint32_t>{})) << round;
+            EXPECT_EQ(beginningWith(packedTexts, "A\xD1"), (std::vector<std::uint32_t>{})) << round;
+        }
+        EXPECT_EQ(found(packedTexts, "A"), (texts.empty() ? std::vector<std::uint32_t>{} : std::vector<std::uint32_t>{1}));
+        EXPECT_EQ(beginningWith(packedTexts, "\xD1"),
+                  (texts.empty() ? std::vector<std::uint32_t>{} : std::vector<std::uint32_t>{3}));
+    }
+}
+
 // The index writes how far each text holding a pair is from the previous
 // one in a byte, and far ones (255 and more) whole: texts far apart, some
 // beyond the first 65,536, are found as near ones are.
