@@ -237,17 +237,24 @@ bool PackedTexts::buildPairIndex()
     std::vector<std::uint32_t> lastText(symbols * symbols);
     const auto eachPlace = [this, &lastText, &slotOf](auto&& take) {
         std::fill(lastText.begin(), lastText.end(), 0);
-        for (std::uint32_t i = 0; i < size(); ++i) {
-            for (std::uint32_t j = bounds_[i]; j + 1 < bounds_[i + 1]; ++j) {
-                const std::uint32_t slot = slotOf(bytes_[j], bytes_[j + 1]);
-                take(slot, i - lastText[slot], i, j - bounds_[i]);
-                lastText[slot] = i;
+        const char* const bytes = bytes_.data();
+        const std::uint32_t* const bounds = bounds_.data();
+        std::uint32_t* const last = lastText.data();
+        const std::uint32_t n = static_cast<std::uint32_t>(size());
+        for (std::uint32_t i = 0; i < n; ++i) {
+            const std::uint32_t begin = bounds[i];
+            const std::uint32_t end = bounds[i + 1];
+            for (std::uint32_t j = begin; j + 1 < end; ++j) {
+                const std::uint32_t slot = slotOf(bytes[j], bytes[j + 1]);
+                take(slot, i - last[slot], i, j - begin);
+                last[slot] = i;
             }
         }
     };
     std::vector<std::uint32_t> next(symbols * symbols, 0);
-    eachPlace([&next](std::uint32_t slot, std::uint32_t distance, std::uint32_t, std::uint32_t) {
-        next[slot] += distance < PairIndex::kFar ? 1 : 3;
+    std::uint32_t* const lengths = next.data();
+    eachPlace([lengths](std::uint32_t slot, std::uint32_t distance, std::uint32_t, std::uint32_t) {
+        lengths[slot] += distance < PairIndex::kFar ? 1 : 3;
     });
     auto index = std::make_unique<PairIndex>();
     std::uint32_t total = 0;
@@ -267,16 +274,17 @@ bool PackedTexts::buildPairIndex()
     }
     index->begins.push_back(total);
     index->places.resize(total);
-    eachPlace([&next, &index](std::uint32_t slot, std::uint32_t distance, std::uint32_t text, std::uint32_t offset) {
-        std::uint16_t* at = index->places.data() + next[slot];
+    std::uint16_t* const places = index->places.data();
+    eachPlace([lengths, places](std::uint32_t slot, std::uint32_t distance, std::uint32_t text, std::uint32_t offset) {
+        std::uint16_t* at = places + lengths[slot];
         if (distance < PairIndex::kFar) {
             at[0] = static_cast<std::uint16_t>(distance << 8 | offset);
-            next[slot] += 1;
+            lengths[slot] += 1;
         } else {
             at[0] = static_cast<std::uint16_t>(PairIndex::kFar << 8 | offset);
             at[1] = static_cast<std::uint16_t>(text & 0xFFFF);
             at[2] = static_cast<std::uint16_t>(text >> 16);
-            next[slot] += 3;
+            lengths[slot] += 3;
         }
     });
     pairIndex_ = std::move(index);
