@@ -4,7 +4,7 @@
 
 namespace catalogue::expression {
 
-CaseNode::CaseNode(NodePtr arg, bool upper) : Node(arg->type), arg_(std::move(arg)), upper_(upper), map_(&caseMap(upper))
+CaseNode::CaseNode(NodePtr arg, bool upper) : Node(arg->type, kKind), arg_(std::move(arg)), upper_(upper), map_(&caseMap(upper))
 {
 }
 
@@ -50,7 +50,7 @@ Value ArithmeticNode::value(std::size_t record) const
 }
 
 CompareNode::CompareNode(Tok op, NodePtr left, NodePtr right, const Collation& collation)
-    : op_(op), left_(std::move(left)), right_(std::move(right)), collation_(collation),
+    : BoolNode(kKind), op_(op), left_(std::move(left)), right_(std::move(right)), collation_(collation),
       numeric_(left_->type == Type::Number && right_->type == Type::Number)
 {
     // A field compared with a constant, the usual case, reads the
@@ -108,7 +108,7 @@ bool CompareNode::equalTexts(std::string_view a, std::string_view b) const
     return collation_.compare(a, b) == 0;
 }
 
-LikeNode::LikeNode(NodePtr value, NodePtr pattern) : value_(std::move(value)), pattern_(std::move(pattern))
+LikeNode::LikeNode(NodePtr value, NodePtr pattern) : BoolNode(kKind), value_(std::move(value)), pattern_(std::move(pattern))
 {
     if (pattern_->constant()) {
         const Value p = pattern_->value(0);

@@ -6,6 +6,7 @@
 // shapes read it.
 
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -38,21 +39,31 @@ struct Value {
 };
 
 // A number as a text compares with other texts: whole numbers below 10^15
-// without a decimal point, others with 15 significant digits.
+// without a decimal point (a negative zero as "-0"), others with 15
+// significant digits.
 inline std::string numberText(double value)
 {
     char buffer[64];
-    if (std::fabs(value) < 1e15 && value == std::floor(value))
-        std::snprintf(buffer, sizeof buffer, "%.0f", value);
-    else
-        std::snprintf(buffer, sizeof buffer, "%.15g", value);
+    if (std::fabs(value) < 1e15 && value == std::floor(value)) {
+        char* end = buffer;
+        if (value == 0 && std::signbit(value))
+            *end++ = '-';
+        end = std::to_chars(end, buffer + sizeof buffer, static_cast<long long>(value)).ptr;
+        return std::string(buffer, end);
+    }
+    std::snprintf(buffer, sizeof buffer, "%.15g", value);
     return buffer;
 }
 
 } // namespace expression
 
 struct Filter::Node {
-    explicit Node(expression::Type t) : type(t) {}
+    // The class of a node (every one is final), which the shapes ask for
+    // many times in each filter: cheaper to read than RTTI (see nodeAs).
+    enum class Kind : std::uint8_t { Field, Text, Number, Null, Case, Natural, Plain, Arithmetic, Negate, Compare, Like,
+                                     IsNull, Logic, Not };
+
+    Node(expression::Type t, Kind k) : type(t), kind(k) {}
     virtual ~Node() = default;
     Node(const Node&) = delete;
     Node& operator=(const Node&) = delete;
@@ -64,6 +75,7 @@ struct Filter::Node {
     virtual bool constant() const { return false; }
 
     expression::Type type;
+    Kind kind;
 };
 
 namespace expression {
@@ -71,10 +83,19 @@ namespace expression {
 using Node = Filter::Node;
 using NodePtr = std::unique_ptr<Node>;
 
+// The node as a T (a node class) when it is one; null otherwise.
+template <class T>
+const T* nodeAs(const Node* node)
+{
+    return node && node->kind == T::kKind ? static_cast<const T*>(node) : nullptr;
+}
+
 class FieldNode final : public Node {
 public:
+    static constexpr Kind kKind = Kind::Field;
     FieldNode(const Table& table, std::size_t field)
-        : Node(table.fields()[field].kind == FieldKind::Memo ? Type::Memo : Type::Text), table_(table), field_(field)
+        : Node(table.fields()[field].kind == FieldKind::Memo ? Type::Memo : Type::Text, kKind), table_(table),
+          field_(field)
     {
     }
     Value value(std::size_t record) const override
@@ -92,7 +113,8 @@ private:
 
 class TextNode final : public Node {
 public:
-    explicit TextNode(std::string text) : Node(Type::Text), text_(std::move(text)) {}
+    static constexpr Kind kKind = Kind::Text;
+    explicit TextNode(std::string text) : Node(Type::Text, kKind), text_(std::move(text)) {}
     Value value(std::size_t) const override { return {false, text_, 0}; }
     bool constant() const override { return true; }
 
@@ -102,7 +124,8 @@ private:
 
 class NumberNode final : public Node {
 public:
-    explicit NumberNode(double number) : Node(Type::Number), number_(number), text_(numberText(number)) {}
+    static constexpr Kind kKind = Kind::Number;
+    explicit NumberNode(double number) : Node(Type::Number, kKind), number_(number), text_(numberText(number)) {}
     Value value(std::size_t) const override { return {false, text_, number_}; }
     bool constant() const override { return true; }
 
@@ -113,7 +136,8 @@ private:
 
 class NullNode final : public Node {
 public:
-    NullNode() : Node(Type::Null) {}
+    static constexpr Kind kKind = Kind::Null;
+    NullNode() : Node(Type::Null, kKind) {}
     Value value(std::size_t) const override { return {}; }
     bool constant() const override { return true; }
 };
@@ -121,6 +145,7 @@ public:
 // Upper and Lower by code page 1252.
 class CaseNode final : public Node {
 public:
+    static constexpr Kind kKind = Kind::Case;
     CaseNode(NodePtr arg, bool upper);
     Value value(std::size_t record) const override
     {
@@ -149,7 +174,8 @@ private:
 // Natural: a name as people write it (see naturalName).
 class NaturalNode final : public Node {
 public:
-    explicit NaturalNode(NodePtr arg) : Node(arg->type), arg_(std::move(arg)) {}
+    static constexpr Kind kKind = Kind::Natural;
+    explicit NaturalNode(NodePtr arg) : Node(arg->type, kKind), arg_(std::move(arg)) {}
     Value value(std::size_t record) const override
     {
         Value v = arg_->value(record);
@@ -170,7 +196,8 @@ private:
 // Plain: "ñ" and "ü" as "n" and "u" (see appendPlainName).
 class PlainNode final : public Node {
 public:
-    explicit PlainNode(NodePtr arg) : Node(arg->type), arg_(std::move(arg)) {}
+    static constexpr Kind kKind = Kind::Plain;
+    explicit PlainNode(NodePtr arg) : Node(arg->type, kKind), arg_(std::move(arg)) {}
     Value value(std::size_t record) const override
     {
         Value v = arg_->value(record);
@@ -190,7 +217,8 @@ private:
 
 class ArithmeticNode final : public Node {
 public:
-    ArithmeticNode(Tok op, NodePtr left, NodePtr right) : Node(Type::Number), op_(op), left_(std::move(left)), right_(std::move(right)) {}
+    static constexpr Kind kKind = Kind::Arithmetic;
+    ArithmeticNode(Tok op, NodePtr left, NodePtr right) : Node(Type::Number, kKind), op_(op), left_(std::move(left)), right_(std::move(right)) {}
     Value value(std::size_t record) const override;
 
 private:
@@ -201,7 +229,8 @@ private:
 
 class NegateNode final : public Node {
 public:
-    explicit NegateNode(NodePtr arg) : Node(Type::Number), arg_(std::move(arg)) {}
+    static constexpr Kind kKind = Kind::Negate;
+    explicit NegateNode(NodePtr arg) : Node(Type::Number, kKind), arg_(std::move(arg)) {}
     Value value(std::size_t record) const override
     {
         const Value a = arg_->value(record);
@@ -218,12 +247,13 @@ private:
 
 class BoolNode : public Node {
 public:
-    BoolNode() : Node(Type::Bool) {}
+    explicit BoolNode(Kind k) : Node(Type::Bool, k) {}
     Value value(std::size_t) const override { return {}; }
 };
 
 class CompareNode final : public BoolNode {
 public:
+    static constexpr Kind kKind = Kind::Compare;
     CompareNode(Tok op, NodePtr left, NodePtr right, const Collation& collation);
 
     Truth truth(std::size_t record) const override;
@@ -251,6 +281,7 @@ private:
 
 class LikeNode final : public BoolNode {
 public:
+    static constexpr Kind kKind = Kind::Like;
     LikeNode(NodePtr value, NodePtr pattern);
 
     Truth truth(std::size_t record) const override;
@@ -267,7 +298,8 @@ private:
 
 class IsNullNode final : public BoolNode {
 public:
-    IsNullNode(NodePtr arg, bool negated) : arg_(std::move(arg)), negated_(negated) {}
+    static constexpr Kind kKind = Kind::IsNull;
+    IsNullNode(NodePtr arg, bool negated) : BoolNode(kKind), arg_(std::move(arg)), negated_(negated) {}
     Truth truth(std::size_t record) const override
     {
         const bool isNull = arg_->type == Type::Bool ? arg_->truth(record) == Truth::Unknown : arg_->value(record).null;
@@ -281,7 +313,8 @@ private:
 
 class LogicNode final : public BoolNode {
 public:
-    LogicNode(bool isAnd, NodePtr left, NodePtr right) : isAnd_(isAnd), left_(std::move(left)), right_(std::move(right)) {}
+    static constexpr Kind kKind = Kind::Logic;
+    LogicNode(bool isAnd, NodePtr left, NodePtr right) : BoolNode(kKind), isAnd_(isAnd), left_(std::move(left)), right_(std::move(right)) {}
     bool isAnd() const { return isAnd_; }
     const Node& left() const { return *left_; }
     const Node& right() const { return *right_; }
@@ -295,7 +328,8 @@ private:
 
 class NotNode final : public BoolNode {
 public:
-    explicit NotNode(NodePtr arg) : arg_(std::move(arg)) {}
+    static constexpr Kind kKind = Kind::Not;
+    explicit NotNode(NodePtr arg) : BoolNode(kKind), arg_(std::move(arg)) {}
     Truth truth(std::size_t record) const override
     {
         switch (arg_->truth(record)) {

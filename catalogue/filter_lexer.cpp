@@ -121,6 +121,9 @@ Tok Lexer::keyword(std::string_view word)
         {"AND", Tok::And}, {"OR", Tok::Or}, {"NOT", Tok::Not},
         {"LIKE", Tok::Like}, {"IS", Tok::Is}, {"NULL", Tok::Null},
     };
+    // Most names are fields and functions, longer than any keyword.
+    if (word.size() > 4)
+        return Tok::Name;
     for (const auto& [spelling, kind] : kWords)
         if (cp1252::equalIgnoringCase(word, spelling))
             return kind;

@@ -243,10 +243,11 @@ private:
     {
         const std::string name = std::move(tok_.text);
         advance();
-        const bool upper = cp1252::equalIgnoringCase(name, "UPPER");
-        const bool natural = cp1252::equalIgnoringCase(name, "NATURAL");
-        const bool plain = cp1252::equalIgnoringCase(name, "PLAIN");
-        if ((upper || natural || plain || cp1252::equalIgnoringCase(name, "LOWER")) && tok_.kind == Tok::LParen) {
+        const bool call = tok_.kind == Tok::LParen;
+        const bool upper = call && cp1252::equalIgnoringCase(name, "UPPER");
+        const bool natural = call && cp1252::equalIgnoringCase(name, "NATURAL");
+        const bool plain = call && cp1252::equalIgnoringCase(name, "PLAIN");
+        if (upper || natural || plain || (call && cp1252::equalIgnoringCase(name, "LOWER"))) {
             const Nested nested(nesting_);
             advance();
             NodePtr arg = orExpr();

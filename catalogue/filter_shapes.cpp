@@ -13,7 +13,7 @@ namespace {
 // "field = constant": the field and the constant's text.
 bool equality(const CompareNode& compare, std::size_t& field, std::string& text)
 {
-    const auto* f = dynamic_cast<const FieldNode*>(&compare.left());
+    const auto* f = nodeAs<FieldNode>(&compare.left());
     if (compare.op() != Tok::Eq || compare.numeric() || !f || !compare.right().constant()
         || compare.constantOperand().null)
         return false;
@@ -26,13 +26,13 @@ bool equality(const CompareNode& compare, std::size_t& field, std::string& text)
 // `natural`, Natural(field) or Upper(Natural(field)).
 bool contains(const LikeNode& like, bool natural, std::size_t& field, bool& upper, std::string& literal)
 {
-    const auto* c = dynamic_cast<const CaseNode*>(&like.operand());
+    const auto* c = nodeAs<CaseNode>(&like.operand());
     const Node* inner = c ? &c->arg() : &like.operand();
     if (natural) {
-        const auto* n = dynamic_cast<const NaturalNode*>(inner);
+        const auto* n = nodeAs<NaturalNode>(inner);
         inner = n ? &n->arg() : nullptr;
     }
-    const auto* f = dynamic_cast<const FieldNode*>(inner);
+    const auto* f = nodeAs<FieldNode>(inner);
     const auto x = like.constantPattern() ? like.constantPattern()->contained() : std::nullopt;
     if (!f || (c && !c->upper()) || !x)
         return false;
@@ -45,7 +45,7 @@ bool contains(const LikeNode& like, bool natural, std::size_t& field, bool& uppe
 // "field like 'x%'" on the field itself.
 bool begins(const LikeNode& like, std::size_t& field, std::string& literal)
 {
-    const auto* f = dynamic_cast<const FieldNode*>(&like.operand());
+    const auto* f = nodeAs<FieldNode>(&like.operand());
     const auto x = like.constantPattern() ? like.constantPattern()->prefix() : std::nullopt;
     if (!f || !x)
         return false;
@@ -60,21 +60,21 @@ bool begins(const LikeNode& like, std::size_t& field, std::string& literal)
 bool recogniseTerm(const LikeNode& like, Filter::Term& term, std::size_t& field, bool& upper)
 {
     const Node* inner = &like.operand();
-    const auto* c = dynamic_cast<const CaseNode*>(inner);
+    const auto* c = nodeAs<CaseNode>(inner);
     if (c) {
         if (!c->upper())
             return false;
         inner = &c->arg();
     }
-    const auto* plain = dynamic_cast<const PlainNode*>(inner);
+    const auto* plain = nodeAs<PlainNode>(inner);
     if (plain)
         inner = &plain->arg();
-    const auto* natural = dynamic_cast<const NaturalNode*>(inner);
+    const auto* natural = nodeAs<NaturalNode>(inner);
     if (natural)
         inner = &natural->arg();
     else if (plain)
         return false;
-    const auto* f = dynamic_cast<const FieldNode*>(inner);
+    const auto* f = nodeAs<FieldNode>(inner);
     const auto x = like.constantPattern() ? like.constantPattern()->contained() : std::nullopt;
     if (!f || !x)
         return false;
@@ -89,7 +89,7 @@ bool recogniseTerm(const LikeNode& like, Filter::Term& term, std::size_t& field,
 // The alternatives of an "or" tree, left to right.
 void alternatives(const Node& node, std::vector<const Node*>& out)
 {
-    if (const auto* logic = dynamic_cast<const LogicNode*>(&node); logic && !logic->isAnd()) {
+    if (const auto* logic = nodeAs<LogicNode>(&node); logic && !logic->isAnd()) {
         alternatives(logic->left(), out);
         alternatives(logic->right(), out);
         return;
@@ -108,7 +108,7 @@ bool anyOf(const Node& like, Filter::Shape& shape)
     alternatives(like, nodes);
     bool named = false;
     for (const Node* node : nodes) {
-        const auto* test = dynamic_cast<const LikeNode*>(node);
+        const auto* test = nodeAs<LikeNode>(node);
         if (!test)
             return false;
         Filter::Term term;
@@ -139,13 +139,13 @@ Filter::Shape shapeOf(const Node& root)
     Filter::Shape shape;
     const Node* equal = &root;
     const Node* like = nullptr;
-    if (const auto* logic = dynamic_cast<const LogicNode*>(&root)) {
+    if (const auto* logic = nodeAs<LogicNode>(&root)) {
         if (!logic->isAnd())
             return shape;
         equal = &logic->left();
         like = &logic->right();
     }
-    const auto* compare = dynamic_cast<const CompareNode*>(equal);
+    const auto* compare = nodeAs<CompareNode>(equal);
     if (!compare || !equality(*compare, shape.field, shape.text))
         return {};
     shape.kind = Filter::Shape::Kind::Equal;
@@ -160,7 +160,7 @@ Filter::Shape shapeOf(const Node& root)
         any.kind = Filter::Shape::Kind::EqualAndAny;
         return any;
     };
-    if (const auto* node = dynamic_cast<const LikeNode*>(like)) {
+    if (const auto* node = nodeAs<LikeNode>(like)) {
         if (!contains(*node, false, shape.likeField, shape.upper, shape.literal))
             return other();
         shape.kind = Filter::Shape::Kind::EqualAndContains;
@@ -168,11 +168,11 @@ Filter::Shape shapeOf(const Node& root)
     }
     // (like on the name) or (like on its natural form), on one field, both
     // in capitals or neither; otherwise any of the search's terms.
-    const auto* either = dynamic_cast<const LogicNode*>(like);
+    const auto* either = nodeAs<LogicNode>(like);
     if (!either || either->isAnd())
         return {};
-    const auto* name = dynamic_cast<const LikeNode*>(&either->left());
-    const auto* natural = dynamic_cast<const LikeNode*>(&either->right());
+    const auto* name = nodeAs<LikeNode>(&either->left());
+    const auto* natural = nodeAs<LikeNode>(&either->right());
     std::size_t naturalField = 0;
     bool naturalUpper = false;
     if (!name || !natural || !contains(*name, false, shape.likeField, shape.upper, shape.literal)

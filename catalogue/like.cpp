@@ -4,6 +4,7 @@ namespace catalogue {
 
 LikePattern::LikePattern(std::string_view pattern)
 {
+    elements_.reserve(pattern.size());
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         const char c = pattern[i];
         if (c == '%') {

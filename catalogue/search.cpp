@@ -1,13 +1,19 @@
 #include "search.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "cp1252.h"
 
 namespace catalogue {
 
 namespace {
+
+// The text with every "-" made a space.
+std::string spaced(std::string s)
+{
+    std::replace(s.begin(), s.end(), '-', ' ');
+    return s;
+}
 
 // The text as the inside of a quoted literal: a quote written twice.
 std::string quotedInside(std::string_view text)
@@ -24,35 +30,36 @@ std::string quotedInside(std::string_view text)
 
 } // namespace
 
+// Written into one string, sized once: the search builds three at every key
+// typed.
 std::string nameSearchFilter(UnitKind kind, std::string_view text, bool withCodes)
 {
-    const std::string kindTest = "(" + kindFilter(kind) + ") and ";
     const std::string inside = quotedInside(text);
-    const std::string today = "(Upper(nombrebusc) like '%" + inside + "%')";
-    const auto spaced = [](std::string s) {
-        std::replace(s.begin(), s.end(), '-', ' ');
-        return s;
-    };
-    std::vector<std::string> alternatives;
-    const bool natural = text.find_first_of(" -") != std::string_view::npos;
-    if (natural)
-        alternatives.push_back("(Upper(Natural(nombrebusc)) like '%" + spaced(inside) + "%')");
-
     const std::string tidied = withSpacesTidied(text);
     const std::string tidiedInside = spaced(quotedInside(tidied));
-    if (tidied != text)
-        alternatives.push_back("(Upper(Natural(nombrebusc)) like '%" + tidiedInside + "%')");
-    if (tidiedInside.find_first_of("NU") != std::string::npos)
-        alternatives.push_back("(Upper(Plain(Natural(nombrebusc))) like '%" + tidiedInside + "%')");
-    if (withCodes && !tidied.empty() && tidied.find_first_not_of("0123456789") == std::string::npos)
-        alternatives.push_back("(codigo like '" + tidied + "%')");
+    const bool natural = text.find_first_of(" -") != std::string_view::npos;
+    const bool retidied = tidied != text;
+    const bool plain = tidiedInside.find_first_of("NU") != std::string::npos;
+    const bool code = withCodes && !tidied.empty() && tidied.find_first_not_of("0123456789") == std::string::npos;
+    const bool alternatives = natural || retidied || plain || code;
 
-    if (alternatives.empty())
-        return kindTest + today;
-    std::string out = kindTest + "(" + today;
-    for (const std::string& alternative : alternatives)
-        out += " or " + alternative;
-    return out + ")";
+    std::string out;
+    out.reserve(256 + 2 * inside.size() + 3 * tidiedInside.size());
+    out.append("(").append(kindFilter(kind)).append(") and ");
+    if (alternatives)
+        out += '(';
+    out.append("(Upper(nombrebusc) like '%").append(inside).append("%')");
+    if (natural)
+        out.append(" or (Upper(Natural(nombrebusc)) like '%").append(spaced(inside)).append("%')");
+    if (retidied)
+        out.append(" or (Upper(Natural(nombrebusc)) like '%").append(tidiedInside).append("%')");
+    if (plain)
+        out.append(" or (Upper(Plain(Natural(nombrebusc))) like '%").append(tidiedInside).append("%')");
+    if (code)
+        out.append(" or (codigo like '").append(tidied).append("%')");
+    if (alternatives)
+        out += ')';
+    return out;
 }
 
 std::string withSpacesTidied(std::string_view text)

@@ -1,15 +1,10 @@
 #include "store.h"
 
 #include <algorithm>
-#include <array>
-#include <cstring>
 #include <numeric>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "cp1252.h"
+#include "packed_texts.h"
 #include "packet.h"
 #include "search.h"
 
@@ -43,96 +38,6 @@ bool plainHash(std::string_view text, std::uint64_t& hash)
     return true;
 }
 
-// What a search for literals knows of the text it searches: how often each
-// byte occurs, and which pairs of bytes occur side by side (so that a literal
-// holding a pair the text lacks is found nowhere without a search).
-struct ByteCounts {
-    std::array<std::uint32_t, 256> counts{};
-    std::vector<std::uint64_t> pairs = std::vector<std::uint64_t>(65536 / 64, 0);
-
-    std::uint32_t operator[](unsigned char byte) const { return counts[byte]; }
-    bool hasPair(unsigned char a, unsigned char b) const
-    {
-        const unsigned pair = a << 8 | b;
-        return (pairs[pair / 64] >> (pair % 64) & 1) != 0;
-    }
-    // False when some pair of `x` is nowhere in the text.
-    bool mayHold(std::string_view x) const
-    {
-        for (std::size_t i = 1; i < x.size(); ++i)
-            if (!hasPair(static_cast<unsigned char>(x[i - 1]), static_cast<unsigned char>(x[i])))
-                return false;
-        return x.size() != 1 || counts[static_cast<unsigned char>(x[0])] != 0;
-    }
-};
-
-ByteCounts countBytes(std::string_view text)
-{
-    ByteCounts counts;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        ++counts.counts[c];
-        if (i > 0) {
-            const unsigned pair = static_cast<unsigned char>(text[i - 1]) << 8 | c;
-            counts.pairs[pair / 64] |= std::uint64_t{1} << (pair % 64);
-        }
-    }
-    return counts;
-}
-
-// A literal to find, with the two of its places whose bytes the text holds
-// least often: a place of the text is compared whole only where both match.
-struct Needle {
-    std::string_view x;
-    std::size_t rare = 0;
-    std::size_t other = 0;
-
-    Needle(std::string_view literal, const ByteCounts& counts) : x(literal)
-    {
-        const auto count = [&](std::size_t i) { return counts[static_cast<unsigned char>(x[i])]; };
-        for (std::size_t i = 1; i < x.size(); ++i)
-            if (count(i) < count(rare))
-                rare = i;
-        other = rare == 0 ? x.size() - 1 : 0;
-        for (std::size_t i = 0; i < x.size(); ++i)
-            if (i != rare && count(i) < count(other))
-                other = i;
-    }
-};
-
-// Where the needle (not empty) next occurs in `text` at or after `from`;
-// npos when nowhere. Sixteen places at a time are tested for its two rare
-// bytes before the whole is compared.
-std::size_t findFrom(std::string_view text, const Needle& needle, std::size_t from)
-{
-    const std::string_view x = needle.x;
-    const std::size_t n = text.size();
-    const std::size_t m = x.size();
-    const char* s = text.data();
-    std::size_t i = from;
-    if (m > n)
-        return std::string_view::npos;
-#if defined(__SSE2__)
-    const __m128i rare = _mm_set1_epi8(x[needle.rare]);
-    const __m128i other = _mm_set1_epi8(x[needle.other]);
-    for (; i + m - 1 + 16 <= n; i += 16) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + needle.rare));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + needle.other));
-        auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, rare), _mm_cmpeq_epi8(b, other))));
-        while (mask != 0) {
-            const auto bit = static_cast<std::size_t>(__builtin_ctz(mask));
-            if (m <= 2 || std::memcmp(s + i + bit, x.data(), m) == 0)
-                return i + bit;
-            mask &= mask - 1;
-        }
-    }
-#endif
-    for (; i + m <= n; ++i)
-        if (s[i + needle.rare] == x[needle.rare] && std::memcmp(s + i, x.data(), m) == 0)
-            return i;
-    return std::string_view::npos;
-}
-
 } // namespace
 
 // The records of one field grouped by value. Plain values (see plainText)
@@ -159,27 +64,20 @@ struct Store::Partition {
     bool upper;
 
     std::vector<std::uint32_t> records;
-    std::string names;
-    std::vector<std::uint32_t> ends;  // end of each record's value in names
+    PackedTexts names;
     std::vector<unsigned char> nulls; // 1 where the value is null
-    ByteCounts nameCounts;
 
     // The values' natural forms (naturalName) in the same way, worked out
     // the first time a search asks for them.
     bool hasNaturals = false;
-    std::string naturals;
-    std::vector<std::uint32_t> naturalEnds;
-    ByteCounts naturalCounts;
+    PackedTexts naturals;
     // Those natural forms with "ñ" and "ü" as "n" and "u", and the values of
     // one more field, for the search as people type it, worked out the first
     // time it asks for them.
     bool hasPlains = false;
-    std::string plains;
-    ByteCounts plainCounts;
+    PackedTexts plains;
     int codeField = -1;
-    std::string codes;
-    std::vector<std::uint32_t> codeEnds;
-    std::vector<unsigned char> codeNulls;
+    PackedTexts codes; // a null code as an empty text
 
     void makeNaturals();
     void makePlains();
@@ -190,15 +88,15 @@ void Store::Partition::makeNaturals()
 {
     if (hasNaturals)
         return;
-    naturals.reserve(names.size());
-    naturalEnds.reserve(ends.size());
-    std::size_t begin = 0;
-    for (const std::uint32_t end : ends) {
-        appendNaturalName(std::string_view(names).substr(begin, end - begin), naturals);
-        naturalEnds.push_back(static_cast<std::uint32_t>(naturals.size()));
-        begin = end;
+    std::string bytes;
+    std::vector<std::uint32_t> ends;
+    bytes.reserve(names.bytes().size());
+    ends.reserve(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        appendNaturalName(names.text(i), bytes);
+        ends.push_back(static_cast<std::uint32_t>(bytes.size()));
     }
-    naturalCounts = countBytes(naturals);
+    naturals = PackedTexts(std::move(bytes), std::move(ends));
     hasNaturals = true;
 }
 
@@ -208,9 +106,11 @@ void Store::Partition::makePlains()
     if (hasPlains)
         return;
     makeNaturals();
-    plains.reserve(naturals.size());
-    appendPlainName(naturals, plains);
-    plainCounts = countBytes(plains);
+    std::string bytes;
+    bytes.reserve(naturals.bytes().size());
+    appendPlainName(naturals.bytes(), bytes);
+    const std::span<const std::uint32_t> ends = naturals.ends();
+    plains = PackedTexts(std::move(bytes), std::vector<std::uint32_t>(ends.begin(), ends.end()));
     hasPlains = true;
 }
 
@@ -219,41 +119,17 @@ void Store::Partition::makeCodes(const Table& table, std::size_t ofField)
     if (codeField == static_cast<int>(ofField))
         return;
     codeField = static_cast<int>(ofField);
-    codes.clear();
-    codeEnds.clear();
-    codeNulls.clear();
+    std::string bytes;
+    std::vector<std::uint32_t> ends;
+    ends.reserve(records.size());
     for (std::uint32_t r : records) {
-        codeNulls.push_back(table.isNull(r, ofField) ? 1 : 0);
-        codes += table.text(r, ofField);
-        codeEnds.push_back(static_cast<std::uint32_t>(codes.size()));
+        bytes += table.text(r, ofField);
+        ends.push_back(static_cast<std::uint32_t>(bytes.size()));
     }
+    codes = PackedTexts(std::move(bytes), std::move(ends));
 }
 
 namespace {
-
-// The places i (in increasing order) of the values, laid back to back in
-// `names` and ending at `ends`, that hold `x` (not empty), added to `out`.
-// Every place where x occurs, in order: the value that holds it whole is
-// taken, and the search goes on after that value.
-void valuesContaining(std::string_view names, const ByteCounts& counts, const std::vector<std::uint32_t>& ends,
-                      std::string_view x, std::vector<std::uint32_t>& out)
-{
-    if (!counts.mayHold(x))
-        return;
-    const Needle needle(x, counts);
-    std::size_t i = 0;
-    std::size_t at = 0;
-    while ((at = findFrom(names, needle, at)) != std::string_view::npos) {
-        while (ends[i] <= at)
-            ++i;
-        if (at + x.size() <= ends[i]) {
-            out.push_back(static_cast<std::uint32_t>(i));
-            at = ends[i];
-        } else {
-            ++at;
-        }
-    }
-}
 
 // Whether every value that passes term `a` passes term `b` as well: the same
 // form with a literal that holds b's (begins with it, for a prefix), or a
@@ -481,7 +357,9 @@ std::shared_ptr<Store::Partition> Store::partition(const Filter::Shape& shape, i
     p->likeField = shape.likeField;
     p->upper = shape.upper;
     inOrder(stored, orderField, p->records);
-    p->ends.reserve(p->records.size());
+    std::string names;
+    std::vector<std::uint32_t> ends;
+    ends.reserve(p->records.size());
     p->nulls.reserve(p->records.size());
     for (std::uint32_t r : p->records) {
         const bool null = table_.isNull(r, shape.likeField);
@@ -489,12 +367,12 @@ std::shared_ptr<Store::Partition> Store::partition(const Filter::Shape& shape, i
         p->nulls.push_back(null ? 1 : 0);
         if (shape.upper)
             for (char c : value)
-                p->names += static_cast<char>(cp1252::upper(static_cast<unsigned char>(c)));
+                names += static_cast<char>(cp1252::upper(static_cast<unsigned char>(c)));
         else
-            p->names += value;
-        p->ends.push_back(static_cast<std::uint32_t>(p->names.size()));
+            names += value;
+        ends.push_back(static_cast<std::uint32_t>(names.size()));
     }
-    p->nameCounts = countBytes(p->names);
+    p->names = PackedTexts(std::move(names), std::move(ends));
     partitions_.insert(partitions_.begin(), std::move(p));
     if (partitions_.size() > kPartitionsKept)
         partitions_.pop_back();
@@ -525,12 +403,12 @@ bool Store::select(const Filter::Shape& shape, int orderField, std::vector<std::
             return true;
         }
         std::vector<std::uint32_t> places;
-        valuesContaining(p->names, p->nameCounts, p->ends, shape.literal, places);
+        p->names.findContaining(shape.literal, places);
         if (natural) {
             p->makeNaturals();
             // Both lists are in partition order: merged, each place once.
             const std::size_t byName = places.size();
-            valuesContaining(p->naturals, p->naturalCounts, p->naturalEnds, shape.naturalLiteral, places);
+            p->naturals.findContaining(shape.naturalLiteral, places);
             std::inplace_merge(places.begin(), places.begin() + static_cast<std::ptrdiff_t>(byName), places.end());
             places.erase(std::unique(places.begin(), places.end()), places.end());
         }
@@ -552,25 +430,19 @@ bool Store::select(const Filter::Shape& shape, int orderField, std::vector<std::
             const std::size_t before = places.size();
             if (term.form == Filter::Term::Form::Prefix) {
                 p->makeCodes(table_, term.field);
-                std::size_t begin = 0;
-                for (std::size_t i = 0; i < p->records.size(); ++i) {
-                    const std::string_view code = std::string_view(p->codes).substr(begin, p->codeEnds[i] - begin);
-                    if (!p->codeNulls[i] && code.starts_with(term.literal))
-                        places.push_back(static_cast<std::uint32_t>(i));
-                    begin = p->codeEnds[i];
-                }
+                p->codes.findStartingWith(term.literal, places);
             } else if (term.literal.empty()) {
                 for (std::size_t i = 0; i < p->records.size(); ++i)
                     if (!p->nulls[i])
                         places.push_back(static_cast<std::uint32_t>(i));
             } else if (term.form == Filter::Term::Form::Name) {
-                valuesContaining(p->names, p->nameCounts, p->ends, term.literal, places);
+                p->names.findContaining(term.literal, places);
             } else if (term.form == Filter::Term::Form::Natural) {
                 p->makeNaturals();
-                valuesContaining(p->naturals, p->naturalCounts, p->naturalEnds, term.literal, places);
+                p->naturals.findContaining(term.literal, places);
             } else {
                 p->makePlains();
-                valuesContaining(p->plains, p->plainCounts, p->naturalEnds, term.literal, places);
+                p->plains.findContaining(term.literal, places);
             }
             std::inplace_merge(places.begin(), places.begin() + static_cast<std::ptrdiff_t>(before), places.end());
         }

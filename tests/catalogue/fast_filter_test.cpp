@@ -12,6 +12,7 @@
 #include "collation.h"
 #include "filter.h"
 #include "packet.h"
+#include "search.h"
 #include "view.h"
 
 namespace {
@@ -247,6 +248,57 @@ TEST(FastFilterTest, ATermIsSkippedOnlyWhereAnotherFindsAllItFinds)
         for (int row = 0; row < view.recordCount(); ++row)
             rows.push_back(view.recordAt(row));
         EXPECT_EQ(rows, c.records) << c.filter;
+    }
+}
+
+// The window's searches, each made three times: the first time the names
+// are searched byte by byte, from the second on through the index of their
+// pairs. Null and empty names are never found by a literal.
+TEST(FastFilterTest, ASearchFindsTheSameRowsBeforeAndAfterTheNamesAreIndexed)
+{
+    catalogue::Table table({{"IDENT", catalogue::FieldKind::String, 9},
+                            {"TIPONUM", catalogue::FieldKind::String, 9},
+                            {"NOMBREBUSC", catalogue::FieldKind::String, 40}},
+                           catalogue::kSpanishTraditional);
+    // In name order: "", Almunia (La), Asana, Nsa, Pena, Peña (La), Sa, San
+    // Juan, Sasa.
+    const std::vector<Value> names = {"San Juan", std::nullopt, "", "Pe\xF1" "a (La)", "Pena", "Asana", "Sa", "Nsa",
+                                      "Almunia (La)", "Sasa"};
+    for (const Value& name : names)
+        table.addRecord({std::to_string(20001 + table.recordCount()), std::string("2"), name});
+    View view;
+    view.setFiltered(true);
+    view.setIndexFieldNames("NOMBREBUSC");
+    view.loadFromBytes(catalogue::writePacket(table));
+    const struct {
+        std::string text;
+        std::vector<std::size_t> records;
+    } cases[] = {
+        {"", {2, 8, 5, 7, 4, 3, 6, 0, 9}},
+        {"A", {8, 5, 7, 4, 3, 6, 0, 9}},
+        {"SA", {5, 7, 6, 0, 9}},  // "Sasa" once
+        {"SAN", {5, 0}},          // and its plain form
+        {"NA", {5, 4, 3}},        // "La Peña" as "LA PENA"
+        {"PENA", {4, 3}},
+        {"PE\xD1" "A", {3}},
+        {"LA PE", {3}},           // the natural form
+        {"A (L", {8, 3}},         // the name only
+        {"N J", {0}},
+        {"AN J", {0}},
+        // Not across "Asana" "Nsa", where a text's first or last pair is
+        // the literal's rarest.
+        {"NAN", {}},
+        {"ANS", {}},
+        {"ZZ", {}},
+    };
+    for (int round = 0; round < 3; ++round) {
+        for (const auto& c : cases) {
+            view.setFilter(catalogue::nameSearchFilter(catalogue::UnitKind::Municipality, c.text));
+            std::vector<std::size_t> rows;
+            for (int row = 0; row < view.recordCount(); ++row)
+                rows.push_back(view.recordAt(row));
+            EXPECT_EQ(rows, c.records) << c.text << " in round " << round;
+        }
     }
 }
 

@@ -127,6 +127,11 @@ TEST_F(FilterTest, WhatEachFilterLetsThrough)
         {"(nombrebusc >= 'Pena') and (nombrebusc < 'Pez')", "Peñalba|Peña (La)|Pena"},
         // Numbers compare as numbers with each other.
         {"2 * 3 - 1 = 5 and 7 / 2 = 3.5 and -1 < 0", kAll},
+        // A number compared with a text is written whole below 10^15 (a
+        // negative zero with its sign), with 15 significant digits otherwise.
+        {"('20001' = 20001.0) and ('-20001' = -20001) and ('-0' = -0) and ('0' = 0)", kAll},
+        {"('999999999999999' = 999999999999999) and ('1e+15' = 1000000000000000)", kAll},
+        {"('3.5' = 7 / 2) and ('0.333333333333333' = 1 / 3) and ('-0.5' = -1 / 2)", kAll},
         // A null fails every comparison, negated or not.
         {"nombremost = 'x' or nombremost <> 'x'", kAllButHostal},
         {"nombremost is null", "Hostal"},
