@@ -72,13 +72,17 @@ struct Window {
             list.setIndexFieldNames("NOMBREBUSC");
     }
 
-    // The three list filters of one search, as the window builds them ("%"
-    // at the end makes a text that must be read again but finds the same).
+    // The three list filters of one search, as the window builds them. Every
+    // other search adds what makes a text that must be read again but finds
+    // the same: "%" at the end, or for a code's digits a space (dropped, where
+    // "%" would make it no code).
     void search(const std::string& text, bool again)
     {
+        const bool digits = text.find_first_not_of("0123456789") == std::string::npos;
+        const std::string typed = again ? text + (digits ? " " : "%") : text;
         for (int k = 0; k < 3; ++k) {
             lists[k].setFilter(catalogue::nameSearchFilter(catalogue::kUnitKinds[static_cast<std::size_t>(k)],
-                                                           again ? text + "%" : text, true));
+                                                           typed, true));
             lists[k].setFiltered(true);
         }
     }
