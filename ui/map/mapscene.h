@@ -74,13 +74,15 @@ private:
     // the one kept before it: at Aragón's or Spain's whole extent most points
     // of the small municipalities fall together.
     static void toDevice(const std::vector<geo::Point>& line, const QTransform& t, QPolygonF& out);
-    void fillArea(QPainter& painter, std::size_t area, const QTransform& toDevice, const QBrush& brush) const;
 
     const geo::MapData* map_;
     std::vector<QPainterPath> areas_;
     mutable QPolygonF scratch_;
     std::vector<QPointF> dots_;
     std::vector<int> dotAreas_;
+    // The areas by the top of their box: the order in which the rings of one
+    // fill are drawn together.
+    std::vector<int> areasDown_;
 };
 
 } // namespace map
