@@ -125,20 +125,24 @@ QTransform MapScene::fitting(const geo::Box& box, const QRectF& target)
 
 void MapScene::toDevice(const std::vector<geo::Point>& line, const QTransform& t, QPolygonF& out)
 {
-    out.clear();
+    out.resize(static_cast<qsizetype>(line.size()) + 1);
+    QPointF* const first = out.data();
+    QPointF* kept = first;
     const double sx = t.m11(), sy = t.m22(), dx = t.dx(), dy = t.dy();
-    QPointF last(1e300, 1e300);
+    double lastX = 1e300, lastY = 1e300;
     for (const geo::Point& p : line) {
-        const QPointF d(p.x * sx + dx, p.y * sy + dy);
-        if (std::abs(d.x() - last.x()) + std::abs(d.y() - last.y()) >= 0.5) {
-            out.append(d);
-            last = d;
+        const double x = p.x * sx + dx, y = p.y * sy + dy;
+        if (std::abs(x - lastX) + std::abs(y - lastY) >= 0.5) {
+            *kept++ = QPointF(x, y);
+            lastX = x;
+            lastY = y;
         }
     }
     // A line keeps its last point, so that the next one meets it.
     const QPointF end(line.back().x * sx + dx, line.back().y * sy + dy);
-    if (out.size() < 2 || out.back() != end)
-        out.append(end);
+    if (kept - first < 2 || kept[-1] != end)
+        *kept++ = end;
+    out.resize(kept - first);
 }
 
 void MapScene::paintAreas(QPainter& painter, const QTransform& toDeviceUnits, const ColouredMap& colours) const
