@@ -251,14 +251,30 @@ void MapScene::paintAreas(QPainter& painter, const QTransform& toDeviceUnits, co
     QPen comarcal(QColor(0x30, 0x30, 0x30), 1.1);
     QPen provincial(QColor(0x00, 0x00, 0x00), 2.2);
     const QPen* pens[3] = {&municipal, &comarcal, &provincial};
+    // On an image Qt strokes a line wider than a pixel by filling its outline,
+    // a costly pass for each line however short, but draws separate straight
+    // pieces with square ends in one direct pass, and two pieces meeting so
+    // look as the line joined; a line thinner than a pixel goes the direct way
+    // as it is.
+    const bool image = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
+    std::vector<QLineF> pieces;
     for (int k = 0; k < 3; ++k) {
         painter.setPen(*pens[k]);
+        const bool inPieces = image && pens[k]->widthF() > 1;
+        pieces.clear();
         for (const auto& line : map_->borders(static_cast<geo::BorderKind>(k))) {
             toDevice(line, t, scratch_);
             // A line shorter than a pixel draws nothing one can see.
-            if (scratch_.size() > 2 || (scratch_.size() == 2 && (scratch_[1] - scratch_[0]).manhattanLength() >= 1))
+            if (scratch_.size() == 2 && (scratch_[1] - scratch_[0]).manhattanLength() < 1)
+                continue;
+            if (!inPieces) {
                 painter.drawPolyline(scratch_);
+                continue;
+            }
+            for (qsizetype j = 1; j < scratch_.size(); ++j)
+                pieces.emplace_back(scratch_[j - 1], scratch_[j]);
         }
+        painter.drawLines(pieces.data(), static_cast<int>(pieces.size()));
     }
 
     // The point areas after the borders, so that they stay visible: a dot
