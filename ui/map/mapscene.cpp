@@ -304,17 +304,45 @@ void MapScene::paintHighlight(QPainter& painter, const QTransform& toDeviceUnits
     // The comarca chosen in the table, then the unit, then the pointer.
     painter.setTransform(all);
     painter.setBrush(Qt::NoBrush);
+    // On an image Qt's cost of stroking a wide line grows with how far the
+    // line reaches across as well as with its length: a solid outline is
+    // stroked a few segments at a time there, their round ends meeting as a
+    // round join does. A drawing, or a dashed line, takes the whole path.
+    const bool image = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
+    QPolygonF piece;
+    const auto stroke = [&](int a, const QPen& pen) {
+        if (!image || pen.style() != Qt::SolidLine) {
+            painter.setPen(pen);
+            painter.drawPath(areas_[a]);
+            return;
+        }
+        QPen round = pen;
+        round.setCapStyle(Qt::RoundCap);
+        round.setJoinStyle(Qt::RoundJoin);
+        painter.setPen(round);
+        constexpr std::size_t kSegments = 4;
+        for (const auto& ring : areas[a].rings) {
+            // Round the ring, back to its first point.
+            const std::size_t n = ring.size();
+            const std::size_t segments = ring.back().x == ring.front().x && ring.back().y == ring.front().y ? n - 1 : n;
+            for (std::size_t from = 0; from < segments; from += kSegments) {
+                piece.clear();
+                for (std::size_t i = from; i <= std::min(from + kSegments, segments); ++i)
+                    piece.append(QPointF(ring[i % n].x, ring[i % n].y));
+                painter.drawPolyline(piece);
+            }
+        }
+    };
     if (highlight.comarca >= 0) {
         QPen pen(kHighlight, 2.5);
         pen.setCosmetic(true);
-        painter.setPen(pen);
         for (std::size_t i = 0; i < areas.size(); ++i)
             if (areas[i].comarca == highlight.comarca)
-                painter.drawPath(areas_[i]);
+                stroke(static_cast<int>(i), pen);
     }
     const auto outline = [&](int a, const QPen& pen) {
+        stroke(a, pen);
         painter.setPen(pen);
-        painter.drawPath(areas_[a]);
         for (const geo::Point& d : areas[a].dots) {
             painter.setTransform(base);
             painter.drawEllipse(all.map(QPointF(d.x, d.y)), 6, 6);
