@@ -203,6 +203,33 @@ TEST(MapScene, AtTwoDevicePixelsToThePixelEveryPlaceKeepsItsColourAndBordersDoub
     EXPECT_EQ(darkAcross(drawn, geo::BorderKind::Municipal, 0xa0), 0);
 }
 
+TEST(MapScene, ScaledByThePainterAsOnAPrinterTheMapIsDrawnAsAtAsManyDevicePixels)
+{
+    // Maleján, a point beside Borja, highlighted and named.
+    map::Colouring population;
+    population.kind = map::Colouring::Kind::Population;
+    population.date = 10;
+    map::Highlight highlight;
+    highlight.areas = {aragon().areaOf("50156")};
+    highlight.label = QStringLiteral("Maleján");
+    const Drawn twice = draw(population, highlight, 2);
+    const map::MapScene scene(aragon());
+    const map::ColouredMap colours(aragon(), catalogueFigures(), population);
+    QImage scaled(1800, 1800, QImage::Format_ARGB32_Premultiplied);
+    scaled.fill(Qt::white);
+    {
+        QPainter painter(&scaled);
+        painter.scale(2, 2);
+        scene.paintMap(painter, twice.view, colours, highlight);
+    }
+    // Maleján's dot in its class's colour, ringed, where the window has it.
+    const geo::Point& dot = aragon().areas()[aragon().areaOf("50156")].dots[0];
+    const QPoint centre = (twice.view.map(QPointF(dot.x, dot.y)) * 2).toPoint();
+    EXPECT_EQ(scaled.pixelColor(centre), QColor(0x7f, 0xcd, 0xbb));
+    EXPECT_LT(qGray(scaled.pixel(centre + QPoint(7, 0))), 0x80);
+    EXPECT_TRUE(scaled == twice.image.convertToFormat(scaled.format()));
+}
+
 // The points of a municipality's rings, every `step` map units along them.
 std::vector<geo::Point> alongOutline(const char* code, double step)
 {

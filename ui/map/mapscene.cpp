@@ -288,7 +288,7 @@ void MapScene::paintAreas(QPainter& painter, const QTransform& toDeviceUnits, co
                                                                       : colours.colourOf(a);
         painter.setPen(QPen(QColor(0x30, 0x30, 0x30), 1.0));
         painter.setBrush(fill);
-        painter.drawEllipse(all.map(dots_[d]), 3.5, 3.5);
+        painter.drawEllipse(t.map(dots_[d]), 3.5, 3.5);
     }
 
     painter.restore();
@@ -345,7 +345,7 @@ void MapScene::paintHighlight(QPainter& painter, const QTransform& toDeviceUnits
         painter.setPen(pen);
         for (const geo::Point& d : areas[a].dots) {
             painter.setTransform(base);
-            painter.drawEllipse(all.map(QPointF(d.x, d.y)), 6, 6);
+            painter.drawEllipse(toDeviceUnits.map(QPointF(d.x, d.y)), 6, 6);
             painter.setTransform(all);
         }
     };
@@ -367,11 +367,11 @@ void MapScene::paintHighlight(QPainter& painter, const QTransform& toDeviceUnits
     painter.setTransform(base);
     if (!highlight.label.isEmpty() && !highlight.areas.empty()) {
         const geo::Point& p = areas[*highlight.areas.begin()].inside;
-        const QPointF at = all.map(QPointF(p.x, p.y));
+        const QPointF at = toDeviceUnits.map(QPointF(p.x, p.y));
         const QFontMetricsF metrics(painter.font());
         QRectF box = metrics.boundingRect(highlight.label).adjusted(-4, -2, 4, 2);
         box.moveTopLeft(at + QPointF(10, 8));
-        const QRectF bounds = QRectF(painter.viewport()).adjusted(2, 2, -2, -2);
+        const QRectF bounds = base.inverted().mapRect(QRectF(painter.viewport())).adjusted(2, 2, -2, -2);
         if (box.right() > bounds.right())
             box.moveRight(at.x() - 10);
         if (box.bottom() > bounds.bottom())
