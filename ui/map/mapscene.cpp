@@ -145,6 +145,29 @@ void MapScene::toDevice(const std::vector<geo::Point>& line, const QTransform& t
     out.resize(kept - first);
 }
 
+const QImage& MapScene::dotImage(const QColor& fill, const QPoint& quarter, qreal scale, qreal ratio) const
+{
+    const auto key = std::make_tuple(fill.rgba(), quarter.x() * 4 + quarter.y(), scale, ratio);
+    auto found = dotImages_.find(key);
+    if (found != dotImages_.end())
+        return found->second;
+    // The dot, its ring and a pixel for the antialiasing, at any offset.
+    const int margin = static_cast<int>(std::ceil(4 * scale)) + 1;
+    QImage image(2 * margin + 1, 2 * margin + 1, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    image.setOffset(QPoint(margin, margin));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(scale, scale);
+    painter.setPen(QPen(QColor(0x30, 0x30, 0x30), 1.0));
+    painter.setBrush(fill);
+    painter.drawEllipse(QPointF(margin + quarter.x() / 4.0, margin + quarter.y() / 4.0) / scale, 3.5, 3.5);
+    painter.end();
+    // Copied pixel for pixel onto a device of that ratio.
+    image.setDevicePixelRatio(ratio);
+    return dotImages_.emplace(key, std::move(image)).first->second;
+}
+
 void MapScene::paintAreas(QPainter& painter, const QTransform& toDeviceUnits, const ColouredMap& colours) const
 {
     painter.save();
@@ -278,17 +301,33 @@ void MapScene::paintAreas(QPainter& painter, const QTransform& toDeviceUnits, co
     }
 
     // The point areas after the borders, so that they stay visible: a dot
-    // of the area's colour with a dark ring, the same size at any zoom.
+    // of the area's colour with a dark ring, the same size at any zoom. On
+    // such an image as above, each is copied from one drawn before at its
+    // quarter of a pixel: Spain has hundreds, and Qt's antialiased circle
+    // costs as much as a municipality's fill.
     painter.setTransform(base);
+    const qreal ratio = painter.device()->devicePixelRatio();
     for (std::size_t d = 0; d < dots_.size(); ++d) {
         const int a = dotAreas_[d];
         QColor fill = areas[a].kind == geo::AreaKind::SharedTerritory ? kShared
                       : !coloured                                    ? kUncoloured
                       : colours.classOf(a) < 0                        ? kNoData
                                                                       : colours.colourOf(a);
+        const QPointF at = t.map(dots_[d]);
+        if (tiled) {
+            // The device pixel and the quarter of it nearest the centre.
+            const QPoint quarters = (device.map(at) * 4).toPoint();
+            const QPoint whole(quarters.x() >> 2, quarters.y() >> 2);
+            const QImage& drawn = dotImage(fill, quarters - whole * 4, device.m11(), ratio);
+            painter.save();
+            painter.resetTransform();
+            painter.drawImage(QPointF(whole - drawn.offset()) / ratio, drawn);
+            painter.restore();
+            continue;
+        }
         painter.setPen(QPen(QColor(0x30, 0x30, 0x30), 1.0));
         painter.setBrush(fill);
-        painter.drawEllipse(t.map(dots_[d]), 3.5, 3.5);
+        painter.drawEllipse(at, 3.5, 3.5);
     }
 
     painter.restore();

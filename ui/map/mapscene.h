@@ -4,13 +4,16 @@
 // (the window, an image, an SVG file, a printer), so that what is saved and
 // printed is what the window shows.
 
+#include <QImage>
 #include <QPainterPath>
 #include <QPolygonF>
 #include <QPointF>
 #include <QRectF>
 #include <QString>
 #include <QTransform>
+#include <map>
 #include <set>
+#include <tuple>
 #include <vector>
 
 #include "mapcolouring.h"
@@ -78,6 +81,11 @@ private:
     const geo::MapData* map_;
     std::vector<QPainterPath> areas_;
     mutable QPolygonF scratch_;
+    // A point area's dot as drawn on an image, its centre `quarter` quarters
+    // of a pixel (0 to 3 each way) past the image's offset, at a device scale,
+    // for a device of a pixel ratio; kept by all four.
+    const QImage& dotImage(const QColor& fill, const QPoint& quarter, qreal scale, qreal ratio) const;
+    mutable std::map<std::tuple<QRgb, int, qreal, qreal>, QImage> dotImages_;
     std::vector<QPointF> dots_;
     std::vector<int> dotAreas_;
     // The areas by the top of their box: the order in which the rings of one
