@@ -107,6 +107,17 @@ MapScene::MapScene(const geo::MapData& map) : map_(&map)
         }
         areasDown_.push_back(static_cast<int>(i));
     }
+    for (int k = 0; k < 3; ++k)
+        for (const auto& line : map.borders(static_cast<geo::BorderKind>(k))) {
+            double x0 = line[0].x, x1 = x0, y0 = line[0].y, y1 = y0;
+            for (const geo::Point& p : line) {
+                x0 = std::min(x0, p.x);
+                x1 = std::max(x1, p.x);
+                y0 = std::min(y0, p.y);
+                y1 = std::max(y1, p.y);
+            }
+            borderBoxes_[k].emplace_back(x0, y0, x1 - x0, y1 - y0);
+        }
     const auto top = [&](int a) { return areas[a].rings.empty() ? areas[a].box.y0 : areas[a].rings[0][0].y; };
     std::stable_sort(areasDown_.begin(), areasDown_.end(), [&](int a, int b) { return top(a) < top(b); });
 }
@@ -281,11 +292,21 @@ void MapScene::paintAreas(QPainter& painter, const QTransform& toDeviceUnits, co
     // as it is.
     const bool image = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
     std::vector<QLineF> pieces;
+    // Lines wholly outside the view (most of them, zoomed in) are left out
+    // before Qt's clipping: a few pixels' margin keeps their width.
+    const double margin = 4 / std::max(all.m11(), 1e-9);
+    const QRectF around = visible.adjusted(-margin, -margin, margin, margin);
     for (int k = 0; k < 3; ++k) {
         painter.setPen(*pens[k]);
-        const bool inPieces = image && pens[k]->widthF() > 1;
+        const bool inPieces = image && pens[k]->widthF() * device.m11() > 1;
         pieces.clear();
-        for (const auto& line : map_->borders(static_cast<geo::BorderKind>(k))) {
+        const auto& lines = map_->borders(static_cast<geo::BorderKind>(k));
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const QRectF& box = borderBoxes_[k][i];
+            if (box.right() < around.left() || box.left() > around.right() || box.bottom() < around.top()
+                || box.top() > around.bottom())
+                continue;
+            const auto& line = lines[i];
             toDevice(line, t, scratch_);
             // A line shorter than a pixel draws nothing one can see.
             if (scratch_.size() == 2 && (scratch_[1] - scratch_[0]).manhattanLength() < 1)

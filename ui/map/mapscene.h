@@ -91,6 +91,8 @@ private:
     // The areas by the top of their box: the order in which the rings of one
     // fill are drawn together.
     std::vector<int> areasDown_;
+    // The box of each border line, by kind, in map units.
+    std::vector<QRectF> borderBoxes_[3];
 };
 
 } // namespace map
