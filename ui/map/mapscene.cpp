@@ -369,6 +369,9 @@ void MapScene::paintHighlight(QPainter& painter, const QTransform& toDeviceUnits
     // stroked a few segments at a time there, their round ends meeting as a
     // round join does. A drawing, or a dashed line, takes the whole path.
     const bool image = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
+    // Pieces wholly outside the view are left out, with a margin for the pen.
+    const double margin = 8 / std::max(all.m11(), 1e-9);
+    const QRectF around = all.inverted().mapRect(QRectF(painter.viewport())).adjusted(-margin, -margin, margin, margin);
     QPolygonF piece;
     const auto stroke = [&](int a, const QPen& pen) {
         if (!image || pen.style() != Qt::SolidLine) {
@@ -389,7 +392,10 @@ void MapScene::paintHighlight(QPainter& painter, const QTransform& toDeviceUnits
                 piece.clear();
                 for (std::size_t i = from; i <= std::min(from + kSegments, segments); ++i)
                     piece.append(QPointF(ring[i % n].x, ring[i % n].y));
-                painter.drawPolyline(piece);
+                const QRectF box = piece.boundingRect();
+                if (box.right() >= around.left() && box.left() <= around.right() && box.bottom() >= around.top()
+                    && box.top() <= around.bottom())
+                    painter.drawPolyline(piece);
             }
         }
     };
