@@ -77,19 +77,19 @@ private:
     // the one kept before it: at Aragón's or Spain's whole extent most points
     // of the small municipalities fall together.
     static void toDevice(const std::vector<geo::Point>& line, const QTransform& t, QPolygonF& out);
+    // A point area's dot as drawn on an image, its centre `quarter` quarters
+    // of a pixel (0 to 3 each way) past the image's offset, at a device scale,
+    // for a device of a pixel ratio; made once for each of these.
+    const QImage& dotImage(const QColor& fill, const QPoint& quarter, qreal scale, qreal ratio) const;
 
     const geo::MapData* map_;
     std::vector<QPainterPath> areas_;
     mutable QPolygonF scratch_;
-    // A point area's dot as drawn on an image, its centre `quarter` quarters
-    // of a pixel (0 to 3 each way) past the image's offset, at a device scale,
-    // for a device of a pixel ratio; kept by all four.
-    const QImage& dotImage(const QColor& fill, const QPoint& quarter, qreal scale, qreal ratio) const;
     mutable std::map<std::tuple<QRgb, int, qreal, qreal>, QImage> dotImages_;
     std::vector<QPointF> dots_;
     std::vector<int> dotAreas_;
-    // The areas by the top of their box: the order in which the rings of one
-    // fill are drawn together.
+    // The areas from the top down, by the first point of their first ring:
+    // the order in which the rings of one fill are drawn together.
     std::vector<int> areasDown_;
     // The box of each border line, by kind, in map units.
     std::vector<QRectF> borderBoxes_[3];
