@@ -4,13 +4,16 @@
 // (the window, an image, an SVG file, a printer), so that what is saved and
 // printed is what the window shows.
 
+#include <QImage>
 #include <QPainterPath>
 #include <QPolygonF>
 #include <QPointF>
 #include <QRectF>
 #include <QString>
 #include <QTransform>
+#include <map>
 #include <set>
+#include <tuple>
 #include <vector>
 
 #include "mapcolouring.h"
@@ -74,13 +77,22 @@ private:
     // the one kept before it: at Aragón's or Spain's whole extent most points
     // of the small municipalities fall together.
     static void toDevice(const std::vector<geo::Point>& line, const QTransform& t, QPolygonF& out);
-    void fillArea(QPainter& painter, std::size_t area, const QTransform& toDevice, const QBrush& brush) const;
+    // A point area's dot as drawn on an image, its centre `quarter` quarters
+    // of a pixel (0 to 3 each way) past the image's offset, at a device scale,
+    // for a device of a pixel ratio; made once for each of these.
+    const QImage& dotImage(const QColor& fill, const QPoint& quarter, qreal scale, qreal ratio) const;
 
     const geo::MapData* map_;
     std::vector<QPainterPath> areas_;
     mutable QPolygonF scratch_;
+    mutable std::map<std::tuple<QRgb, int, qreal, qreal>, QImage> dotImages_;
     std::vector<QPointF> dots_;
     std::vector<int> dotAreas_;
+    // The areas from the top down, by the first point of their first ring:
+    // the order in which the rings of one fill are drawn together.
+    std::vector<int> areasDown_;
+    // The box of each border line, by kind, in map units.
+    std::vector<QRectF> borderBoxes_[3];
 };
 
 } // namespace map
