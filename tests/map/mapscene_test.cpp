@@ -222,12 +222,46 @@ TEST(MapScene, ScaledByThePainterAsOnAPrinterTheMapIsDrawnAsAtAsManyDevicePixels
         painter.scale(2, 2);
         scene.paintMap(painter, twice.view, colours, highlight);
     }
-    // Maleján's dot in its class's colour, ringed, where the window has it.
+    // Maleján's dot in its class's colour where the window has it, with the
+    // highlight's ring at six of the window's pixels round it (twelve here).
     const geo::Point& dot = aragon().areas()[aragon().areaOf("50156")].dots[0];
     const QPoint centre = (twice.view.map(QPointF(dot.x, dot.y)) * 2).toPoint();
     EXPECT_EQ(scaled.pixelColor(centre), QColor(0x7f, 0xcd, 0xbb));
-    EXPECT_LT(qGray(scaled.pixel(centre + QPoint(7, 0))), 0x80);
+    EXPECT_LT(qGray(scaled.pixel(centre + QPoint(12, 0))), 0x40);
     EXPECT_TRUE(scaled == twice.image.convertToFormat(scaled.format()));
+}
+
+// On a page the highlight keeps its width in the window's pixels: four times
+// as many device pixels where the painter scales by four, as a printer's does.
+TEST(MapScene, OnAScaledPainterTheHighlightIsAsWideAsInTheWindow)
+{
+    map::Highlight highlight;
+    highlight.areas = {aragon().areaOf("50297")};
+    const Drawn window = draw(changeFrom1900To2001(), highlight);
+    const map::MapScene scene(aragon());
+    const map::ColouredMap colours(aragon(), catalogueFigures(), changeFrom1900To2001());
+    QImage page(3600, 3600, QImage::Format_ARGB32_Premultiplied);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        painter.scale(4, 4);
+        scene.paintMap(painter, window.view, colours, highlight);
+    }
+    // Across Zaragoza's westernmost point: the white halo on either side of
+    // the black line, which nothing else on the map draws in white.
+    geo::Point west{1e9, 0};
+    for (const auto& ring : aragon().areas()[aragon().areaOf("50297")].rings)
+        for (const geo::Point& p : ring)
+            if (p.x < west.x)
+                west = p;
+    // The window's halo of 5.5 pixels, 3 under the line, leaves about a pixel
+    // of white each side: here four times that (5 pixels across this vertex;
+    // widths in device pixels leave 2).
+    const QPoint at = (window.view.map(QPointF(west.x, west.y)) * 4).toPoint();
+    int white = 0;
+    for (int dx = -40; dx <= 40; ++dx)
+        white += page.pixelColor(at + QPoint(dx, 0)) == QColor(Qt::white);
+    EXPECT_GE(white, 4);
 }
 
 // The points of a municipality's rings, every `step` map units along them.

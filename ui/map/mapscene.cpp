@@ -365,6 +365,10 @@ void MapScene::paintHighlight(QPainter& painter, const QTransform& toDeviceUnits
     const QTransform base = painter.transform();
     const QTransform all = toDeviceUnits * base;
     const auto& areas = map_->areas();
+    // The outlines' widths are the window's pixels, as many device pixels as
+    // the painter and the device scale them by (two to the pixel at 200 %, a
+    // printer's dots on a page).
+    const qreal width = std::sqrt(std::abs(painter.deviceTransform().determinant()));
     // The comarca chosen in the table, then the unit, then the pointer.
     painter.setTransform(all);
     painter.setBrush(Qt::NoBrush);
@@ -404,7 +408,7 @@ void MapScene::paintHighlight(QPainter& painter, const QTransform& toDeviceUnits
         }
     };
     if (highlight.comarca >= 0) {
-        QPen pen(kHighlight, 2.5);
+        QPen pen(kHighlight, 2.5 * width);
         pen.setCosmetic(true);
         for (std::size_t i = 0; i < areas.size(); ++i)
             if (areas[i].comarca == highlight.comarca)
@@ -420,17 +424,18 @@ void MapScene::paintHighlight(QPainter& painter, const QTransform& toDeviceUnits
         }
     };
     for (int a : highlight.areas) {
-        QPen white(Qt::white, 5.5);
+        QPen white(Qt::white, 5.5 * width);
         white.setCosmetic(true);
         white.setJoinStyle(Qt::RoundJoin);
         outline(a, white);
-        QPen pen(highlight.historical ? kHistorical : kHighlight, 3.0, highlight.historical ? Qt::DashLine : Qt::SolidLine);
+        QPen pen(highlight.historical ? kHistorical : kHighlight, 3.0 * width,
+                 highlight.historical ? Qt::DashLine : Qt::SolidLine);
         pen.setCosmetic(true);
         pen.setJoinStyle(Qt::RoundJoin);
         outline(a, pen);
     }
     if (highlight.hovered >= 0) {
-        QPen pen(QColor(0x20, 0x20, 0x20), 1.8);
+        QPen pen(QColor(0x20, 0x20, 0x20), 1.8 * width);
         pen.setCosmetic(true);
         outline(highlight.hovered, pen);
     }
