@@ -1,6 +1,6 @@
 #pragma once
-// The map window's tests: the figures of the embedded catalogue, read once,
-// and a window on the embedded map, shown at a fixed size.
+// The map's tests: the figures of the embedded catalogue and the embedded
+// map, each read once, and a window on the map, shown at a fixed size.
 
 #include <QFile>
 #include <QTest>
@@ -23,6 +23,18 @@ inline const map::MunicipalFigures& catalogueFigures()
         return map::figuresFromStore(*catalogue::Store::read(std::string_view(bytes.constData(), bytes.size())));
     }();
     return figures;
+}
+
+// The map the program carries (the resource MAPA).
+inline const geo::MapData& aragon()
+{
+    static const geo::MapData map = [] {
+        QFile file(QStringLiteral(":/MAPA"));
+        file.open(QIODevice::ReadOnly);
+        const QByteArray bytes = file.readAll();
+        return geo::MapData::read(std::string_view(bytes.constData(), bytes.size()));
+    }();
+    return map;
 }
 
 class MapWindowTest : public ::testing::Test {

@@ -11,17 +11,6 @@
 
 namespace {
 
-const geo::MapData& aragon()
-{
-    static const geo::MapData m = [] {
-        QFile file(QStringLiteral(":/MAPA"));
-        file.open(QIODevice::ReadOnly);
-        const QByteArray b = file.readAll();
-        return geo::MapData::read(std::string_view(b.constData(), b.size()));
-    }();
-    return m;
-}
-
 map::ColouredMap coloured(map::Colouring::Kind kind, int date, int from, int to, bool byComarca = false)
 {
     map::Colouring c;

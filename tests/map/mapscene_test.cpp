@@ -18,17 +18,6 @@
 
 namespace {
 
-const geo::MapData& aragon()
-{
-    static const geo::MapData m = [] {
-        QFile file(QStringLiteral(":/MAPA"));
-        file.open(QIODevice::ReadOnly);
-        const QByteArray b = file.readAll();
-        return geo::MapData::read(std::string_view(b.constData(), b.size()));
-    }();
-    return m;
-}
-
 map::Colouring changeFrom1900To2001()
 {
     map::Colouring c;
