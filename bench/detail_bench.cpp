@@ -1,4 +1,4 @@
-// The detail panel's costs on a generated catalogue of the shipped size:
+// The detail panel's costs on the generated catalogue of scale 1 (5,026 units):
 // one update of the panel (table, title, both series rebuilt, chart replotted)
 // and one selection by arrow key through the whole road (list move, list
 // notification, detail filter, detail update, key-up handler, queued replot).

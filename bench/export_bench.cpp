@@ -43,14 +43,12 @@ const catalogue::Table& embeddedTable()
     return table;
 }
 
-// The comarca of each current municipality from IAEST's table in the shared
-// data folder beside the clone (../shared/data), where it is; without it
-// the comarca column stays empty and its cost unmeasured.
+// The comarca of each current municipality from IAEST's table in data/.
 const std::unordered_map<std::string, std::string>& comarcaTable()
 {
     static const std::unordered_map<std::string, std::string> table = [] {
         std::unordered_map<std::string, std::string> comarcas;
-        std::ifstream in(SOURCE_DIR "/../shared/data/aragon-comarcas-2020.csv");
+        std::ifstream in(SOURCE_DIR "/data/aragon-comarcas-2020.csv");
         std::string line;
         std::getline(in, line); // ine,municipio_iaest,comarca_codigo,comarca (no quoted cells)
         while (std::getline(in, line)) {

@@ -257,8 +257,8 @@ catalogue::Table generateCatalogue(int scale, std::uint32_t seed)
         const Census c = census(names, kind);
         for (const auto& v : c.values)
             values.push_back(v);
-        // One entity, as in the shipped catalogue, has no display name and
-        // words in some census fields.
+        // One entity has no display name and words in some census fields,
+        // which the packet allows and the views must bear.
         if (kind == 3 && n == 1625) {
             values[4] = std::nullopt;
             const std::optional<std::string> odd[] = {"Hostal", "El Cier", std::nullopt, "Hostal", "El Cier", std::nullopt};

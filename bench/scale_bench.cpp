@@ -1,5 +1,5 @@
-// The catalogue's work for the main window at the size shipped (scale 1,
-// 5,026 units) and at national size (scale 14, about 70,000): the data work
+// The catalogue's work for the main window at scale 1 (5,026 units, about
+// twice the 2,555 the program carries) and at national size (scale 14, about 70,000): the data work
 // of FormCreate, and one search with the detail updates it sets off; beside
 // them the floor (an upper-case substring scan of every name) and SQLite in
 // memory doing the same queries on the same records. A closing summary gives

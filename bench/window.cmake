@@ -1,5 +1,6 @@
-# The main window on a catalogue of the shipped size: creation, one search and
-# listing every unit; and the time from process start to the first paint.
+# The main window on the generated catalogue of scale 1 and on the one the
+# program carries: creation, one search and listing every unit; and the time
+# from process start to the first paint.
 add_executable(window_bench ${CMAKE_CURRENT_LIST_DIR}/window_bench.cpp)
 target_link_libraries(window_bench PRIVATE ui_main poblacion_resources bench_catalogue benchmark::benchmark)
 poblacion_warnings(window_bench)

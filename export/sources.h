@@ -1,7 +1,7 @@
 #pragma once
 // The sources of what a list of rows holds, each with what it gives, its
 // licence and the citation or attribution it asks for (UTF-8 Spanish): the
-// "Fuentes" sheet of a workbook. From the shared data's README and the
+// "Fuentes" sheet of a workbook. From data/README.md and the
 // program's README, "Sources and licences".
 
 #include <span>

@@ -1,5 +1,5 @@
 // poblacion-convert as a process: what it makes of small tables of real rows, its refusals of
-// bad input, and the committed catalogue against the shared source tables.
+// bad input, and the committed catalogue against the source tables in data/.
 
 #include <algorithm>
 #include <map>
@@ -568,33 +568,29 @@ TEST_F(ConvertTest, UsageAndUnreadableInput)
     }
 }
 
-// The shared source tables, when they are at hand (beside the clone, as in CI).
-const fs::path kData = fs::path(SOURCE_DIR) / "../shared/data";
+// The source tables, as the repository keeps them.
+const fs::path kData = fs::path(SOURCE_DIR) / "data";
 const char* const kTables[] = {"aragon-municipios-1900-2004.csv", "aragon-municipios-historicos-1900-2001.csv",
                                "aragon-nomenclator-2015-2020.csv", "aragon-comarcas-2020.csv"};
 
 TEST_F(ConvertTest, CommittedCatalogueIsTheConverterOutput)
 {
-    if (!fs::exists(kData / kTables[2]))
-        GTEST_SKIP() << "no source tables in " << kData;
     const Outcome outcome =
         run({(kData / kTables[0]).string(), (kData / kTables[1]).string(), (kData / kTables[2]).string(),
              (kData / kTables[3]).string(), path("out.csv")});
     ASSERT_EQ(outcome.code, 0) << outcome.err;
     EXPECT_TRUE(readAll(path("out.csv")) == readAll(fs::path(SOURCE_DIR) / "resources/pueblos.csv"))
-        << "resources/pueblos.csv is stale: regenerate it with poblacion-convert";
+        << "resources/pueblos.csv is stale: regenerate it with ./dev data";
 }
 
 TEST_F(ConvertTest, CommittedTerritoryTableIsTheConverterOutput)
 {
-    if (!fs::exists(kData / kTables[2]))
-        GTEST_SKIP() << "no source tables in " << kData;
     const Outcome outcome =
         run({(kData / kTables[0]).string(), (kData / kTables[1]).string(), (kData / kTables[2]).string(),
              (kData / kTables[3]).string(), path("out.csv"), path("territorio.csv")});
     ASSERT_EQ(outcome.code, 0) << outcome.err;
     EXPECT_TRUE(readAll(path("territorio.csv")) == readAll(fs::path(SOURCE_DIR) / "resources/territorio.csv"))
-        << "resources/territorio.csv is stale: regenerate it with poblacion-convert";
+        << "resources/territorio.csv is stale: regenerate it with ./dev data";
     EXPECT_TRUE(readAll(path("out.csv")) == readAll(fs::path(SOURCE_DIR) / "resources/pueblos.csv"));
 }
 
@@ -613,8 +609,6 @@ std::string dotted(const std::string& digits)
 // ("… padrón de 2020 … 68 habitantes …") of the note that gives its code.
 TEST(CommittedCatalogue, HoldsEveryFigureOfTheSourceTables)
 {
-    if (!fs::exists(kData / kTables[2]))
-        GTEST_SKIP() << "no source tables in " << kData;
     std::map<std::string, std::vector<const Record*>> byCode; // every code a note names after "código"
     const std::vector<Record> units = rowsOf(readAll(fs::path(SOURCE_DIR) / "resources/pueblos.csv"));
     for (const Record& r : units)

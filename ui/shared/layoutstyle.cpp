@@ -11,8 +11,8 @@ namespace {
 // The faces to ask for: the named face if the system has it, else its stand-in
 // if it has that, else both, and Qt falls back as for any face it lacks.
 // Asking only for a face that is there spares the font matching a search for
-// the missing face's substitutes at each style and size (a third of the
-// window's font work at start-up).
+// the missing face's substitutes at each style and size, much of the
+// window's font work at start-up.
 QStringList faces(const QString& family, const QString& standIn)
 {
     static const QStringList installed = QFontDatabase::families();
